@@ -1,0 +1,53 @@
+// GameWindow: the platform window, its OpenGL context and the off-screen frame the
+// game draws into. The SDL and GL calls behind it live in GameWindow_sdl.cpp.
+#pragma once
+
+#include <string>
+
+struct GameWindowState;
+
+class GameWindow {
+public:
+    // Creates the window (hidden until shown) with its OpenGL context and an
+    // off-screen frame of width x height. Returns null with a message on failure.
+    static GameWindow* Create(const char* title, int width, int height, std::string& error);
+    ~GameWindow();
+
+    void SetTitle(const char* title);
+    void Show();
+    void Hide();
+    // The desktop-sized borderless window; the frame is scaled to fit, aspect kept.
+    bool EnterFullscreen();
+    // A framed window whose client area is the frame size.
+    void EnterWindowed();
+    bool IsVisible() const;
+
+    // The renderer's name, and whether it is a software rasteriser.
+    std::string RendererName() const;
+    bool IsSoftwareRenderer() const;
+    int DesktopColourDepth() const;
+
+    // Binds the off-screen frame as the target of all drawing and pixel reads.
+    void BindFrame();
+    // Scales the off-screen frame into the window and swaps the window's buffers.
+    void Present();
+
+    // Pumps the platform's events; returns false once the window was asked to close.
+    bool PumpEvents();
+
+private:
+    GameWindow() = default;
+    GameWindowState* m_state = nullptr;
+};
+
+// Other layers (input) see every platform event that PumpEvents takes from the queue.
+union SDL_Event;
+using PlatformEventListener = void (*)(const SDL_Event& event);
+void AddPlatformEventListener(PlatformEventListener listener);
+
+// The program-wide platform start-up: video (offscreen driver when headless) and timer.
+bool PlatformInit(bool headless, std::string& error);
+void PlatformQuit();
+double PlatformMilliseconds();
+void PlatformBeep();
+void PlatformMessageBox(const char* title, const char* text);

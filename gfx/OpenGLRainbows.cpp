@@ -1,0 +1,176 @@
+// OpenGLRainbows: life of the graphics object — binding to the window, full screen
+// and window, viewports, the message pump and the time source.
+#include "gfx/OpenGLRainbows.h"
+
+#include <SDL_opengl.h>
+
+#include <cmath>
+
+#include "runtime/Frame.h"
+#include "runtime/Options.h"
+
+OpenGLRainbows* pRbow = nullptr;
+
+OpenGLRainbows::OpenGLRainbows() {
+    m_initialised = false;
+    boundSlot = -1;
+    boundSecondSlot = -1;
+    boundVariant = 0;
+    FreeAll();  // no context yet: only marks every slot empty
+    alphaFactor = 1.0f;
+    SetupAccurateTimer();
+    m_nextFrameTime = Now();
+}
+
+OpenGLRainbows::~OpenGLRainbows() {
+    FreeAll();
+    if (m_window) DoWindowed();
+}
+
+void OpenGLRainbows::SetupAccurateTimer() {
+    m_counterUsable = 1;
+    m_counterFrequency = 1000.0;
+}
+
+double OpenGLRainbows::Now() const { return PlatformMilliseconds(); }
+
+void OpenGLRainbows::SetMaxFPS(int fps) { m_frameInterval = fps > 0 ? 1000.0 / fps : 0; }
+
+bool OpenGLRainbows::Init(GameWindow* window, int width, int height, int colourDepth,
+                          unsigned short frameRate) {
+    SetMaxFPS(frameRate);
+    m_window = window;
+    if (colourDepth == 0) colourDepth = window->DesktopColourDepth();
+    m_width = width;
+    m_height = height;
+    m_colourDepth = colourDepth;
+    m_fullscreen = false;
+    SetDCPixelFormat();
+    window->BindFrame();
+    m_nextFrameTime = Now();
+    Make2DViewport();
+    m_initialised = true;
+    return true;
+}
+
+// The pixel format was chosen when the window was made; what is left is to report
+// which kind of renderer it got. The request keeps the depth of the first call.
+void OpenGLRainbows::SetDCPixelFormat() {
+    if (!m_pixelFormatChosen) {
+        m_pixelFormatChosen = true;
+        m_requestedColourDepth = m_colourDepth;
+    }
+    if (m_window->IsSoftwareRenderer()) {
+        if (!KvOptions().headless)
+            PlatformMessageBox("!!OpenGL Software Emulation!!",
+                               "Please update your GFX adapter's driver\n"
+                               "so it can render OpenGL by HARDWARE\n\n\n"
+                               "Bitte aktualisieren Sie Ihren\n"
+                               "Grafkkartentreiber, damit er OpenGL\n"
+                               "per HARDWARE unterst\xC3\xBCtzt!");
+        KvAppendErrorLog("OpenGL Software Emulation");
+    } else {
+        KvAppendErrorLog("OpenGL Hardware Support");
+    }
+}
+
+bool OpenGLRainbows::DoFullscreen() {
+    if (!m_window) return false;
+    if (!m_window->EnterFullscreen()) {
+        PlatformBeep();
+        KvAppendErrorLog("No Fullscreen Mode available");
+        DoWindowed();
+        return false;
+    }
+    ChangeSize(m_width, m_height);
+    m_fullscreen = true;
+    return true;
+}
+
+bool OpenGLRainbows::DoWindowed() {
+    if (!m_window) return true;
+    m_window->EnterWindowed();
+    ResizeAuto();
+    m_fullscreen = false;
+    return true;
+}
+
+bool OpenGLRainbows::HideWindow() {
+    if (!m_window) return true;
+    if (m_fullscreen) m_window->EnterWindowed();
+    m_window->Hide();
+    m_fullscreen = false;
+    return true;
+}
+
+void OpenGLRainbows::Make2DViewport() {
+    glViewport(0, 0, m_width, m_height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, m_width, -m_height, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glFrontFace(GL_CCW);
+    glCullFace(GL_BACK);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.5f);
+    glColor4f(1, 1, 1, 1);
+    glClearColor(0, 0, 0, 0);
+    glShadeModel(GL_FLAT);
+    for (GLenum cap : {GL_DITHER, GL_FOG, GL_LINE_SMOOTH, GL_POINT_SMOOTH, GL_POLYGON_SMOOTH,
+                       GL_STENCIL_TEST, GL_POLYGON_OFFSET_POINT, GL_COLOR_MATERIAL,
+                       GL_AUTO_NORMAL, GL_NORMALIZE, GL_LIGHTING})
+        glDisable(cap);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
+    glHint(GL_POLYGON_SMOOTH_HINT, GL_FASTEST);
+}
+
+void OpenGLRainbows::Make3DViewport(double nearPlane, double farPlane, double fieldOfView) {
+    int height = m_height == 0 ? 1 : m_height;
+    glViewport(0, 0, m_width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    double top = nearPlane * std::tan(fieldOfView * M_PI / 360.0);
+    double right = top * m_width / height;
+    glFrustum(-right, right, -top, top, nearPlane, farPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glBindTexture(GL_TEXTURE_2D, 0);
+    boundSlot = boundSecondSlot = -1;
+    boundVariant = 0;
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_CULL_FACE);
+    glFrontFace(GL_CCW);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.5f);
+    glColor4f(1, 1, 1, 1);
+    glClearColor(0, 0, 0, 0);
+    for (GLenum cap : {GL_FOG, GL_LINE_SMOOTH, GL_POINT_SMOOTH, GL_POLYGON_SMOOTH,
+                       GL_STENCIL_TEST, GL_POLYGON_OFFSET_POINT, GL_AUTO_NORMAL, GL_NORMALIZE,
+                       GL_LIGHTING})
+        glDisable(cap);
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_COLOR_MATERIAL);
+    glEnable(GL_DITHER);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glHint(GL_POLYGON_SMOOTH_HINT, GL_NICEST);
+}
+
+void OpenGLRainbows::ResizeAuto() { Make2DViewport(); }
+
+void OpenGLRainbows::ChangeSize(int width, int height) {
+    m_width = width;
+    m_height = height;
+    Make2DViewport();
+}
+
+bool OpenGLRainbows::WinMessages() {
+    if (m_window && !m_window->PumpEvents()) __EndProgram();  // the window was closed
+    return true;
+}
+
+void OpenGLRainbows::FreeAll() {}

@@ -1,0 +1,247 @@
+// The program frame: process entry, start-up in its fixed order, runtime errors
+// and the shutdown that writes the error log.
+#include "runtime/Frame.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "gfx/GameWindow.h"
+#include "gfx/OpenGLRainbows.h"
+#include "input/DXInput.h"
+#include "runtime/KvArray.h"
+#include "runtime/Options.h"
+#include "runtime/Trace.h"
+#include "runtime/VelNetwork.h"
+#include "runtime/cmd_draw.h"
+#include "runtime/cmd_maths.h"
+#include "runtime/cmd_sound.h"
+#include "sound/SFXSound.h"
+
+int __KV_RESX = 640;
+int __KV_RESY = 480;
+int __KV_FULLSCREEN = 1;
+int __KV_FRAMERATE = 60;
+int __KV_DEBUG = 1;
+int __KV_WANTMOUSE = 0;
+
+KvStr __g_cmdline;
+double __g_debugline = 0;
+double __g_debugfile = 0;
+double __g_error = 0;
+double __g_errorline = 0;
+double __g_mx = 100;
+double __g_my = 100;
+double __g_FirstTime = 0;
+double __g_LastTime = 0;
+double __g_ThisTime = 0;
+int __nCurFont = 0;
+
+DXInput* pDXin = nullptr;
+SFXSound* pDXsnd = nullptr;
+SFXSoundBuffer* DXwav = nullptr;
+VelNetwork* pVelNet = nullptr;
+
+void SETSHOEBOX(KvStr data, KvStr music);
+
+namespace {
+GameWindow* g_window = nullptr;
+bool g_platformStarted = false;
+int g_exitCode = 0;
+
+std::string ProgramPath() {
+    char buffer[4096];
+    ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length <= 0) return "";
+    buffer[length] = 0;
+    return buffer;
+}
+
+// The folder of the program file becomes the current directory, so media names
+// are relative to it. A path without a separator after its first character
+// leaves the current directory as it is.
+void EnterProgramFolder(const std::string& path) {
+    std::size_t cut = path.find_last_of("/\\");
+    if (cut == std::string::npos || cut == 0) return;
+    std::string folder = path.substr(0, cut);
+    if (chdir(folder.c_str()) != 0) std::perror(folder.c_str());
+}
+
+void WriteLogNumber(double value) {
+    char text[64];
+    FormatNumber(value, text, sizeof text);
+    KvAppendErrorLog(text);
+}
+
+void DeleteDevices() {
+    delete pRbow;
+    pRbow = nullptr;
+    delete pDXin;
+    pDXin = nullptr;
+    delete[] DXwav;  // destroys the slots from the last to the first
+    DXwav = nullptr;
+    delete pDXsnd;
+    pDXsnd = nullptr;
+    delete pVelNet;
+    pVelNet = nullptr;
+    delete g_window;
+    g_window = nullptr;
+}
+
+// The window could not be had (the reason is printed already): end with an error.
+[[noreturn]] void StartupFailure() {
+    g_exitCode = 1;
+    __g_error = 1;
+    __g_errorline = __g_debugline;
+    __EndProgram();
+}
+
+bool OpenWindow(const char* title) {
+    std::string error;
+    if (!PlatformInit(KvOptions().headless, error)) {
+        std::fprintf(stderr,
+                     "No display could be opened (%s): start the program with --headless "
+                     "to run it without one.\n",
+                     error.c_str());
+        return false;
+    }
+    g_platformStarted = true;
+    g_window = GameWindow::Create("Tessary", __KV_RESX, __KV_RESY, error);
+    if (!g_window) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return false;
+    }
+    g_window->Show();
+    g_window->SetTitle(title);
+    return true;
+}
+}  // namespace
+
+std::string KvTempDirectory() {
+    const char* dir = std::getenv("TMPDIR");
+    std::string path = dir && *dir ? dir : "/tmp";
+    if (path.back() != '/') path += '/';
+    return path;
+}
+
+std::string KvErrorLogPath() { return KvTempDirectory() + "ErrorLog.txt"; }
+
+void KvAppendErrorLog(const char* line) {
+    std::FILE* log = std::fopen(KvErrorLogPath().c_str(), "ab");
+    if (!log) return;  // a line that cannot be written is skipped
+    std::fprintf(log, "%s\r\n", line);
+    std::fclose(log);
+}
+
+double KvNow() { return pRbow ? pRbow->Now() : PlatformMilliseconds(); }
+
+int __GlobalInit(const char* /*cmdline*/, const char* title) {
+    if (!OpenWindow(title)) {
+        std::remove(KvErrorLogPath().c_str());
+        return 0;
+    }
+    std::remove(KvErrorLogPath().c_str());
+
+    pDXin = new DXInput();
+    pRbow = new OpenGLRainbows();
+    pDXsnd = new SFXSound();
+    DXwav = new SFXSoundBuffer[kSoundSlots];
+    pVelNet = new VelNetwork();
+
+    pRbow->Init(g_window, __KV_RESX, __KV_RESY, 0, static_cast<unsigned short>(__KV_FRAMERATE));
+    const RuntimeOptions& options = KvOptions();
+    Velsrand(options.seedGiven ? options.seed : static_cast<unsigned long>(KvNow()));
+    if (__KV_FULLSCREEN != 0 && !options.windowed)
+        pRbow->DoFullscreen();
+    else
+        pRbow->DoWindowed();
+    pDXin->CreateDInput(g_window, __KV_WANTMOUSE != 0);
+    pDXsnd->Create(g_window);
+    __nCurFont = 0;
+
+    std::string path = ProgramPath();
+    SETSHOEBOX(path.c_str(), path.c_str());
+    EnterProgramFolder(path);
+    LOADFONT("Smalfont.bmp", 0);
+    pRbow->ClearFrame();
+    pRbow->FlipScreens();
+    pRbow->Make2DViewport();
+    __g_FirstTime = __g_LastTime = __g_ThisTime = KvNow();
+    return 0;
+}
+
+void __EndProgram() {
+    STOPMUSIC();
+    if (__KV_DEBUG != 0) {
+        KvAppendErrorLog("-End On Line");
+        WriteLogNumber(__g_error);
+        WriteLogNumber(__g_errorline);
+        WriteLogNumber(__g_debugline);
+        WriteLogNumber(__g_debugfile);
+    }
+    DeleteDevices();
+    KvCloseTrace();
+    if (g_platformStarted) PlatformQuit();
+    std::fflush(stdout);
+    std::exit(g_exitCode);
+}
+
+void __dLn(double file, double line) {
+    __g_debugfile = file;
+    __g_debugline = line;
+}
+
+double __Error(double code) {
+    __g_error = code;
+    __g_errorline = __g_debugline;
+    return code;
+}
+
+void END() {
+    __g_error = 0;
+    __g_errorline = __g_debugline;
+    __EndProgram();
+}
+
+KvStr GETCOMMANDLINE_Str() { return __g_cmdline; }
+
+void KvFatalError(int code) {
+    __g_error = code;
+    __g_errorline = __g_debugline;
+    __EndProgram();
+}
+
+void KvArrayError(int code) { KvFatalError(code); }
+
+int KvRunProgram(int argc, char** argv, const KvSettings& settings, void (*mainRoutine)()) {
+    RuntimeOptions& options = KvOptions();
+    std::string error;
+    if (!ParseRuntimeOptions(argc - 1, argv + 1, options, error)) {
+        std::fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(RuntimeOptionsHelp(argv[0]).c_str(), stdout);
+        return 0;
+    }
+    if (!options.traceFile.empty() && !KvOpenTrace(options.traceFile.c_str())) {
+        std::fprintf(stderr, "%s: cannot write the trace %s\n", argv[0],
+                     options.traceFile.c_str());
+        return 2;
+    }
+    __g_cmdline = options.programArguments.c_str();
+    __KV_RESX = settings.resx;
+    __KV_RESY = settings.resy;
+    __KV_FULLSCREEN = settings.fullscreen;
+    __KV_FRAMERATE = settings.framerate;
+    __KV_DEBUG = settings.debug;
+    __KV_WANTMOUSE = settings.wantmouse;
+    __GlobalInit(__g_cmdline.GetStrData(), settings.title);
+    if (!pRbow) StartupFailure();
+    __g_mx = __g_my = 100;
+    __g_errorline = __g_error = __g_debugline = 0;
+    mainRoutine();
+    __EndProgram();
+}

@@ -1,0 +1,91 @@
+// DIM, indexing and BOUNDS of the runtime's arrays.
+#include "runtime/KvArray.h"
+
+#include <new>
+
+#include "runtime/IntConv.h"
+
+namespace {
+// No array may be larger than this many bytes: a size beyond it is error 7 rather
+// than an attempt that could take the whole machine down.
+constexpr double kMaxArrayBytes = 4.0 * 1024 * 1024 * 1024;
+}  // namespace
+
+template <typename Element>
+void KvArray<Element>::Dim(double s1, double s2, double s3, double s4, double s5, double s6,
+                           double s7, double s8) {
+    double sizes[kMaxDims] = {s1, s2, s3, s4, s5, s6, s7, s8};
+    if (!(sizes[0] >= 1)) sizes[0] = 1;  // also catches NaN
+
+    double count = 1;
+    for (double s : sizes)
+        if (s >= 1) count *= s;
+    count = static_cast<double>(static_cast<int64_t>(count < 9e18 ? count : 9e18));
+    bool tooLarge = count * sizeof(Element) > kMaxArrayBytes || count > 2147483647.0;
+    for (double s : sizes)
+        if (s != s || s >= 2147483648.0 || s <= -2147483649.0) tooLarge = true;
+
+    delete[] m_data;
+    m_data = nullptr;
+    m_count = 0;
+    if (tooLarge) KvArrayError(7);
+    m_data = new (std::nothrow) Element[static_cast<std::size_t>(count)]();
+    if (!m_data) KvArrayError(7);
+    m_count = static_cast<int64_t>(count);
+
+    m_dimensions = 1;
+    for (int k = 1; k < kMaxDims; ++k)
+        if (sizes[k] != 0) m_dimensions = k + 1;
+    int64_t running = 1;
+    for (int k = 0; k < kMaxDims; ++k) {
+        m_size[k] = KvToInt(sizes[k]);
+        running *= m_size[k];
+        if (k < kMaxDims - 1) m_stride[k] = static_cast<int32_t>(running);
+    }
+}
+
+template <typename Element>
+Element& KvArray<Element>::operator()(double i1, double i2, double i3, double i4, double i5,
+                                      double i6, double i7, double i8) {
+    const double subscripts[kMaxDims] = {i1, i2, i3, i4, i5, i6, i7, i8};
+    if (m_size[0] == 0) KvArrayError(8);
+    if (!m_data) KvArrayError(9);
+    int64_t index = 0;
+    for (int k = 0; k < kMaxDims; ++k) {
+        double s = subscripts[k];
+        // NaN fails every comparison: treat it as out of range.
+        if (!(s >= 0)) KvArrayError(9);
+        if (m_size[k] != 0 && s >= m_size[k]) KvArrayError(9);
+        // A subscript of an unused dimension adds nothing; a huge one must not overflow.
+        if (s >= 2147483648.0) {
+            if (k == 0 || m_stride[k - 1] != 0) KvArrayError(9);
+            continue;
+        }
+        int64_t whole = static_cast<int64_t>(s);
+        index += k == 0 ? whole : whole * m_stride[k - 1];
+    }
+    // Negative sizes can make the strides point anywhere: never leave the block.
+    if (index < 0 || index >= m_count) KvArrayError(9);
+    return m_data[index];
+}
+
+template <typename Element>
+double KvArray<Element>::Bounds(double k) const {
+    int32_t dimension = KvToInt(k);
+    if (dimension < 0 || dimension > 7) return 0;
+    return m_size[dimension];
+}
+
+template class KvArray<double>;
+template class KvArray<KvStr>;
+
+void DIM(KvIntArray& a, double s1, double s2, double s3, double s4, double s5, double s6,
+         double s7, double s8) {
+    a.Dim(s1, s2, s3, s4, s5, s6, s7, s8);
+}
+void DIM(KvStrArray& a, double s1, double s2, double s3, double s4, double s5, double s6,
+         double s7, double s8) {
+    a.Dim(s1, s2, s3, s4, s5, s6, s7, s8);
+}
+double BOUNDS(KvIntArray& a, double k) { return a.Bounds(k); }
+double BOUNDS(KvStrArray& a, double k) { return a.Bounds(k); }

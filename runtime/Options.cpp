@@ -1,0 +1,142 @@
+// Parsing and use of the runtime's own command-line options.
+#include "runtime/Options.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "runtime/Frame.h"
+
+namespace {
+RuntimeOptions g_options;
+long g_frameNumber = 0;
+ScreenshotWriter g_screenshotWriter = nullptr;
+
+bool ParseLong(const char* text, long& value) {
+    if (!text || !*text) return false;
+    char* end = nullptr;
+    errno = 0;
+    long parsed = std::strtol(text, &end, 10);
+    if (*end || errno) return false;
+    value = parsed;
+    return true;
+}
+
+bool ParseScreenshot(const char* text, ScreenshotRequest& request) {
+    const char* colon = text ? std::strchr(text, ':') : nullptr;
+    if (!colon || colon[1] == 0) return false;
+    std::string frame(text, colon);
+    if (!ParseLong(frame.c_str(), request.frame) || request.frame < 0) return false;
+    request.path = colon + 1;
+    return true;
+}
+
+void AppendArgument(std::string& line, const char* argument) {
+    if (!line.empty()) line += ' ';
+    line += argument;
+}
+}  // namespace
+
+bool ParseRuntimeOptions(int argc, const char* const* argv, RuntimeOptions& options,
+                         std::string& error) {
+    bool onlyProgramArguments = false;
+    for (int i = 0; i < argc; ++i) {
+        std::string arg = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        auto needValue = [&](const char* what) {
+            error = "option " + arg + " needs " + what;
+            return false;
+        };
+        if (onlyProgramArguments || arg.rfind("--", 0) != 0) {
+            AppendArgument(options.programArguments, argv[i]);
+        } else if (arg == "--") {
+            onlyProgramArguments = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--headless") {
+            options.headless = true;
+            options.windowed = true;
+        } else if (arg == "--windowed") {
+            options.windowed = true;
+        } else if (arg == "--unpaced") {
+            options.unpaced = true;
+        } else if (arg == "--frames") {
+            if (!ParseLong(value, options.frames) || options.frames < 0)
+                return needValue("a frame count (0 or more)");
+            ++i;
+        } else if (arg == "--seed") {
+            long seed;
+            if (!ParseLong(value, seed) || seed < 0 || seed > 0xFFFFFFFFL)
+                return needValue("a seed from 0 to 4294967295");
+            options.seed = static_cast<uint32_t>(seed);
+            options.seedGiven = true;
+            ++i;
+        } else if (arg == "--keys") {
+            if (!value) return needValue("a key script file");
+            options.keysFile = value;
+            ++i;
+        } else if (arg == "--trace") {
+            if (!value) return needValue("a trace file ('-' for standard output)");
+            options.traceFile = value;
+            ++i;
+        } else if (arg == "--screenshot") {
+            ScreenshotRequest request;
+            if (!ParseScreenshot(value, request)) return needValue("FRAME:FILE.bmp");
+            options.screenshots.push_back(request);
+            ++i;
+        } else {
+            error = "unknown option " + arg + " (try --help)";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string RuntimeOptionsHelp(const char* program) {
+    std::string text = "usage: ";
+    text += program;
+    text += " [options] [-- program arguments]\n"
+        "\n"
+        "Runtime options:\n"
+        "  --windowed           a window instead of full screen\n"
+        "  --headless           no display needed: draws off screen, no sound device,\n"
+        "                       no message boxes (implies --windowed)\n"
+        "  --unpaced            no frame limiter: frames as fast as they can be drawn\n"
+        "  --frames N           end after N frames through the normal shutdown\n"
+        "  --seed N             seed the random generator with N instead of the clock\n"
+        "  --keys FILE          scripted keys instead of the keyboard (see below)\n"
+        "  --trace FILE         write one line per drawing, sound and key command to FILE\n"
+        "                       ('-' for standard output): '<frame> <COMMAND> <args...>'\n"
+        "  --screenshot N:FILE  after frame N has been shown, save the screen as FILE (.bmp);\n"
+        "                       may be given several times\n"
+        "  --help               this text\n"
+        "\n"
+        "Key script: one line per event, '#' starts a comment:\n"
+        "  FRAME down KEY...    these keys go down at the start of frame FRAME\n"
+        "  FRAME up KEY...      these keys are released at the start of frame FRAME\n"
+        "  FRAME tap KEY...     down for frame FRAME only\n"
+        "Frames count the screens shown so far (0 before the first); keys are the\n"
+        "runtime's key numbers (1 Escape, 57 space, 203 left, 205 right, 200 up,\n"
+        "208 down, 56 left Alt, 50 M).\n";
+    return text;
+}
+
+RuntimeOptions& KvOptions() { return g_options; }
+
+long KvFrameNumber() { return g_frameNumber; }
+
+void KvSetScreenshotWriter(ScreenshotWriter writer) { g_screenshotWriter = writer; }
+
+void KvFrameCompleted() {
+    ++g_frameNumber;
+    for (const ScreenshotRequest& request : g_options.screenshots) {
+        if (request.frame != g_frameNumber) continue;
+        if (!g_screenshotWriter || !g_screenshotWriter(request.path))
+            std::fprintf(stderr, "could not write the screenshot %s\n", request.path.c_str());
+    }
+    if (g_options.frames >= 0 && g_frameNumber >= g_options.frames) {
+        __g_error = 0;
+        __g_errorline = __g_debugline;
+        __EndProgram();
+    }
+}

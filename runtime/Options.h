@@ -1,0 +1,43 @@
+// The runtime's own command-line options: running without a person (headless,
+// unpaced, scripted keys, fixed seed, frame count, trace, screenshots).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ScreenshotRequest {
+    long frame = 0;    // taken right after this many frames have been shown
+    std::string path;  // a .bmp file
+};
+
+struct RuntimeOptions {
+    bool headless = false;  // SDL's offscreen video driver, no message boxes
+    bool windowed = false;  // a window instead of full screen
+    bool unpaced = false;   // no waiting for the frame grid
+    long frames = -1;       // end after this many frames through the normal shutdown
+    bool seedGiven = false;
+    uint32_t seed = 0;
+    std::string keysFile;   // scripted keys
+    std::string traceFile;  // one line per command called
+    std::vector<ScreenshotRequest> screenshots;
+    bool help = false;
+    std::string programArguments;  // what is left: the program's command line
+};
+
+// Parses argv (without argv[0]). Returns false with a message for a bad option.
+bool ParseRuntimeOptions(int argc, const char* const* argv, RuntimeOptions& options,
+                         std::string& error);
+std::string RuntimeOptionsHelp(const char* program);
+
+// The options of this run.
+RuntimeOptions& KvOptions();
+
+// Frames shown so far (SHOWSCREEN calls that flipped).
+long KvFrameNumber();
+// Called by SHOWSCREEN after each flip: counts the frame, takes the screenshots
+// asked for and ends the program after the requested number of frames.
+void KvFrameCompleted();
+// The graphics layer registers how a screenshot is written.
+using ScreenshotWriter = bool (*)(const std::string& path);
+void KvSetScreenshotWriter(ScreenshotWriter writer);
