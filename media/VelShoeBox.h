@@ -1,0 +1,53 @@
+// VelShoeBox: one media box (the pack a group of loaders looks in) and the media lookup through
+// it: a file of that name wins, else the pack's first matching entry is unpacked to a temporary
+// file. Plain C++ strings; the runtime's string wrappers live in MediaLookup.h.
+#pragma once
+
+#include <string>
+
+class VelShoeBox {
+public:
+    VelShoeBox() = default;
+    ~VelShoeBox() { Clear(); }
+    VelShoeBox(const VelShoeBox&) = delete;
+    VelShoeBox& operator=(const VelShoeBox&) = delete;
+
+    // Deletes the temporary file and the box's private folder, and switches the box off.
+    void Clear();
+    // Forgets the old pack (and its temporary file) and names a new one; empty switches off.
+    void SetPath(const std::string& packPath);
+
+    // Resolves a media name. On success `path` names a readable file: the name itself, or a
+    // temporary file holding the unpacked pack entry, which lives until the next lookup through
+    // this box. On failure `path` is empty. The previous temporary file is deleted either way.
+    bool Lookup(const std::string& name, std::string& path);
+
+    // Deletes the last unpacked file now (the next lookup would).
+    void DeleteTemporaryFile();
+
+    const std::string& Path() const { return path_; }
+    const std::string& TemporaryFile() const { return temporaryFile_; }
+    // The folder this box unpacks into (made on first use, owner-only); empty before that.
+    const std::string& PrivateDirectory() const { return privateDirectory_; }
+
+private:
+    bool EnsurePrivateDirectory();
+    void RemovePrivateDirectory();
+    bool LookupInPack(const std::string& name, std::string& path);
+    bool WriteTemporaryFile(const std::string& fileName, const unsigned char* data, int size);
+
+    std::string path_;
+    std::string temporaryFile_;
+    std::string privateDirectory_;
+};
+
+// The data box (everything loaded into memory) and the music box (music and movies, streamed
+// while they play). Both delete their temporary files when the program ends.
+extern VelShoeBox __g_ShoeBox_Data;
+extern VelShoeBox __g_ShoeBox_Media;
+
+// Points the data box and then the music box at new packs, telling each on standard output.
+void SetShoeBoxes(const std::string& dataPack, const std::string& musicPack);
+
+// The folder temporary files go under: $TMPDIR, else /tmp (no trailing slash).
+std::string TemporaryRoot();
