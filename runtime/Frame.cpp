@@ -245,3 +245,16 @@ int KvRunProgram(int argc, char** argv, const KvSettings& settings, void (*mainR
     mainRoutine();
     __EndProgram();
 }
+
+bool KvStartRuntimeForTests(const KvSettings& settings) {
+    RuntimeOptions& options = KvOptions();
+    options.headless = options.windowed = options.unpaced = true;
+    __KV_RESX = settings.resx;
+    __KV_RESY = settings.resy;
+    __KV_FULLSCREEN = 0;
+    __KV_FRAMERATE = settings.framerate;
+    __KV_DEBUG = settings.debug;
+    __KV_WANTMOUSE = settings.wantmouse;
+    __GlobalInit("", settings.title);
+    return pRbow != nullptr;
+}

@@ -73,3 +73,8 @@ std::string KvErrorLogPath();
 void KvAppendErrorLog(const char* line);
 // $TMPDIR (else /tmp) with a trailing slash.
 std::string KvTempDirectory();
+
+// For tests: starts the runtime headless, windowed and unpaced (window, devices,
+// font 0) without calling a main routine; the commands can then be used directly.
+// Returns false when no window could be had.
+bool KvStartRuntimeForTests(const KvSettings& settings = KvSettings());
