@@ -8,6 +8,7 @@
 
 #include "runtime/Frame.h"
 #include "runtime/Options.h"
+#include "runtime/Trace.h"
 
 OpenGLRainbows* pRbow = nullptr;
 
@@ -46,6 +47,7 @@ bool OpenGLRainbows::Init(GameWindow* window, int width, int height, int colourD
     m_colourDepth = colourDepth;
     m_fullscreen = false;
     SetDCPixelFormat();
+    KvTrace("RENDERER", {window->RendererName().c_str()});
     window->BindFrame();
     m_nextFrameTime = Now();
     Make2DViewport();

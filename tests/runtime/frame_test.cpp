@@ -1,0 +1,139 @@
+// The program frame end to end: a probe program is started in a subprocess and
+// its exit code, output and error log are checked.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct ProbeRun {
+    int exitCode = -1;
+    std::string output;  // standard output and standard error
+};
+
+class FrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/kv_frame_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override { std::system(("rm -rf '" + m_dir + "'").c_str()); }
+
+    ProbeRun Start(const std::string& arguments, const std::string& environment = "") {
+        std::string command = "cd '" + m_dir + "' && env " + environment + " TMPDIR='" + m_dir +
+                              "' '" PROBE_PATH "' " + arguments + " 2>&1";
+        ProbeRun run;
+        FILE* pipe = popen(command.c_str(), "r");
+        if (!pipe) return run;
+        char buffer[4096];
+        std::size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
+        int status = pclose(pipe);
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return run;
+    }
+    std::string ReadFile(const std::string& name) const {
+        std::ifstream in(m_dir + "/" + name, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    bool Exists(const std::string& name) const {
+        return access((m_dir + "/" + name).c_str(), F_OK) == 0;
+    }
+    // The error log without the renderer line that start-up writes first.
+    std::string ClosingLines() const {
+        std::string log = ReadFile("ErrorLog.txt");
+        std::size_t end = log.find("-End On Line");
+        return end == std::string::npos ? log : log.substr(end);
+    }
+
+    std::string m_dir;
+};
+
+TEST_F(FrameTest, NormalEndWritesTheFiveClosingLines) {
+    ProbeRun run = Start("--headless plain");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(ClosingLines(), "-End On Line\r\n0\r\n0\r\n5\r\n0\r\n");
+}
+
+TEST_F(FrameTest, RuntimeErrorNamesTheFailingLine) {
+    ProbeRun run = Start("--headless array");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(ClosingLines(), "-End On Line\r\n9\r\n42\r\n42\r\n0\r\n");
+}
+
+TEST_F(FrameTest, ErrorCodeWithoutEndIsOverwrittenByTheNormalEnd) {
+    ProbeRun run = Start("--headless error5");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    // __Error keeps going; the normal end sets the code back to 0 but keeps its line.
+    EXPECT_EQ(ClosingLines(), "-End On Line\r\n5\r\n7\r\n8\r\n0\r\n");
+}
+
+TEST_F(FrameTest, EndCommandEndsAtItsLine) {
+    ProbeRun run = Start("--headless end");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(ClosingLines(), "-End On Line\r\n0\r\n9\r\n9\r\n0\r\n");
+}
+
+TEST_F(FrameTest, StartUpDeletesTheOldLogAndRecordsTheRenderer) {
+    std::ofstream(m_dir + "/ErrorLog.txt") << "an old run\r\n";
+    ProbeRun run = Start("--headless --trace trace.txt plain");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    std::string log = ReadFile("ErrorLog.txt");
+    EXPECT_EQ(log.find("an old run"), std::string::npos);
+    // The software renderer of a headless machine, or a real one.
+    bool software = log.rfind("OpenGL Software Emulation\r\n", 0) == 0;
+    bool hardware = log.rfind("OpenGL Hardware Support\r\n", 0) == 0;
+    EXPECT_TRUE(software || hardware) << log;
+    std::string trace = ReadFile("trace.txt");
+    EXPECT_NE(trace.find("0 RENDERER \""), std::string::npos) << trace;
+}
+
+TEST_F(FrameTest, NoLogWhenDebugIsOff) {
+    ProbeRun run = Start("--headless nodebug");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(ReadFile("ErrorLog.txt").find("-End On Line"), std::string::npos);
+}
+
+TEST_F(FrameTest, CommandLineHoldsTheProgramArguments) {
+    ProbeRun run = Start("--headless cmdline two words");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(ClosingLines(), "-End On Line\r\n0\r\n0\r\n11\r\n0\r\n");
+}
+
+TEST_F(FrameTest, BadOptionsAreRefusedClearly) {
+    ProbeRun unknown = Start("--headles");
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_NE(unknown.output.find("unknown option --headles"), std::string::npos);
+    ProbeRun missing = Start("--headless --frames");
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_NE(missing.output.find("--frames needs"), std::string::npos);
+    ProbeRun negative = Start("--headless --seed -4");
+    EXPECT_EQ(negative.exitCode, 2);
+    EXPECT_FALSE(Exists("ErrorLog.txt"));
+}
+
+TEST_F(FrameTest, HelpListsTheRuntimeOptions) {
+    ProbeRun run = Start("--help");
+    EXPECT_EQ(run.exitCode, 0);
+    for (const char* option : {"--headless", "--unpaced", "--frames", "--seed", "--keys",
+                               "--trace", "--screenshot", "--windowed"})
+        EXPECT_NE(run.output.find(option), std::string::npos) << option;
+}
+
+TEST_F(FrameTest, WithoutADisplayItSaysSoAndNamesTheHeadlessOption) {
+    ProbeRun run = Start("plain", "-u SDL_VIDEODRIVER -u WAYLAND_DISPLAY DISPLAY=:987");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.output.find("No display could be opened"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("--headless"), std::string::npos);
+}
+
+}  // namespace

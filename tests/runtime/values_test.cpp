@@ -1,0 +1,281 @@
+// The value model: strings with their capacity and separator rules, number
+// conversions, the integer conversion, arrays with DIM, BOUNDS and their errors.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <string>
+
+#include "runtime/Frame.h"
+#include "runtime/IntConv.h"
+#include "runtime/KvArray.h"
+#include "runtime/KvStr.h"
+
+namespace {
+
+std::string Text(const KvStr& s) { return s.GetStrData(); }
+
+TEST(KvStrOperators, SeparatorFormsAppendADash) {
+    KvStr ab("ab"), cd("cd"), empty;
+    EXPECT_EQ(Text(ab - cd), "ab-cd");
+    EXPECT_EQ(Text(ab * cd), "ab-cd");
+    EXPECT_EQ(Text(ab / cd), "ab-cd");
+    EXPECT_EQ(Text(ab + cd), "abcd");
+    EXPECT_EQ(Text(ab + empty), "ab");
+    EXPECT_EQ(Text(ab - empty), "ab");  // no separator for an empty right side
+    EXPECT_EQ(Text(ab), "ab");          // the left operand is unchanged
+    EXPECT_EQ(Text(ab - 2.5), "ab-2.5");
+}
+
+TEST(KvStrOperators, AppendingAStringToItself) {
+    KvStr s("ha");
+    s += s;
+    EXPECT_EQ(Text(s), "haha");
+    s -= s;
+    EXPECT_EQ(Text(s), "haha-haha");
+}
+
+TEST(KvStrConversions, NumbersUseTheGFormat) {
+    EXPECT_EQ(Text(KvStr(1.0)), "1");
+    EXPECT_EQ(Text(KvStr(0.5)), "0.5");
+    EXPECT_EQ(Text(KvStr(1234567.0)), "1.23457e+06");
+    EXPECT_EQ(Text(KvStr(7)), "7");
+    EXPECT_EQ(Text(KvStr("x") + 0.5), "x0.5");
+    EXPECT_EQ(Text(KvStr("x") + 1e20), "x1e+20");
+    EXPECT_EQ(Text(KvStr(0.1 + 0.2)), "0.3");
+    KvStr assigned;
+    assigned = -0.25;
+    EXPECT_EQ(Text(assigned), "-0.25");
+}
+
+TEST(KvStrConversions, TextToNumberReadsTheLeadingNumber) {
+    EXPECT_EQ(static_cast<double>(KvStr("12abc")), 12);
+    EXPECT_EQ(static_cast<double>(KvStr("  -3.5e2x")), -350);
+    EXPECT_EQ(static_cast<double>(KvStr("abc")), 0);
+    EXPECT_EQ(static_cast<double>(KvStr("")), 0);
+}
+
+TEST(KvStrCompare, BytewiseAndNumeric) {
+    EXPECT_LT(KvStr("abc").Compare(KvStr("abd")), 0);
+    EXPECT_EQ(KvStr("abc").Compare(KvStr("abc")), 0);
+    EXPECT_GT(KvStr("b").Compare(KvStr("abc")), 0);
+    EXPECT_EQ(KvStr("10").Compare(9.0), 1);
+    EXPECT_EQ(KvStr("abc").Compare(0.0), 0);
+    EXPECT_EQ(KvStr("2").Compare(3.0), -1);
+    // Bytes above 127 compare as unsigned, as strcmp does.
+    EXPECT_GT(KvStr("\xE9").Compare(KvStr("a")), 0);
+}
+
+TEST(KvStrCapacity, AssignmentsLongerThan1022AreRefused) {
+    std::string fits(1022, 'a'), tooLong(1023, 'b');
+    KvStr s("old");
+    s = tooLong.c_str();
+    EXPECT_EQ(Text(s), "old");
+    s = fits.c_str();
+    EXPECT_EQ(s.Length(), 1022);
+    EXPECT_EQ(Text(KvStr(tooLong.c_str())), "");
+}
+
+TEST(KvStrCapacity, AppendsBeyond1022AreRefused) {
+    std::string thousand(1000, 'a');
+    KvStr s(thousand.c_str());
+    s += std::string(30, 'b').c_str();
+    EXPECT_EQ(s.Length(), 1000);
+    s += std::string(22, 'c').c_str();
+    EXPECT_EQ(s.Length(), 1022);
+}
+
+TEST(KvStrCapacity, SeparatorFormCanReach1023Characters) {
+    KvStr s(std::string(1000, 'a').c_str());
+    KvStr tail(std::string(22, 'z').c_str());
+    s -= tail;
+    ASSERT_EQ(s.Length(), 1023);
+    EXPECT_EQ(s.GetStrData()[1000], '-');
+    EXPECT_EQ(s.GetStrData()[1023], 0);
+    // Copies keep the full text.
+    KvStr copy = s;
+    EXPECT_EQ(copy.Length(), 1023);
+    // Nothing more fits, in any form.
+    s += "x";
+    s -= KvStr("x");
+    EXPECT_EQ(s.Length(), 1023);
+}
+
+TEST(KvStrAccess, GetAtSetAtLeftAndTrim) {
+    KvStr s("h\xE9llo");
+    EXPECT_EQ(s.GetAt(1), -23);  // a Latin-1 e acute read as a signed byte
+    EXPECT_EQ(s.GetAt(5), 0);
+    EXPECT_EQ(s.GetAt(-1), 0);
+    EXPECT_EQ(s.GetAt(5000), 0);
+    EXPECT_EQ(s.SetAt(0, 'H'), 1);
+    EXPECT_EQ(s.SetAt(5, '!'), 0);
+    EXPECT_EQ(Text(s), "H\xE9llo");
+    s.Left(9);  // beyond the length: no change
+    EXPECT_EQ(s.Length(), 5);
+    s.Left(-1);
+    EXPECT_EQ(s.Length(), 5);
+    s.Left(2);
+    EXPECT_EQ(Text(s), "H\xE9");
+    KvStr t("word \t\r\n\xFF\x80");
+    t.TrimRight();
+    EXPECT_EQ(Text(t), "word ");
+    KvStr path("C:\\Games\\kip");
+    ReverseSlashes(path);
+    EXPECT_EQ(Text(path), "C:/Games/kip");
+}
+
+TEST(IntegerConversion, TruncatesTowardZero) {
+    EXPECT_EQ(KvToInt(2.9), 2);
+    EXPECT_EQ(KvToInt(-2.9), -2);
+    EXPECT_EQ(KvToInt(-0.5), 0);
+    EXPECT_EQ(KvToInt(2147483647.9), 2147483647);
+    EXPECT_EQ(KvToInt(-2147483648.9), -2147483647 - 1);
+}
+
+TEST(IntegerConversion, UndefinedValuesGiveIntegerIndefinite) {
+    EXPECT_EQ(KvToInt(std::nan("")), kIntegerIndefinite);
+    EXPECT_EQ(KvToInt(std::numeric_limits<double>::infinity()), kIntegerIndefinite);
+    EXPECT_EQ(KvToInt(-std::numeric_limits<double>::infinity()), kIntegerIndefinite);
+    EXPECT_EQ(KvToInt(3e9), kIntegerIndefinite);
+    EXPECT_EQ(KvToInt(2147483648.0), kIntegerIndefinite);
+    EXPECT_EQ(KvToInt(-1e300), kIntegerIndefinite);
+}
+
+TEST(IntegerConversion, ShortKeepsTheLow16Bits) {
+    EXPECT_EQ(KvToShort(70000), 4464);
+    EXPECT_EQ(KvToShort(32768), -32768);
+    EXPECT_EQ(KvToShort(-1.5), -1);
+    EXPECT_EQ(KvToShort(std::nan("")), 0);  // low 16 bits of integer indefinite
+    EXPECT_EQ(KvToColour(0x8000FF), 0x8000FFu);
+    EXPECT_EQ(KvToColour(4294967296.0 + 5), 5u);
+    EXPECT_EQ(KvToColour(-1), 0xFFFFFFFFu);
+}
+
+TEST(Arrays, DimAndBounds) {
+    KvIntArray a;
+    EXPECT_EQ(a.DimensionCount(), -1);
+    DIM(a, 0, 0, 0, 0, 0, 0, 0, 0);
+    EXPECT_EQ(a.ElementCount(), 1);
+    EXPECT_EQ(BOUNDS(a, 0), 1);
+    EXPECT_EQ(a.DimensionCount(), 1);
+
+    DIM(a, 10, 5);
+    EXPECT_EQ(a.ElementCount(), 50);
+    EXPECT_EQ(BOUNDS(a, 0), 10);
+    EXPECT_EQ(BOUNDS(a, 1), 5);
+    EXPECT_EQ(BOUNDS(a, 2), 0);
+    EXPECT_EQ(BOUNDS(a, 8), 0);
+    EXPECT_EQ(BOUNDS(a, -1), 0);
+    EXPECT_EQ(BOUNDS(a, 1.9), 5);
+    EXPECT_EQ(a.DimensionCount(), 2);
+
+    // Sizes below 1 are left out of the element count; a negative one still counts
+    // as a dimension.
+    DIM(a, 4, 0.5, -2);
+    EXPECT_EQ(a.ElementCount(), 4);
+    EXPECT_EQ(a.DimensionCount(), 3);
+    EXPECT_EQ(BOUNDS(a, 2), -2);
+}
+
+TEST(Arrays, IndexingIsFirstSubscriptFastest) {
+    KvIntArray a;
+    DIM(a, 3, 2);
+    a(2, 1) = 42;
+    EXPECT_EQ(a.Data()[5], 42);  // 2 + 1 * 3, the last of six
+    a(2.7, 1.2) = 7;  // subscripts are truncated
+    EXPECT_EQ(a.Data()[5], 7);
+    EXPECT_EQ(a(2, 1), 7);
+
+    KvIntArray b;
+    DIM(b, 10, 5);
+    b(9, 4) = 1;
+    EXPECT_EQ(b.Data()[49], 1);
+    b(4.5, 0) = 3;  // 4.5 is a valid subscript for a size of 5 or more
+    EXPECT_EQ(b(4, 0), 3);
+
+    KvStrArray s;
+    DIM(s, 2, 2);
+    s(1, 1) = "last";
+    EXPECT_EQ(Text(s.Data()[3]), "last");
+}
+
+TEST(Arrays, DimAgainZeroesEveryElement) {
+    KvIntArray a;
+    DIM(a, 5);
+    for (int i = 0; i < 5; ++i) a(i) = i + 1;
+    DIM(a, 5);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(a(i), 0);
+    KvStrArray s;
+    DIM(s, 2);
+    s(1) = "x";
+    DIM(s, 2);
+    EXPECT_EQ(Text(s(1)), "");
+}
+
+// Runtime errors end the program through the shutdown, which writes the error log.
+class ArrayErrors : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/kv_values_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+        setenv("TMPDIR", m_dir.c_str(), 1);
+    }
+    void TearDown() override {
+        std::remove(LogPath().c_str());
+        rmdir(m_dir.c_str());
+    }
+    std::string LogPath() const { return m_dir + "/ErrorLog.txt"; }
+    std::string Log() const {
+        std::ifstream in(LogPath(), std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    std::string m_dir;
+};
+
+#define EXPECT_RUNTIME_ERROR(statement, code, line)                                     \
+    EXPECT_EXIT(                                                                        \
+        {                                                                               \
+            __dLn(0, line);                                                             \
+            statement;                                                                  \
+        },                                                                              \
+        ::testing::ExitedWithCode(0), "");                                              \
+    EXPECT_EQ(Log(), "-End On Line\r\n" #code "\r\n" #line "\r\n" #line "\r\n0\r\n"); \
+    std::remove(LogPath().c_str())
+
+TEST_F(ArrayErrors, UseBeforeDimIsError8) {
+    KvIntArray a;
+    EXPECT_RUNTIME_ERROR(a(0) = 1, 8, 31);
+}
+
+TEST_F(ArrayErrors, SubscriptsOutOfRangeAreError9) {
+    KvIntArray a;
+    DIM(a, 10, 5);
+    EXPECT_RUNTIME_ERROR(a(10, 0) = 1, 9, 40);
+    EXPECT_RUNTIME_ERROR(a(0, 5) = 1, 9, 41);
+    EXPECT_RUNTIME_ERROR(a(-0.1, 0) = 1, 9, 42);
+    EXPECT_RUNTIME_ERROR(a(std::nan(""), 0) = 1, 9, 43);
+    EXPECT_RUNTIME_ERROR(a(0, 1e300) = 1, 9, 44);
+}
+
+TEST_F(ArrayErrors, SubscriptOfAnUndimensionedSizeNeverLeavesTheBlock) {
+    // The second size is 0, so its subscript is not range-checked; it must still
+    // not reach past the three elements.
+    KvIntArray a;
+    DIM(a, 3);
+    EXPECT_RUNTIME_ERROR(a(0, 5) = 1, 9, 50);
+}
+
+TEST_F(ArrayErrors, HugeDimIsError7) {
+    KvIntArray a;
+    EXPECT_RUNTIME_ERROR(DIM(a, 1e6, 1e6, 1e6), 7, 60);
+    EXPECT_RUNTIME_ERROR(DIM(a, std::numeric_limits<double>::infinity()), 7, 61);
+    EXPECT_RUNTIME_ERROR(DIM(a, 65536, 65536), 7, 62);  // 2^32 elements: not a wrapped size
+}
+
+}  // namespace
