@@ -301,8 +301,7 @@ TEST(PackDirectoryNegative, PositionsOutsideTheFileAreNotFound) {
 
     Bytes file = fileWith(0, n);
     for (int32_t d : {int32_t(file.size()) + 1, INT32_MAX, -int32_t(file.size()) - 1, INT32_MIN}) {
-        Bytes bad = file;
-        bad.resize(bad.size() - 4);
+        Bytes bad(file.begin(), file.end() - 4);
         AppendInt32(bad, d);
         EXPECT_EQ(Pick(bad, "a.bmp"), "-") << d;
     }
