@@ -1,4 +1,146 @@
-// DXInput: device set-up.
+// DXInput: opening the devices, the key queries and typed characters, the mouse
+// record and the joystick records, and the scripted keys that replace the keyboard.
 #include "input/DXInput.h"
 
-bool DXInput::CreateDInput(GameWindow*, bool) { return true; }
+#include <cstdio>
+#include <cstring>
+
+#include "input/InputPlatform.h"
+#include "input/KeyTable.h"
+#include "runtime/Frame.h"
+#include "runtime/Options.h"
+
+namespace {
+KeyScript g_loadedScript;
+bool g_scriptLoaded = false;
+}  // namespace
+
+bool KvLoadKeyScript(const std::string& path, std::string& error) {
+    g_scriptLoaded = g_loadedScript.LoadFile(path, error);
+    return g_scriptLoaded;
+}
+
+DXInput::DXInput() { DXtoVK(false); }
+
+DXInput::~DXInput() {
+    if (m_opened) input_platform::Close();
+}
+
+int32_t DXInput::CreateDInput(GameWindow* window, bool wantMouse) {
+    int32_t status = kInputOpened;
+    m_window = window;
+    m_opened = input_platform::Open();
+    if (!m_opened) {
+        KvAppendErrorLog("No DX_Input");
+        DXtoVK(false);
+        return kInputNoDevices;
+    }
+    m_keyboard = true;
+    DXtoVK(true);
+    if (wantMouse && !KvOptions().headless) {
+        m_mouse = input_platform::CaptureMouse();
+        if (!m_mouse) {
+            KvAppendErrorLog("No DX_Mouse");
+            status = kInputNoMouse;
+        }
+    }
+    m_joystickCount = input_platform::OpenJoysticks(kMaxJoysticks, m_joystickNames);
+
+    const std::string& keysFile = KvOptions().keysFile;
+    if (!keysFile.empty() && !g_scriptLoaded) {
+        std::string error;
+        if (!KvLoadKeyScript(keysFile, error)) std::fprintf(stderr, "%s\n", error.c_str());
+    }
+    if (g_scriptLoaded) UseKeyScript(g_loadedScript);
+    return status;
+}
+
+void DXInput::DXtoVK(bool keyboardPresent) {
+    for (int n = 0; n < 256; ++n) m_keyTable[n] = keyboardPresent && n < 255 ? uint16_t(n) : 0xFF;
+    if (!keyboardPresent) m_keyboard = false;
+}
+
+void DXInput::UseKeyScript(const KeyScript& script) {
+    m_script = script;
+    m_scripted = true;
+    m_lastCharacter = 0;
+}
+
+void DXInput::ReadKeys(uint8_t state[256]) {
+    if (m_scripted)
+        m_script.StateAt(KvFrameNumber(), state);
+    else if (m_keyboard)
+        input_platform::ReadKeyboard(state);
+    else
+        std::memset(state, 0, 256);
+}
+
+void DXInput::GetKeyboardStatus() { ReadKeys(m_keyState); }
+
+bool DXInput::KeyDown(long keyNumber) {
+    GetKeyboardStatus();
+    int index = int(keyNumber & 255);
+    if (m_keyTable[index] == 0xFF) return false;
+    return (m_keyState[index] & 0x80) != 0;
+}
+
+bool DXInput::AnyKeyDown() {
+    GetKeyboardStatus();
+    for (int n = 0; n < 256; ++n)
+        if (m_keyState[n] & 0x80) return true;
+    return false;
+}
+
+char DXInput::Scan2Ascii(unsigned long code) {
+    int keyNumber = int(code & 255);
+    // Scripted keys have no keyboard layout behind them: they type as a US board does.
+    int layout = m_scripted || !m_keyboard ? DefaultKeyCharacter(keyNumber)
+                                           : input_platform::LayoutCharacter(keyNumber);
+    return KeyCharacter(keyNumber, layout);
+}
+
+char DXInput::GetKeyChar() {
+    GetKeyboardStatus();
+    return NextTypedCharacter(
+        m_keyState, [this](int code) { return Scan2Ascii(code); }, m_lastCharacter);
+}
+
+bool DXInput::GetMouseData(DIMOUSEDATA* data) {
+    if (!data) return false;
+    std::memset(data, 0, sizeof *data);
+    if (m_opened) input_platform::TakeMouse(*data);
+    return true;
+}
+
+bool DXInput::AnyMouse() {
+    DIMOUSEDATA data;
+    GetMouseData(&data);
+    return data.left || data.right || data.middle || data.xMove != 0;
+}
+
+bool DXInput::GetJoystickData(DIJOYSTATE* state, char index) {
+    if (!state) return false;
+    RawJoystick raw;
+    if (index >= 0 && index < m_joystickCount) {
+        // A joystick that was unplugged reads as centred with nothing held.
+        if (!input_platform::ReadJoystick(index, raw)) raw = RawJoystick();
+        ReduceJoystick(raw, *state);
+        return true;
+    }
+    // Without a device the first two joysticks still read, as centred and idle.
+    if (index == 0 || index == 1) {
+        ReduceJoystick(RawJoystick(), *state);
+        return true;
+    }
+    return false;
+}
+
+void DXInput::GetJoyName(char* buffer, int index) const {
+    if (!buffer) return;
+    if (index < 0 || index >= m_joystickCount) {
+        buffer[0] = 0;
+        return;
+    }
+    std::memcpy(buffer, m_joystickNames[index], kJoystickNameSize);
+    buffer[kJoystickNameSize - 1] = 0;
+}

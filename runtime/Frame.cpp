@@ -231,6 +231,10 @@ int KvRunProgram(int argc, char** argv, const KvSettings& settings, void (*mainR
                      options.traceFile.c_str());
         return 2;
     }
+    if (!options.keysFile.empty() && !KvLoadKeyScript(options.keysFile, error)) {
+        std::fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
+        return 2;
+    }
     __g_cmdline = options.programArguments.c_str();
     __KV_RESX = settings.resx;
     __KV_RESY = settings.resy;

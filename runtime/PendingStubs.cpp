@@ -5,7 +5,6 @@
 
 __attribute__((weak)) void SETSHOEBOX(KvStr, KvStr) {}
 __attribute__((weak)) void LOADFONT(const KvStr&, double) {}
-__attribute__((weak)) void STOPMUSIC() {}
 __attribute__((weak)) void OpenGLRainbows::ClearFrame() {}
 __attribute__((weak)) double OpenGLRainbows::FlipScreens() { return 1; }
 __attribute__((weak)) void SHOWSCREEN() {}

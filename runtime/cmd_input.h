@@ -20,3 +20,7 @@ KvStr GETJOYNAME_Str(double j);
 double GETNUMJOYSTICKS();
 void INPUT(KvStr& text, double x, double y);
 void INPUT(double& v, double x, double y);
+
+// The keyboard part of SHOWSCREEN: refreshes the keys and ends the program (error 0,
+// the line of that SHOWSCREEN) on Escape, or on left Alt with F4.
+void KvShowScreenKeys();

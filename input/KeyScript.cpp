@@ -1,0 +1,113 @@
+// Parsing of the key script and the key state it gives for a frame.
+#include "input/KeyScript.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace {
+// A whole token of decimal digits within [0, maximum].
+bool ParseNumber(const std::string& token, long maximum, long& value) {
+    if (token.empty() || token.size() > 12) return false;
+    for (char c : token)
+        if (c < '0' || c > '9') return false;
+    errno = 0;
+    long parsed = std::strtol(token.c_str(), nullptr, 10);
+    if (errno || parsed > maximum) return false;
+    value = parsed;
+    return true;
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return text;
+}
+}  // namespace
+
+bool KeyScript::ParseLine(const std::string& rawLine, int lineNumber, const std::string& sourceName,
+                          std::string& error) {
+    std::string line = rawLine.substr(0, rawLine.find('#'));
+    std::istringstream words(line);
+    std::string frameWord, actionWord, keyWord;
+    if (!(words >> frameWord)) return true;  // blank or comment only
+    auto fail = [&](const std::string& why) {
+        error = sourceName + ":" + std::to_string(lineNumber) + ": " + why;
+        return false;
+    };
+    long frame = 0;
+    if (!ParseNumber(frameWord, 2000000000L, frame))
+        return fail("'" + frameWord + "' is not a frame number (0 or more)");
+    if (!(words >> actionWord)) return fail("expected 'down', 'up' or 'tap' after the frame");
+    std::string action = Lower(actionWord);
+    Action kind;
+    if (action == "down") kind = Action::Down;
+    else if (action == "up") kind = Action::Up;
+    else if (action == "tap") kind = Action::Tap;
+    else return fail("'" + actionWord + "' is not 'down', 'up' or 'tap'");
+    int keyCount = 0;
+    while (words >> keyWord) {
+        long key = 0;
+        if (!ParseNumber(keyWord, 255, key))
+            return fail("'" + keyWord + "' is not a key number from 0 to 255");
+        m_events.push_back({frame, kind, uint8_t(key)});
+        ++keyCount;
+    }
+    if (keyCount == 0) return fail("no key numbers after '" + actionWord + "'");
+    return true;
+}
+
+bool KeyScript::Parse(const std::string& text, const std::string& sourceName, std::string& error) {
+    m_events.clear();
+    std::istringstream lines(text);
+    std::string line;
+    int lineNumber = 0;
+    while (std::getline(lines, line)) {
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!ParseLine(line, lineNumber, sourceName, error)) {
+            m_events.clear();
+            return false;
+        }
+    }
+    std::stable_sort(m_events.begin(), m_events.end(),
+                     [](const Event& a, const Event& b) { return a.frame < b.frame; });
+    return true;
+}
+
+bool KeyScript::LoadFile(const std::string& path, std::string& error) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        error = path + ": cannot read the key script (" + std::strerror(errno) + ")";
+        return false;
+    }
+    // A key script is a few lines written by hand; anything huge is not one.
+    file.seekg(0, std::ios::end);
+    if (file.tellg() > std::streamoff(16 << 20)) {
+        error = path + ": too large for a key script (more than 16 MiB)";
+        return false;
+    }
+    file.seekg(0);
+    std::ostringstream text;
+    text << file.rdbuf();
+    if (file.bad()) {
+        error = path + ": cannot read the key script";
+        return false;
+    }
+    return Parse(text.str(), path, error);
+}
+
+void KeyScript::StateAt(long frame, uint8_t state[256]) const {
+    bool held[256] = {};
+    bool tapped[256] = {};
+    for (const Event& event : m_events) {
+        if (event.frame > frame) break;
+        if (event.action == Action::Down) held[event.key] = true;
+        if (event.action == Action::Up) held[event.key] = false;
+        if (event.action == Action::Tap && event.frame == frame) tapped[event.key] = true;
+    }
+    for (int key = 0; key < 256; ++key) state[key] = (held[key] || tapped[key]) ? 0x80 : 0;
+}

@@ -1,0 +1,39 @@
+// Scripted keys: a small text file that says which keys are down in which frame,
+// read instead of the keyboard so that programs can run with nobody at the keys.
+//
+//   # a comment (from '#' to the end of the line)
+//   FRAME down KEY...   these keys go down at the start of frame FRAME and stay down
+//   FRAME up KEY...     these keys are released at the start of frame FRAME
+//   FRAME tap KEY...    these keys are down during frame FRAME only
+//
+// FRAME is the number of screens shown so far (0 before the first); KEY is a key
+// number 0-255 (1 Escape, 57 space, 203 left, ...). Lines apply in frame order, and
+// lines of the same frame in file order.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class KeyScript {
+public:
+    // Parses the script text; on failure the message names the source and line.
+    bool Parse(const std::string& text, const std::string& sourceName, std::string& error);
+    // Reads and parses a file.
+    bool LoadFile(const std::string& path, std::string& error);
+
+    // The key state during the given frame: 0x80 for each key that is down.
+    void StateAt(long frame, uint8_t state[256]) const;
+    bool Empty() const { return m_events.empty(); }
+
+private:
+    enum class Action { Down, Up, Tap };
+    struct Event {
+        long frame;
+        Action action;
+        uint8_t key;
+    };
+    bool ParseLine(const std::string& line, int lineNumber, const std::string& sourceName,
+                   std::string& error);
+    std::vector<Event> m_events;  // sorted by frame, file order kept within a frame
+};

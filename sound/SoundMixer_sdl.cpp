@@ -1,0 +1,177 @@
+// The mixer side of the sound device on SDL2_mixer: device, conversion of samples
+// to the device's format, channels reserved per sound slot, and the music player.
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <cmath>
+#include <vector>
+
+#include "sound/SoundMixer.h"
+
+struct sound_mixer::SampleBlock {
+    std::vector<Uint8> samples;
+    Mix_Chunk* chunk = nullptr;
+};
+
+namespace {
+bool g_open = false;
+std::vector<bool> g_channelUsed;
+Mix_Music* g_music = nullptr;
+
+// Converted sounds larger than this are refused (over twelve minutes at the device rate).
+constexpr size_t kMaximumConvertedBytes = size_t(64) << 20;
+
+bool ValidChannel(int channel) {
+    return g_open && channel >= 0 && channel < int(g_channelUsed.size()) && g_channelUsed[channel];
+}
+
+bool Convert(const WavSound& sound, std::vector<Uint8>& out) {
+    int frequency = 0, channels = 0;
+    Uint16 format = 0;
+    if (!Mix_QuerySpec(&frequency, &format, &channels)) return false;
+    size_t frames = sound.sampleBytes / size_t(sound.blockAlign);
+    double estimate = double(frames) * frequency / sound.sampleRate * channels *
+                      SDL_AUDIO_BITSIZE(format) / 8;
+    if (estimate > double(kMaximumConvertedBytes)) return false;
+    SDL_AudioStream* stream =
+        SDL_NewAudioStream(sound.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB, Uint8(sound.channels),
+                           int(sound.sampleRate), format, Uint8(channels), frequency);
+    if (!stream) return false;
+    bool ok = SDL_AudioStreamPut(stream, sound.samples, int(sound.sampleBytes)) == 0 &&
+              SDL_AudioStreamFlush(stream) == 0;
+    int available = ok ? SDL_AudioStreamAvailable(stream) : 0;
+    if (available <= 0 || size_t(available) > kMaximumConvertedBytes + 65536) ok = false;
+    if (ok) {
+        out.resize(size_t(available));
+        ok = SDL_AudioStreamGet(stream, out.data(), available) == available;
+    }
+    SDL_FreeAudioStream(stream);
+    return ok;
+}
+
+Uint8 SideLevel(int attenuation) {  // hundredths of a decibel, 0 or less
+    if (attenuation <= -10000) return 0;
+    return Uint8(std::lround(255.0 * std::pow(10.0, attenuation / 2000.0)));
+}
+}  // namespace
+
+namespace sound_mixer {
+bool OpenDevice() {
+    if (g_open) return true;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    if (Mix_OpenAudio(22050, AUDIO_S16SYS, 2, 1024) != 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    Mix_AllocateChannels(16);
+    g_channelUsed.assign(16, false);
+    g_open = true;
+    return true;
+}
+
+void CloseDevice() {
+    if (!g_open) return;
+    FreeMusic();
+    Mix_HaltChannel(-1);
+    Mix_CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    g_channelUsed.clear();
+    g_open = false;
+}
+
+bool DeviceOpen() { return g_open; }
+
+SampleBlock* MakeSampleBlock(const WavSound& sound) {
+    if (!g_open) return nullptr;
+    SampleBlock* block = new SampleBlock();
+    if (!Convert(sound, block->samples) ||
+        !(block->chunk = Mix_QuickLoad_RAW(block->samples.data(), Uint32(block->samples.size())))) {
+        delete block;
+        return nullptr;
+    }
+    return block;
+}
+
+void FreeSampleBlock(SampleBlock* block) {
+    if (!block) return;
+    if (block->chunk) Mix_FreeChunk(block->chunk);  // the samples themselves are ours
+    delete block;
+}
+
+int ReserveChannel() {
+    if (!g_open) return -1;
+    for (size_t i = 0; i < g_channelUsed.size(); ++i)
+        if (!g_channelUsed[i]) {
+            g_channelUsed[i] = true;
+            return int(i);
+        }
+    int channel = int(g_channelUsed.size());
+    if (Mix_AllocateChannels(channel + 16) < channel + 1) return -1;
+    g_channelUsed.resize(size_t(channel) + 16, false);
+    g_channelUsed[channel] = true;
+    return channel;
+}
+
+void ReleaseChannel(int channel) {
+    if (!ValidChannel(channel)) return;
+    Mix_HaltChannel(channel);
+    Mix_Volume(channel, MIX_MAX_VOLUME);
+    Mix_SetPanning(channel, 255, 255);
+    g_channelUsed[channel] = false;
+}
+
+bool ChannelPlaying(int channel) { return ValidChannel(channel) && Mix_Playing(channel) != 0; }
+
+bool StopChannel(int channel) {
+    if (!ValidChannel(channel)) return false;
+    Mix_HaltChannel(channel);
+    return true;
+}
+
+void SetChannelVolume(int channel, int volume) {
+    if (!ValidChannel(channel)) return;
+    if (volume > 0) volume = 0;
+    Mix_Volume(channel, volume <= -10000 ? 0
+                                         : int(std::lround(MIX_MAX_VOLUME * std::pow(10.0, volume / 2000.0))));
+}
+
+void SetChannelPan(int channel, int pan) {
+    if (!ValidChannel(channel)) return;
+    if (pan > 10000) pan = 10000;
+    if (pan < -10000) pan = -10000;
+    Uint8 left = pan > 0 ? SideLevel(-pan) : 255;
+    Uint8 right = pan < 0 ? SideLevel(pan) : 255;
+    Mix_SetPanning(channel, left, right);
+}
+
+bool PlayChannel(int channel, SampleBlock* block, bool looping) {
+    if (!ValidChannel(channel) || !block || !block->chunk) return false;
+    return Mix_PlayChannel(channel, block->chunk, looping ? -1 : 0) == channel;
+}
+
+bool LoadMusic(const char* path) {
+    FreeMusic();
+    if (!g_open || !path) return false;
+    g_music = Mix_LoadMUS(path);
+    return g_music != nullptr;
+}
+
+bool StartMusic() { return g_music && Mix_PlayMusic(g_music, 0) == 0; }
+
+bool MusicAtEnd() {
+    if (!g_music) return false;
+    if (!Mix_PlayingMusic()) return true;
+    double length = Mix_MusicDuration(g_music);
+    double position = Mix_GetMusicPosition(g_music);
+    return length > 0 && position >= 0 && length <= position;
+}
+
+bool MusicLoaded() { return g_music != nullptr; }
+
+void FreeMusic() {
+    if (!g_music) return;
+    Mix_HaltMusic();
+    Mix_FreeMusic(g_music);
+    g_music = nullptr;
+}
+}  // namespace sound_mixer
