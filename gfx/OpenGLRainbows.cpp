@@ -2,9 +2,12 @@
 // and window, viewports, the message pump and the time source.
 #include "gfx/OpenGLRainbows.h"
 
+#define GL_GLEXT_PROTOTYPES 1
 #include <SDL_opengl.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 
 #include "runtime/Frame.h"
 #include "runtime/Options.h"
@@ -12,14 +15,27 @@
 
 OpenGLRainbows* pRbow = nullptr;
 
-OpenGLRainbows::OpenGLRainbows() {
+namespace {
+bool WriteScreenshot(const std::string& path) { return pRbow && pRbow->WriteShownFrame(path); }
+
+// One fan per sprite instead of queued quads, for comparisons and measurements.
+bool BatchingWanted() {
+    const char* value = std::getenv("KIP_ONE_FAN_PER_SPRITE");
+    return !(value && *value && *value != '0');
+}
+}  // namespace
+
+OpenGLRainbows::OpenGLRainbows() : m_surfaces(new RainbowSurface[kSurfaceCount]) {
     m_initialised = false;
     boundSlot = -1;
     boundSecondSlot = -1;
     boundVariant = 0;
-    FreeAll();  // no context yet: only marks every slot empty
+    ResetSlotTables();
+    std::memset(m_surfaces.get(), 0, sizeof(RainbowSurface) * kSurfaceCount);
+    m_batching = BatchingWanted();
     alphaFactor = 1.0f;
     SetupAccurateTimer();
+    SetMaxFPS(60);
     m_nextFrameTime = Now();
 }
 
@@ -27,15 +43,6 @@ OpenGLRainbows::~OpenGLRainbows() {
     FreeAll();
     if (m_window) DoWindowed();
 }
-
-void OpenGLRainbows::SetupAccurateTimer() {
-    m_counterUsable = 1;
-    m_counterFrequency = 1000.0;
-}
-
-double OpenGLRainbows::Now() const { return PlatformMilliseconds(); }
-
-void OpenGLRainbows::SetMaxFPS(int fps) { m_frameInterval = fps > 0 ? 1000.0 / fps : 0; }
 
 bool OpenGLRainbows::Init(GameWindow* window, int width, int height, int colourDepth,
                           unsigned short frameRate) {
@@ -50,8 +57,13 @@ bool OpenGLRainbows::Init(GameWindow* window, int width, int height, int colourD
     KvTrace("RENDERER", {window->RendererName().c_str()});
     window->BindFrame();
     m_nextFrameTime = Now();
-    Make2DViewport();
     m_initialised = true;
+    glActiveTexture(GL_TEXTURE1);
+    glDisable(GL_TEXTURE_2D);
+    glActiveTexture(GL_TEXTURE0);
+    m_unitEnabled[1] = 0;
+    Make2DViewport();
+    KvSetScreenshotWriter(WriteScreenshot);
     return true;
 }
 
@@ -106,6 +118,7 @@ bool OpenGLRainbows::HideWindow() {
 }
 
 void OpenGLRainbows::Make2DViewport() {
+    FlushQuads();
     glViewport(0, 0, m_width, m_height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -128,9 +141,12 @@ void OpenGLRainbows::Make2DViewport() {
         glDisable(cap);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
     glHint(GL_POLYGON_SMOOTH_HINT, GL_FASTEST);
+    m_unitEnabled[0] = 1;
+    for (int i = 0; i < 4; ++i) m_colour[i] = 1;
 }
 
 void OpenGLRainbows::Make3DViewport(double nearPlane, double farPlane, double fieldOfView) {
+    FlushQuads();
     int height = m_height == 0 ? 1 : m_height;
     glViewport(0, 0, m_width, height);
     glMatrixMode(GL_PROJECTION);
@@ -160,6 +176,8 @@ void OpenGLRainbows::Make3DViewport(double nearPlane, double farPlane, double fi
     glEnable(GL_DITHER);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glHint(GL_POLYGON_SMOOTH_HINT, GL_NICEST);
+    m_unitTexture[0] = 0;
+    for (int i = 0; i < 4; ++i) m_colour[i] = 1;
 }
 
 void OpenGLRainbows::ResizeAuto() { Make2DViewport(); }
@@ -175,4 +193,13 @@ bool OpenGLRainbows::WinMessages() {
     return true;
 }
 
-void OpenGLRainbows::FreeAll() {}
+// Frees every sprite slot and every surface (only marks them empty before the
+// context exists).
+void OpenGLRainbows::FreeAll() {
+    if (!m_initialised) {
+        ResetSlotTables();
+        return;
+    }
+    for (int slot = 0; slot < kSpriteSlots; ++slot) FreeSprite(slot);
+    for (int surface = 0; surface < kSurfaceCount; ++surface) FreeSurface(surface);
+}

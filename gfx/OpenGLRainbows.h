@@ -5,8 +5,42 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "gfx/GameWindow.h"
+#include "gfx/QuadBatch.h"
+
+// Sprite slots 0 to 4094; fonts live in the last 16 of them.
+constexpr int kSpriteSlots = 4095;
+constexpr int kFontSlotBase = 4079;
+constexpr int kFontCount = 16;
+constexpr int kSurfaceCount = 15;
+constexpr int kSurfaceTiles = 64;  // tile columns and rows of a surface at most
+
+// The effect record of DrawSpriteFX.
+struct OPENGL_SPRITEFX {
+    float angle = 0;       // degrees, counter-clockwise on screen
+    int16_t width = 0;     // drawn width; below 1 means the picture width
+    int16_t height = 0;    // drawn height; below 1 means the picture height
+    uint32_t colour = 0;   // tint 0x00BBGGRR; 0 means white
+};
+
+// A background picture kept as a grid of tile textures.
+struct RainbowSurface {
+    uint32_t tileNames[kSurfaceTiles][kSurfaceTiles];
+    int16_t tileWidths[kSurfaceTiles][kSurfaceTiles];
+    int16_t tileHeights[kSurfaceTiles][kSurfaceTiles];
+    int8_t columnCount;
+    int8_t rowCount;  // negated for a surface taken from the screen
+};
+
+// The time source of the frame pacing; tests put a clock of their own here.
+struct FrameClock {
+    double (*now)() = nullptr;                  // milliseconds
+    void (*sleepMilliseconds)(double) = nullptr;  // may be null: busy wait only
+};
 
 class OpenGLRainbows {
 public:
@@ -32,7 +66,71 @@ public:
     double FlipScreens();
     void SetupAccurateTimer();
     double Now() const;
+    double AccurateTime() const { return Now(); }
     void SetMaxFPS(int fps);
+    double FrameInterval() const { return m_frameInterval; }
+    double NextFrameTime() const { return m_nextFrameTime; }
+    // Replaces the time source (null members: the platform clock and sleep).
+    static void SetFrameClock(const FrameClock& clock);
+    static FrameClock DefaultFrameClock();
+
+    // Blending and primitives.
+    void DoAlpha(float intensity);
+    void DrawPixel(short x, short y, unsigned long colour);
+    void DrawLine(short x1, short y1, short x2, short y2, unsigned long colour);
+    void DrawRect(short x1, short y1, short x2, short y2, unsigned long colour);
+    void StartPoly(int slot);
+    void PolyPoint(short x, short y, float s, float t, unsigned long colour);
+    void EndPoly();
+    // Sets the current colour (and remembers it for the quad queue).
+    void SetColour(float r, float g, float b, float a);
+    void SetBlending(bool on);
+
+    // Sprites.
+    static void GetBMPSize(const char* path, int& width, int& height);
+    bool MakeBMPTexture(const char* path, int x, int y, int width, int height,
+                        unsigned int* plainName, unsigned int* mipmappedName,
+                        unsigned long key, bool useKey, bool normalMap);
+    bool LoadSprite(unsigned int slot, const char* path, unsigned long key, bool normalMap);
+    void FreeSprite(int slot);
+    void SetTexture3D(int slot, int second, int variant);
+    void DrawSprite(short slot, short x, short y);
+    void StretchSprite(short slot, short x, short y, short width, short height);
+    void RotoSprite(short slot, short x, short y, short angle);
+    void DrawSpriteFX(short slot, short x, short y, const OPENGL_SPRITEFX& fx);
+    void GetSpriteSize(short slot, int& width, int& height) const;
+    bool GrabSprite(short slot, short x, short y, short width, short height);
+    bool SpriteCollision(int slotA, int slotB, short ax, short ay, short bx, short by);
+    int16_t TextureWidth(int slot) const { return ValidSlot(slot) ? m_textureWidth[slot] : -1; }
+    int16_t TextureHeight(int slot) const { return ValidSlot(slot) ? m_textureHeight[slot] : -1; }
+    unsigned int TextureName(int slot, int variant) const {
+        return ValidSlot(slot) ? m_textureNames[slot][variant ? 1 : 0] : 0;
+    }
+    static bool ValidSlot(int slot) { return slot >= 0 && slot < kSpriteSlots; }
+
+    // Fonts.
+    bool LoadFont(unsigned int font, const char* path);
+    void DrawTextA(short font, const char* text, short x, short y);
+    void GetFontSize(short font, int& width, int& height) const;
+
+    // Surfaces and the screen snapshot.
+    bool LoadSurface(unsigned int surface, const char* path, bool unused = false);
+    void GrabSurface(int surface);
+    void PasteSurface(unsigned int surface);
+    void BlendToSurface(int from, int to);
+    void FreeSurface(int surface);
+    bool SaveBMPFile(const char* path);
+    // The screenshot of the frame shown last (kept by the flip when it was asked for).
+    bool WriteShownFrame(const std::string& path);
+    const RainbowSurface* Surface(int surface) const;
+
+    // Queued sprite quads are drawn before anything that changes the drawing state
+    // or reads pixels. With batching off every sprite is its own fan.
+    void FlushQuads();
+    void SetBatching(bool on) { FlushQuads(); m_batching = on; }
+    bool Batching() const { return m_batching; }
+    // Reads the drawn frame as RGB bytes, bottom row first (for snapshots and tests).
+    void ReadFrame(int x, int y, int width, int height, std::vector<uint8_t>& rgb);
 
     int Width() const { return m_width; }
     int Height() const { return m_height; }
@@ -46,6 +144,19 @@ public:
     int32_t boundVariant = 0;
 
 protected:
+    struct SpriteQuad;
+    void ResetSlotTables();
+    void DrawQuad(int slot, const float corners[8]);
+    void DrawRotatedQuad(int slot, float centreX, float centreY, float angle, float hw, float hh);
+    bool SelectSpriteTexture(int slot);
+    void SetTextureUnit(int unit, bool enabled, unsigned int name);
+    void BeginPrimitive(unsigned long colour, int& slot, int& second, int& variant);
+    void EndPrimitive(int slot, int second, int variant);
+    void UploadMipmaps(std::vector<uint8_t> texels, int width, int height);
+    bool MakeCollisionMask(int slot);
+    void KeepFrameForScreenshot();
+    void WaitForFrameSlot();
+
     GameWindow* m_window = nullptr;
     int m_width = 0;
     int m_height = 0;
@@ -58,6 +169,33 @@ protected:
     double m_frameInterval = 0;
     double m_counterFrequency = 0;
     int m_counterUsable = 0;
+
+    // Sprite slot tables.
+    int16_t m_textureWidth[kSpriteSlots];
+    int16_t m_textureHeight[kSpriteSlots];
+    int16_t m_pictureWidth[kSpriteSlots];
+    int16_t m_pictureHeight[kSpriteSlots];
+    std::unique_ptr<uint8_t[]> m_collisionMask[kSpriteSlots];
+    unsigned int m_textureNames[kSpriteSlots][2];
+
+    std::unique_ptr<RainbowSurface[]> m_surfaces;
+
+    // What is selected in the GL texture units, so repeated selections cost nothing.
+    unsigned int m_unitTexture[2] = {0, 0};
+    int m_unitEnabled[2] = {-1, -1};  // -1: not known
+
+    QuadBatch m_quads;
+    bool m_batching = true;
+    float m_colour[4] = {1, 1, 1, 1};
+
+    // The polygon being built between StartPoly and EndPoly.
+    std::vector<float> m_polyVertices;  // x, y, s, t, r, g, b per vertex
+
+    // The last shown frame, kept when a screenshot of it was asked for.
+    std::vector<uint8_t> m_shownFrame;
+    long m_shownFrameNumber = -1;
 };
+
+extern int g_nTexture;
 
 extern OpenGLRainbows* pRbow;

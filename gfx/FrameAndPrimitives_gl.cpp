@@ -1,0 +1,233 @@
+// The per-frame duties of OpenGLRainbows: the flip on the frame grid, the clock,
+// the alpha mode, the current colour, untextured primitives and polygons.
+#define GL_GLEXT_PROTOTYPES 1
+#include <SDL_opengl.h>
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "gfx/OpenGLRainbows.h"
+#include "runtime/Options.h"
+
+int g_nTexture = 0;
+
+namespace {
+// Sleeping ends this long before the grid point; the rest is spun, so the frame is
+// shown within a millisecond of its point without burning a core the whole time.
+constexpr double kSpinMilliseconds = 2.0;
+// A polygon keeps at most this many corners; more would be a runaway program.
+constexpr std::size_t kMaxPolygonVertices = 65536;
+constexpr int kPolygonFloats = 7;
+
+void PlatformSleep(double milliseconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(milliseconds));
+}
+
+FrameClock g_clock = OpenGLRainbows::DefaultFrameClock();
+
+float Channel(unsigned long colour, int index) { return float((colour >> (8 * index)) & 0xFF); }
+}  // namespace
+
+FrameClock OpenGLRainbows::DefaultFrameClock() {
+    FrameClock clock;
+    clock.now = PlatformMilliseconds;
+    clock.sleepMilliseconds = PlatformSleep;
+    return clock;
+}
+
+void OpenGLRainbows::SetFrameClock(const FrameClock& clock) {
+    FrameClock fallback = DefaultFrameClock();
+    g_clock.now = clock.now ? clock.now : fallback.now;
+    g_clock.sleepMilliseconds = clock.sleepMilliseconds;
+}
+
+double OpenGLRainbows::Now() const { return g_clock.now(); }
+
+void OpenGLRainbows::SetupAccurateTimer() {
+    m_counterUsable = 1;
+    m_counterFrequency = 1000.0;
+}
+
+// Up to 500 frames a second when no rate is given.
+void OpenGLRainbows::SetMaxFPS(int fps) { m_frameInterval = fps > 0 ? 1000.0 / fps : 2.0; }
+
+void OpenGLRainbows::FlushQuads() {
+    if (!m_quads.Empty()) m_quads.Flush();
+}
+
+void OpenGLRainbows::ClearFrame() {
+    FlushQuads();
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+// Waits until the clock has passed the next grid point, pumping messages.
+void OpenGLRainbows::WaitForFrameSlot() {
+    for (;;) {
+        double now = Now();
+        if (now > m_nextFrameTime) return;
+        double remaining = m_nextFrameTime - now;
+        if (remaining > kSpinMilliseconds && g_clock.sleepMilliseconds)
+            g_clock.sleepMilliseconds(remaining - kSpinMilliseconds);
+        WinMessages();
+    }
+}
+
+double OpenGLRainbows::FlipScreens() {
+    FlushQuads();
+    KeepFrameForScreenshot();
+    glFlush();
+    if (m_window) m_window->Present();
+    ClearFrame();
+    double start = Now();
+    WinMessages();
+    if (!KvOptions().unpaced) WaitForFrameSlot();
+    double now = Now();
+    m_nextFrameTime += m_frameInterval;
+    // A late frame does not make the following ones hurry: skip the passed points.
+    if (m_frameInterval > 0 && m_nextFrameTime < now) {
+        m_nextFrameTime += std::ceil((now - m_nextFrameTime) / m_frameInterval) * m_frameInterval;
+        while (m_nextFrameTime < now) m_nextFrameTime += m_frameInterval;
+    }
+    return now - start + 1;
+}
+
+void OpenGLRainbows::SetColour(float r, float g, float b, float a) {
+    if (m_colour[0] == r && m_colour[1] == g && m_colour[2] == b && m_colour[3] == a) return;
+    FlushQuads();
+    glColor4f(r, g, b, a);
+    m_colour[0] = r;
+    m_colour[1] = g;
+    m_colour[2] = b;
+    m_colour[3] = a;
+}
+
+void OpenGLRainbows::SetBlending(bool on) {
+    FlushQuads();
+    if (on)
+        glEnable(GL_BLEND);
+    else
+        glDisable(GL_BLEND);
+}
+
+void OpenGLRainbows::DoAlpha(float f) {
+    FlushQuads();
+    if (f == 0 || std::isnan(f)) {
+        glDisable(GL_BLEND);
+        f = 1;
+    } else if (f > 0) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE, GL_ONE);
+    } else {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_SRC_COLOR);
+        f = -f;
+    }
+    if (f > 1) f = 1;
+    alphaFactor = f;
+    SetColour(f, f, f, 1);
+}
+
+// The shared frame of the primitives: colour scaled by the alpha factor, no texture,
+// and the projection moved so that integer coordinates hit pixel centres.
+void OpenGLRainbows::BeginPrimitive(unsigned long colour, int& slot, int& second, int& variant) {
+    FlushQuads();
+    float f = alphaFactor;
+    SetColour(Channel(colour, 0) * f / 255.0f, Channel(colour, 1) * f / 255.0f,
+              Channel(colour, 2) * f / 255.0f, 1);
+    slot = boundSlot;
+    second = boundSecondSlot;
+    variant = boundVariant;
+    SetTexture3D(-1, -1, 0);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glTranslatef(0.375f, -0.375f, 0);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void OpenGLRainbows::EndPrimitive(int slot, int second, int variant) {
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    SetColour(alphaFactor, alphaFactor, alphaFactor, 1);
+    SetTexture3D(slot, second, variant);
+}
+
+void OpenGLRainbows::DrawPixel(short x, short y, unsigned long colour) {
+    int slot, second, variant;
+    BeginPrimitive(colour, slot, second, variant);
+    glBegin(GL_POINTS);
+    glVertex2f(x, -float(y));
+    glEnd();
+    EndPrimitive(slot, second, variant);
+}
+
+void OpenGLRainbows::DrawLine(short x1, short y1, short x2, short y2, unsigned long colour) {
+    int slot, second, variant;
+    BeginPrimitive(colour, slot, second, variant);
+    glBegin(GL_LINES);
+    glVertex2f(x1, -float(y1));
+    glVertex2f(x2, -float(y2));
+    glEnd();
+    glBegin(GL_POINTS);  // the end pixel is always set
+    glVertex2f(x2, -float(y2));
+    glEnd();
+    EndPrimitive(slot, second, variant);
+}
+
+void OpenGLRainbows::DrawRect(short x1, short y1, short x2, short y2, unsigned long colour) {
+    int slot, second, variant;
+    BeginPrimitive(colour, slot, second, variant);
+    glBegin(GL_QUADS);
+    glVertex2f(x1, -float(y2));
+    glVertex2f(x2, -float(y2));
+    glVertex2f(x2, -float(y1));
+    glVertex2f(x1, -float(y1));
+    glEnd();
+    EndPrimitive(slot, second, variant);
+}
+
+// The corners are kept until EndPoly, so that drawing between StartPoly and EndPoly
+// cannot break the polygon.
+void OpenGLRainbows::StartPoly(int slot) {
+    g_nTexture = ValidSlot(slot) ? slot : -1;
+    SetTexture3D(g_nTexture, -1, 0);
+    m_polyVertices.clear();
+}
+
+void OpenGLRainbows::PolyPoint(short x, short y, float s, float t, unsigned long colour) {
+    if (m_polyVertices.size() >= kMaxPolygonVertices * kPolygonFloats) return;
+    float f = alphaFactor;
+    const float vertex[kPolygonFloats] = {float(x), -float(y), s, 1 - t,
+                                          Channel(colour, 0) / 255.0f * f,
+                                          Channel(colour, 1) / 255.0f * f,
+                                          Channel(colour, 2) / 255.0f * f};
+    m_polyVertices.insert(m_polyVertices.end(), vertex, vertex + kPolygonFloats);
+}
+
+void OpenGLRainbows::EndPoly() {
+    FlushQuads();
+    glBegin(GL_TRIANGLE_FAN);
+    for (std::size_t i = 0; i < m_polyVertices.size(); i += kPolygonFloats) {
+        const float* v = &m_polyVertices[i];
+        if (g_nTexture >= 0) glTexCoord2f(v[2], v[3]);
+        glColor4f(v[4], v[5], v[6], 1);
+        glVertex2f(v[0], v[1]);
+    }
+    glEnd();
+    m_polyVertices.clear();
+    glEnable(GL_TEXTURE_2D);
+    m_unitEnabled[0] = 1;
+    m_colour[0] = -1;  // the vertex colours replaced the current colour
+    SetColour(alphaFactor, alphaFactor, alphaFactor, 1);
+    glDisable(GL_COLOR_MATERIAL);
+}
+
+void OpenGLRainbows::ReadFrame(int x, int y, int width, int height, std::vector<uint8_t>& rgb) {
+    FlushQuads();
+    rgb.assign(std::size_t(width > 0 ? width : 0) * (height > 0 ? height : 0) * 3, 0);
+    if (rgb.empty()) return;
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+}

@@ -1,0 +1,312 @@
+// Sprite slots of OpenGLRainbows: bitmap files into textures, the four ways of
+// drawing a sprite, grabbing from the screen, pixel-exact collisions and freeing.
+#define GL_GLEXT_PROTOTYPES 1
+#include <SDL_opengl.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "gfx/BitmapReader.h"
+#include "gfx/OpenGLRainbows.h"
+#include "gfx/TexelOps.h"
+
+namespace {
+constexpr unsigned int kUnknownTexture = ~0u;
+
+// Half of a size, rounded toward minus infinity.
+int FloorHalf(int n) { return n >= 0 ? n / 2 : -((-n + 1) / 2); }
+
+void SetUnpackSettings() {
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+}
+
+void SetTextureParameters(bool mipmapped) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
+                    mipmapped ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
+}
+
+int MaxTextureSize() {
+    GLint size = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
+    return size > 0 ? size : 1024;
+}
+}  // namespace
+
+void OpenGLRainbows::ResetSlotTables() {
+    for (int slot = 0; slot < kSpriteSlots; ++slot) {
+        m_textureWidth[slot] = m_textureHeight[slot] = -1;
+        m_pictureWidth[slot] = m_pictureHeight[slot] = 0;
+        m_collisionMask[slot].reset();
+        m_textureNames[slot][0] = m_textureNames[slot][1] = 0;
+    }
+}
+
+void OpenGLRainbows::GetBMPSize(const char* path, int& width, int& height) {
+    ReadBitmapSizeFromFile(path, width, height);
+}
+
+// Binds a texture on unit 0 for an upload; the queued quads are drawn first.
+void OpenGLRainbows::UploadMipmaps(std::vector<uint8_t> texels, int width, int height) {
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 texels.data());
+    std::vector<uint8_t> next;
+    for (int level = 1; width > 1 || height > 1; ++level) {
+        int nextWidth = 0, nextHeight = 0;
+        MakeNextMipLevel(texels, width, height, next, nextWidth, nextHeight);
+        texels.swap(next);
+        width = nextWidth;
+        height = nextHeight;
+        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     texels.data());
+    }
+}
+
+bool OpenGLRainbows::MakeBMPTexture(const char* path, int x, int y, int width, int height,
+                                    unsigned int* plainName, unsigned int* mipmappedName,
+                                    unsigned long key, bool useKey, bool normalMap) {
+    if (!plainName) return false;
+    int maxTextureSize = MaxTextureSize();
+    BitmapImage image;
+    if (!ReadBitmapFromFile(path, image)) return false;
+    TexelImage texels;
+    CutBitmapRectangle(image, x, y, width, height, maxTextureSize, uint32_t(key), useKey, texels);
+    FlushQuads();
+    SetUnpackSettings();
+    glActiveTexture(GL_TEXTURE0);
+    glGenTextures(1, plainName);
+    glBindTexture(GL_TEXTURE_2D, *plainName);
+    m_unitTexture[0] = *plainName;
+    SetTextureParameters(false);
+    if (normalMap) build_detail_normalmap(texels.rgba.data(), texels.width, texels.height);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, texels.width, texels.height, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, texels.rgba.data());
+    if (mipmappedName) {
+        glGenTextures(1, mipmappedName);
+        glBindTexture(GL_TEXTURE_2D, *mipmappedName);
+        m_unitTexture[0] = *mipmappedName;
+        SetTextureParameters(true);
+        UploadMipmaps(std::move(texels.rgba), texels.width, texels.height);
+    }
+    return true;
+}
+
+// A file whose header reads but whose texture cannot be made leaves the slot empty
+// and reports failure, so that the loaders that must not go on without it can stop.
+bool OpenGLRainbows::LoadSprite(unsigned int slot, const char* path, unsigned long key,
+                                bool normalMap) {
+    if (slot >= unsigned(kSpriteSlots)) return false;
+    FreeSprite(int(slot));
+    int width = 0, height = 0;
+    GetBMPSize(path, width, height);
+    if (width == 0 || height == 0) return false;
+    unsigned int* names = m_textureNames[slot];
+    if (!MakeBMPTexture(path, 0, 0, 0, 0, &names[0], &names[1], key, true, normalMap)) {
+        FreeSprite(int(slot));
+        return false;
+    }
+    m_textureWidth[slot] = int16_t(PowerOfTwoAtLeast(width));
+    m_textureHeight[slot] = int16_t(PowerOfTwoAtLeast(height));
+    m_pictureWidth[slot] = int16_t(width);
+    m_pictureHeight[slot] = int16_t(height);
+    return true;
+}
+
+void OpenGLRainbows::FreeSprite(int slot) {
+    if (!ValidSlot(slot)) return;
+    unsigned int* names = m_textureNames[slot];
+    if (names[0] || names[1]) {
+        FlushQuads();
+        for (int variant = 0; variant < 2; ++variant) {
+            if (!names[variant]) continue;
+            for (unsigned int& unit : m_unitTexture)
+                if (unit == names[variant]) unit = kUnknownTexture;
+            glDeleteTextures(1, &names[variant]);
+            names[variant] = 0;
+        }
+    }
+    m_textureWidth[slot] = m_textureHeight[slot] = -1;
+    m_collisionMask[slot].reset();
+}
+
+void OpenGLRainbows::SetTextureUnit(int unit, bool enabled, unsigned int name) {
+    bool sameEnable = m_unitEnabled[unit] == (enabled ? 1 : 0);
+    bool sameName = !enabled || m_unitTexture[unit] == name;
+    if (sameEnable && sameName) return;
+    FlushQuads();
+    if (unit != 0) glActiveTexture(GL_TEXTURE0 + unit);
+    if (!sameEnable) {
+        if (enabled)
+            glEnable(GL_TEXTURE_2D);
+        else
+            glDisable(GL_TEXTURE_2D);
+        m_unitEnabled[unit] = enabled ? 1 : 0;
+    }
+    if (enabled && !sameName) {
+        glBindTexture(GL_TEXTURE_2D, name);
+        m_unitTexture[unit] = name;
+    }
+    if (unit != 0) glActiveTexture(GL_TEXTURE0);
+}
+
+void OpenGLRainbows::SetTexture3D(int slot, int second, int variant) {
+    if (!ValidSlot(slot)) slot = -1;
+    if (!ValidSlot(second)) second = -1;
+    variant = variant ? 1 : 0;
+    boundSlot = slot;
+    boundSecondSlot = second;
+    boundVariant = variant;
+    bool unit1 = second >= 0 && slot >= 0;
+    SetTextureUnit(1, unit1, unit1 ? m_textureNames[slot][variant] : 0);
+    int unit0Slot = second >= 0 ? second : slot;
+    SetTextureUnit(0, slot >= 0, slot >= 0 ? m_textureNames[unit0Slot][variant] : 0);
+}
+
+// Selects a sprite's plain texture for 2D drawing; false when the slot has none.
+bool OpenGLRainbows::SelectSpriteTexture(int slot) {
+    if (!ValidSlot(slot) || m_textureNames[slot][0] == 0) return false;
+    SetTexture3D(slot, -1, 0);
+    return true;
+}
+
+// corners: screen x, y of bottom-left, bottom-right, top-right, top-left.
+void OpenGLRainbows::DrawQuad(int slot, const float corners[8]) {
+    float s = float(m_pictureWidth[slot]) / float(m_textureWidth[slot]);
+    float t = float(m_pictureHeight[slot]) / float(m_textureHeight[slot]);
+    const float texture[8] = {0, 0, s, 0, s, t, 0, t};
+    float gl[8];
+    for (int i = 0; i < 4; ++i) {
+        gl[2 * i] = corners[2 * i];
+        gl[2 * i + 1] = -corners[2 * i + 1];
+    }
+    if (m_batching)
+        m_quads.Add(gl, texture);
+    else
+        QuadBatch::DrawFan(gl, texture);
+}
+
+void OpenGLRainbows::DrawSprite(short slot, short x, short y) {
+    if (!SelectSpriteTexture(slot)) return;
+    StretchSprite(slot, x, y, m_pictureWidth[slot], m_pictureHeight[slot]);
+}
+
+void OpenGLRainbows::StretchSprite(short slot, short x, short y, short width, short height) {
+    if (!SelectSpriteTexture(slot)) return;
+    float left = x, top = y, right = float(x + width), bottom = float(y + height);
+    const float corners[8] = {left, bottom, right, bottom, right, top, left, top};
+    DrawQuad(slot, corners);
+}
+
+// The quad with half sizes hw, hh turned by angle degrees about a screen point.
+void OpenGLRainbows::DrawRotatedQuad(int slot, float centreX, float centreY, float angle,
+                                     float hw, float hh) {
+    FlushQuads();
+    glPushMatrix();
+    glTranslatef(centreX, -centreY, 0);
+    glRotatef(angle, 0, 0, 1);
+    float s = float(m_pictureWidth[slot]) / float(m_textureWidth[slot]);
+    float t = float(m_pictureHeight[slot]) / float(m_textureHeight[slot]);
+    const float texture[8] = {0, 0, s, 0, s, t, 0, t};
+    const float corners[8] = {-hw, -hh, hw, -hh, hw, hh, -hw, hh};
+    QuadBatch::DrawFan(corners, texture);
+    glPopMatrix();
+}
+
+void OpenGLRainbows::RotoSprite(short slot, short x, short y, short angle) {
+    if (!SelectSpriteTexture(slot)) return;
+    int hw = FloorHalf(m_pictureWidth[slot]);
+    int hh = FloorHalf(m_pictureHeight[slot]);
+    DrawRotatedQuad(slot, float(x + hw), float(y + hh), float(angle), float(hw), float(hh));
+}
+
+void OpenGLRainbows::DrawSpriteFX(short slot, short x, short y, const OPENGL_SPRITEFX& fx) {
+    if (!SelectSpriteTexture(slot)) return;
+    float tint[3] = {1, 1, 1};
+    if (fx.colour != 0)
+        for (int i = 0; i < 3; ++i) tint[i] = float((fx.colour >> (8 * i)) & 0xFF) / 255.0f;
+    SetColour(alphaFactor * tint[0], alphaFactor * tint[1], alphaFactor * tint[2], 1);
+    int w = m_pictureWidth[slot], h = m_pictureHeight[slot];
+    int drawnWidth = fx.width < 1 ? w : fx.width;
+    int drawnHeight = fx.height < 1 ? h : fx.height;
+    DrawRotatedQuad(slot, float(x + FloorHalf(w)), float(y + FloorHalf(h)), fx.angle,
+                    float(FloorHalf(drawnWidth)), float(FloorHalf(drawnHeight)));
+    SetColour(alphaFactor, alphaFactor, alphaFactor, 1);
+}
+
+void OpenGLRainbows::GetSpriteSize(short slot, int& width, int& height) const {
+    width = ValidSlot(slot) ? m_pictureWidth[slot] : 0;
+    height = ValidSlot(slot) ? m_pictureHeight[slot] : 0;
+}
+
+// The rectangle is cut to the size of the drawing area: more than that has no
+// defined content, and a texture of the full 16-bit size would take gigabytes.
+bool OpenGLRainbows::GrabSprite(short slot, short x, short y, short width, short height) {
+    if (!ValidSlot(slot)) return true;
+    width = short(std::min<int>(width, m_width));
+    height = short(std::min<int>(height, m_height));
+    int tw = std::max(32, PowerOfTwoAtLeast(width));
+    int th = std::max(32, PowerOfTwoAtLeast(height));
+    FreeSprite(slot);
+    FlushQuads();
+    SetUnpackSettings();
+    glActiveTexture(GL_TEXTURE0);
+    glGenTextures(1, &m_textureNames[slot][0]);
+    glBindTexture(GL_TEXTURE_2D, m_textureNames[slot][0]);
+    m_unitTexture[0] = m_textureNames[slot][0];
+    SetTextureParameters(false);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    if (width > 0 && height > 0)
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, x, m_height - y - height, width, height);
+    m_textureWidth[slot] = int16_t(tw);
+    m_textureHeight[slot] = int16_t(th);
+    m_pictureWidth[slot] = width;
+    m_pictureHeight[slot] = height;
+    return true;
+}
+
+bool OpenGLRainbows::MakeCollisionMask(int slot) {
+    if (m_collisionMask[slot]) return true;
+    if (m_textureNames[slot][0] == 0 || m_textureWidth[slot] < 1 || m_textureHeight[slot] < 1)
+        return false;
+    FlushQuads();
+    std::size_t size = std::size_t(m_textureWidth[slot]) * m_textureHeight[slot];
+    m_collisionMask[slot].reset(new uint8_t[size]);
+    std::memset(m_collisionMask[slot].get(), 0, size);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, m_textureNames[slot][0]);
+    m_unitTexture[0] = m_textureNames[slot][0];
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_ALPHA, GL_UNSIGNED_BYTE, m_collisionMask[slot].get());
+    return true;
+}
+
+bool OpenGLRainbows::SpriteCollision(int slotA, int slotB, short ax, short ay, short bx,
+                                     short by) {
+    if (!ValidSlot(slotA) || !ValidSlot(slotB)) return false;
+    int wA = m_pictureWidth[slotA], hA = m_pictureHeight[slotA];
+    int wB = m_pictureWidth[slotB], hB = m_pictureHeight[slotB];
+    int x0 = std::max<int>(ax, bx), x1 = std::min(ax + wA, bx + wB);
+    int y0 = std::max<int>(ay, by), y1 = std::min(ay + hA, by + hB);
+    if (x0 > x1 || y0 > y1) return false;
+    if (!MakeCollisionMask(slotA) || !MakeCollisionMask(slotB)) return false;
+    const uint8_t* maskA = m_collisionMask[slotA].get();
+    const uint8_t* maskB = m_collisionMask[slotB].get();
+    int twA = m_textureWidth[slotA], thA = m_textureHeight[slotA];
+    int twB = m_textureWidth[slotB], thB = m_textureHeight[slotB];
+    for (int y = y0; y < y1; ++y) {
+        int rowA = hA - 1 - (y - ay), rowB = hB - 1 - (y - by);
+        // Pictures cut to the texture size have rows and columns without texels.
+        if (rowA < 0 || rowA >= thA || rowB < 0 || rowB >= thB) continue;
+        for (int x = x0; x < x1; ++x) {
+            int colA = x - ax, colB = x - bx;
+            if (colA < 0 || colA >= twA || colB < 0 || colB >= twB) continue;
+            if (maskA[rowA * twA + colA] != 0 && maskB[rowB * twB + colB] == 255) return true;
+        }
+    }
+    return false;
+}

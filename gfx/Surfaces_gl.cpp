@@ -1,0 +1,200 @@
+// Surfaces of OpenGLRainbows (full-screen backgrounds kept as grids of tile
+// textures), the cross-fade between them, and the screen snapshot file.
+#define GL_GLEXT_PROTOTYPES 1
+#include <SDL_opengl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "gfx/BitmapReader.h"
+#include "gfx/OpenGLRainbows.h"
+#include "gfx/TexelOps.h"
+#include "runtime/Options.h"
+
+namespace {
+constexpr int kFileTile = 64;
+constexpr int kScreenTile = 32;
+constexpr unsigned int kUnknownTexture = ~0u;
+
+bool ValidSurface(long surface) { return surface >= 0 && surface < kSurfaceCount; }
+
+void SetTileParameters() {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+}
+
+void SetUnpackSettings() {
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+}
+}  // namespace
+
+const RainbowSurface* OpenGLRainbows::Surface(int surface) const {
+    return ValidSurface(surface) ? &m_surfaces[surface] : nullptr;
+}
+
+// The file is read once and cut into 64 x 64 tiles; a picture is limited to the
+// 64 x 64 tile grid (4096 x 4096 pixels), the rest is left out.
+bool OpenGLRainbows::LoadSurface(unsigned int surface, const char* path, bool /*unused*/) {
+    if (!ValidSurface(surface)) return false;
+    int width = 0, height = 0;
+    GetBMPSize(path, width, height);
+    if (width == 0 || height == 0) return false;
+    FreeSurface(int(surface));
+    BitmapImage image;
+    if (!ReadBitmapFromFile(path, image)) return false;
+    int maxTextureSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
+    FlushQuads();
+    SetUnpackSettings();
+    glActiveTexture(GL_TEXTURE0);
+    RainbowSurface& s = m_surfaces[surface];
+    int columns = std::min(kSurfaceTiles, (width + kFileTile - 1) / kFileTile);
+    int rows = std::min(kSurfaceTiles, (height + kFileTile - 1) / kFileTile);
+    TexelImage tile;
+    for (int j = 0; j < rows; ++j) {
+        for (int i = 0; i < columns; ++i) {
+            CutBitmapRectangle(image, i * kFileTile, j * kFileTile, kFileTile, kFileTile,
+                               maxTextureSize, 0, false, tile);
+            glGenTextures(1, &s.tileNames[i][j]);
+            glBindTexture(GL_TEXTURE_2D, s.tileNames[i][j]);
+            SetTileParameters();
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tile.width, tile.height, 0, GL_RGBA,
+                         GL_UNSIGNED_BYTE, tile.rgba.data());
+            s.tileWidths[i][j] = int16_t(tile.width);
+            s.tileHeights[i][j] = int16_t(tile.height);
+        }
+    }
+    m_unitTexture[0] = kUnknownTexture;
+    s.columnCount = int8_t(columns);
+    s.rowCount = int8_t(rows);
+    return true;
+}
+
+void OpenGLRainbows::GrabSurface(int surface) {
+    if (!ValidSurface(surface)) return;
+    int maxTextureSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
+    int tile = std::min(kScreenTile, std::max(1, maxTextureSize));
+    FreeSurface(surface);
+    FlushQuads();
+    SetUnpackSettings();
+    glActiveTexture(GL_TEXTURE0);
+    RainbowSurface& s = m_surfaces[surface];
+    int columns = 0, rows = 0;
+    // The rows go on past the top of the screen, as they always have.
+    for (int y = 0; y < m_height + 64 && rows < kSurfaceTiles; y += tile, ++rows) {
+        columns = 0;
+        for (int x = 0; x < m_width && columns < kSurfaceTiles; x += tile, ++columns) {
+            GLuint& name = s.tileNames[columns][rows];
+            glGenTextures(1, &name);
+            glBindTexture(GL_TEXTURE_2D, name);
+            SetTileParameters();
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tile, tile, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                         nullptr);
+            glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, x, m_height - y - tile, tile, tile);
+            s.tileWidths[columns][rows] = int16_t(tile);
+            s.tileHeights[columns][rows] = int16_t(tile);
+        }
+    }
+    m_unitTexture[0] = kUnknownTexture;
+    s.columnCount = int8_t(columns);
+    s.rowCount = int8_t(-rows);
+}
+
+void OpenGLRainbows::PasteSurface(unsigned int surface) {
+    if (!ValidSurface(surface)) return;
+    const RainbowSurface& s = m_surfaces[surface];
+    int columns = std::abs(s.columnCount), rows = std::abs(s.rowCount);
+    if (columns == 0 || rows == 0) return;
+    FlushQuads();
+    glDisable(GL_ALPHA_TEST);
+    SetTextureUnit(1, false, 0);
+    SetTextureUnit(0, true, m_unitTexture[0] == kUnknownTexture ? 0 : m_unitTexture[0]);
+    int x = 0;
+    for (int i = 0; i < columns; ++i) {
+        int y = 0;
+        for (int j = 0; j < rows; ++j) {
+            int w = s.tileWidths[i][j], h = s.tileHeights[i][j];
+            glBindTexture(GL_TEXTURE_2D, s.tileNames[i][j]);
+            glBegin(GL_QUADS);
+            glTexCoord2f(0, 0);
+            glVertex2f(x, -float(y + h));
+            glTexCoord2f(1, 0);
+            glVertex2f(x + w, -float(y + h));
+            glTexCoord2f(1, 1);
+            glVertex2f(x + w, -float(y));
+            glTexCoord2f(0, 1);
+            glVertex2f(x, -float(y));
+            glEnd();
+            y += h;
+        }
+        x += s.tileWidths[i][rows - 1];
+    }
+    m_unitTexture[0] = kUnknownTexture;
+    glEnable(GL_ALPHA_TEST);
+}
+
+void OpenGLRainbows::BlendToSurface(int from, int to) {
+    FlushQuads();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glClear(GL_COLOR_BUFFER_BIT);
+    for (float f = 0; f < 1.0f; f += 0.02f) {
+        SetColour(f, f, f, 1);
+        PasteSurface(unsigned(to));
+        SetColour(1 - f, 1 - f, 1 - f, 1);
+        PasteSurface(unsigned(from));
+        FlipScreens();
+    }
+    SetColour(1, 1, 1, 1);
+    PasteSurface(unsigned(to));
+    FlipScreens();
+    glDisable(GL_BLEND);
+    SetColour(1, 1, 1, 1);
+    alphaFactor = 1;
+}
+
+void OpenGLRainbows::FreeSurface(int surface) {
+    if (!ValidSurface(surface)) return;
+    RainbowSurface& s = m_surfaces[surface];
+    int columns = std::abs(s.columnCount), rows = std::abs(s.rowCount);
+    if (columns > 0 && rows > 0) {
+        FlushQuads();
+        for (int i = 0; i < columns; ++i)
+            for (int j = 0; j < rows; ++j)
+                if (s.tileNames[i][j]) glDeleteTextures(1, &s.tileNames[i][j]);
+        m_unitTexture[0] = kUnknownTexture;
+    }
+    std::memset(&s, 0, sizeof s);
+}
+
+bool OpenGLRainbows::SaveBMPFile(const char* path) {
+    if (!path || !*path) return false;
+    int width = (m_width + 3) & ~3, height = (m_height + 3) & ~3;
+    std::vector<uint8_t> rgb;
+    ReadFrame(0, 0, width, height, rgb);
+    return WriteBitmap24(path, width, height, rgb);
+}
+
+// The flip clears the frame, so a screenshot asked for the frame being shown is
+// read before that; nothing is read in frames without a request.
+void OpenGLRainbows::KeepFrameForScreenshot() {
+    long frame = KvFrameNumber() + 1;
+    for (const ScreenshotRequest& request : KvOptions().screenshots) {
+        if (request.frame != frame) continue;
+        ReadFrame(0, 0, (m_width + 3) & ~3, (m_height + 3) & ~3, m_shownFrame);
+        m_shownFrameNumber = frame;
+        return;
+    }
+}
+
+bool OpenGLRainbows::WriteShownFrame(const std::string& path) {
+    if (m_shownFrameNumber != KvFrameNumber()) return SaveBMPFile(path.c_str());
+    return WriteBitmap24(path, (m_width + 3) & ~3, (m_height + 3) & ~3, m_shownFrame);
+}
