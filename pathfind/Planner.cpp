@@ -1,0 +1,164 @@
+// The planner base: request checks, the cost table, the search structures and the
+// queries about the last search.
+#include "pathfind/Planner.h"
+
+#include <cmath>
+#include <new>
+
+Planner::~Planner() { unloadMap(); }
+
+bool Planner::createMap(const Description& d) {
+    auto inside = [&d](int32_t x, int32_t y) {
+        return x >= 0 && x < d.width && y >= 0 && y < d.height;
+    };
+    if (!d.map || !inside(d.startX, d.startY) || !inside(d.goalX, d.goalY)) return false;
+    if (d.startX == d.goalX && d.startY == d.goalY) return false;
+
+    unloadMap();
+    const std::size_t width = std::size_t(d.width), height = std::size_t(d.height);
+    const std::size_t cells = width * height;
+    try {
+        m_stride = width + 1;
+        std::unique_ptr<float[]> costs(new float[m_stride * (height + 1)]);
+        double largest = 0;
+        for (std::size_t i = 0; i < cells; ++i)
+            if (std::isfinite(d.map[i]) && d.map[i] > largest) largest = d.map[i];
+        for (std::size_t y = 0; y <= height; ++y) {
+            for (std::size_t x = 0; x <= width; ++x) {
+                float& out = costs[y * m_stride + x];
+                out = kBlocked;  // the spare row and column, and every blocked cell
+                if (x == width || y == height) continue;
+                double c = d.map[y * width + x];
+                // Non-numbers and infinite costs cannot be walked either.
+                if (!(c > 0) || !std::isfinite(c)) continue;
+                out = static_cast<float>(largest > 0 ? c / largest : c);
+            }
+        }
+        m_pool = std::make_unique<NodeFactory>(d.poolSize ? d.poolSize : cells);
+        m_open = std::make_unique<FixedDeque<Node*>>(d.openCapacity ? d.openCapacity : cells);
+        m_closed = std::make_unique<NodeHashTable>(d.hashBits);
+        m_openAt.assign(cells, nullptr);
+        m_costs = std::move(costs);
+    } catch (const std::bad_alloc&) {
+        unloadMap();
+        return false;
+    }
+    m_description = d;
+    m_goalNode = nullptr;
+    m_done = false;
+    return true;
+}
+
+void Planner::initialize() {
+    cleanup();
+    m_slices = 0;
+    m_runningTime = 0;
+    m_done = false;
+}
+
+void Planner::cleanup() {
+    if (m_open) {
+        for (std::size_t i = 0; i < m_open->size(); ++i) {
+            Node* node = (*m_open)[i];
+            m_openAt[cellIndex(node->x, node->y)] = nullptr;
+            m_pool->release(node);
+        }
+        m_open->clear();
+    }
+    if (m_closed) m_closed->clear([this](Node* node) { m_pool->release(node); });
+    m_goalNode = nullptr;
+}
+
+void Planner::unloadMap() {
+    m_costs.reset();
+    m_open.reset();
+    m_closed.reset();
+    m_pool.reset();
+    m_openAt.clear();
+    m_openAt.shrink_to_fit();
+    m_goalNode = nullptr;
+    m_done = false;
+}
+
+float Planner::getPathCost() const { return m_goalNode ? m_goalNode->g : 0.0f; }
+
+std::size_t Planner::getPathSize() const {
+    std::size_t count = 0;
+    for (const Node* node = m_goalNode; node; node = node->parent) ++count;
+    return count;
+}
+
+std::size_t Planner::fillPath(int32_t* xy, std::size_t maxNodes) const {
+    std::size_t count = getPathSize();
+    if (count > maxNodes) return 0;
+    std::size_t k = count;
+    for (const Node* node = m_goalNode; node; node = node->parent) {
+        --k;
+        xy[2 * k] = node->x;
+        xy[2 * k + 1] = node->y;
+    }
+    return count;
+}
+
+std::size_t Planner::fillOpen(int32_t* xy, std::size_t maxNodes) const {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < getOpenSize() && count < maxNodes; ++i, ++count) {
+        xy[2 * count] = (*m_open)[i]->x;
+        xy[2 * count + 1] = (*m_open)[i]->y;
+    }
+    return count;
+}
+
+std::size_t Planner::fillClosed(int32_t* xy, std::size_t maxNodes) const {
+    std::size_t count = 0;
+    if (!m_closed) return 0;
+    m_closed->forEach([&](const Node* node) {
+        if (count >= maxNodes) return;
+        xy[2 * count] = node->x;
+        xy[2 * count + 1] = node->y;
+        ++count;
+    });
+    return count;
+}
+
+void Planner::insertOpen(Node* node) {
+    FixedDeque<Node*>& open = *m_open;
+    if (open.isFull()) return;
+    std::size_t lo = 0, hi = open.size();
+    while (lo < hi) {
+        std::size_t mid = (lo + hi) / 2;
+        if (node->f < open[mid]->f)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    open.insert(lo, node);
+    m_openAt[cellIndex(node->x, node->y)] = node;
+}
+
+void Planner::removeOpen(Node* node) {
+    FixedDeque<Node*>& open = *m_open;
+    // The first position whose f is not above the node's, then along the equal ones.
+    std::size_t lo = 0, hi = open.size();
+    while (lo < hi) {
+        std::size_t mid = (lo + hi) / 2;
+        if (node->f < open[mid]->f)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    for (std::size_t i = lo; i < open.size() && open[i]->f == node->f; ++i) {
+        if (open[i] == node) {
+            open.remove(i);
+            break;
+        }
+    }
+    m_openAt[cellIndex(node->x, node->y)] = nullptr;
+}
+
+Node* Planner::popLowest() {
+    Node* node = m_open->back();
+    m_open->popBack();
+    m_openAt[cellIndex(node->x, node->y)] = nullptr;
+    return node;
+}

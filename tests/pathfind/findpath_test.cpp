@@ -1,0 +1,69 @@
+// FINDPATH on the runtime's arrays.
+#include <gtest/gtest.h>
+
+#include "runtime/cmd_path.h"
+
+namespace {
+void Fill(KvIntArray& map, int width, int height, std::initializer_list<double> costs) {
+    DIM(map, width, height);
+    int i = 0;
+    for (double c : costs) {
+        map(i % width, i / width) = c;
+        ++i;
+    }
+}
+}  // namespace
+
+TEST(FindPath, WritesThePathAsRowsOfXAndY) {
+    KvIntArray map, path;
+    Fill(map, 3, 1, {1, 1, 1});
+    ASSERT_EQ(FINDPATH(map, path, 0.5, 0, 0, 2.9, 0), 3);
+    EXPECT_EQ(BOUNDS(path, 0), 3);
+    EXPECT_EQ(BOUNDS(path, 1), 2);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(path(k, 0), k);
+        EXPECT_EQ(path(k, 1), 0);
+    }
+}
+
+TEST(FindPath, NoWayGivesZeroAndAOneElementPath) {
+    KvIntArray map, path;
+    Fill(map, 3, 3, {1, 0, 1, 1, 0, 1, 1, 0, 1});
+    DIM(path, 4, 2);
+    EXPECT_EQ(FINDPATH(map, path, 0.7, 0, 0, 2, 2), 0);
+    EXPECT_EQ(BOUNDS(path, 0), 1);
+    EXPECT_EQ(BOUNDS(path, 1), 0);
+    // Only a diagonal links the two cells, and diagonal steps are not taken.
+    Fill(map, 2, 2, {1, 0, 0, 1});
+    EXPECT_EQ(FINDPATH(map, path, 0.7, 0, 0, 1, 1), 0);
+}
+
+TEST(FindPath, RefusedRequestsLeaveThePathAlone) {
+    KvIntArray map, path;
+    Fill(map, 3, 2, {1, 1, 1, 1, 1, 1});
+    DIM(path, 5, 2);
+    path(4, 1) = 42;
+    EXPECT_EQ(FINDPATH(map, path, 0.7, 1, 1, 1, 1), 0);   // start = goal
+    EXPECT_EQ(FINDPATH(map, path, 0.7, 0, 0, 3, 0), 0);   // goal outside
+    EXPECT_EQ(FINDPATH(map, path, 0.7, -1, 0, 2, 0), 0);  // start outside
+    EXPECT_EQ(FINDPATH(map, path, 0.7, 0, 0, 1e12, 0), 0);
+    KvIntArray flat, none;
+    DIM(flat, 6);  // one dimension: no height
+    EXPECT_EQ(FINDPATH(flat, path, 0.7, 0, 0, 2, 0), 0);
+    EXPECT_EQ(FINDPATH(none, path, 0.7, 0, 0, 2, 0), 0);  // never dimensioned
+    EXPECT_EQ(BOUNDS(path, 0), 5);
+    EXPECT_EQ(path(4, 1), 42);
+}
+
+TEST(FindPath, RelativeCostsGiveTheSamePath) {
+    KvIntArray map, scaled, a, b;
+    Fill(map, 4, 3, {1, 5, 2, 1, 3, 1, 7, 2, 1, 1, 4, 1});
+    Fill(scaled, 4, 3, {3, 15, 6, 3, 9, 3, 21, 6, 3, 3, 12, 3});
+    double n = FINDPATH(map, a, 0.7, 0, 0, 3, 2);
+    ASSERT_GT(n, 0);
+    ASSERT_EQ(FINDPATH(scaled, b, 0.1, 0, 0, 3, 2), n);
+    for (int k = 0; k < n; ++k) {
+        EXPECT_EQ(a(k, 0), b(k, 0));
+        EXPECT_EQ(a(k, 1), b(k, 1));
+    }
+}
