@@ -1,0 +1,949 @@
+// The game's routines called directly on a running runtime: level set-up and stage
+// progression, the player's movement, jumps and ladders, bullets, type-1 aliens,
+// lives, the caught and game-over screens, the music switch and the main loop.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "game/kip_globals.h"
+#include "game/kip_routines.h"
+#include "runtime/Options.h"
+#include "runtime/kv.h"
+#include "tests/game/game_test_support.h"
+
+namespace g = kipgame;
+
+namespace {
+
+constexpr int kLeft = 203, kRight = 205, kUp = 200, kDown = 208, kAlt = 56, kSpace = 57,
+              kM = 50;
+
+// A level ready for play without the screens: field built, actor arrays dimensioned,
+// player at the level start, no aliens.
+void FreshLevel() {
+    g::ResetAllVariables();
+    g::level_1_initial();
+    for (KvIntArray* a : {&g::tac, &g::tacy, &g::tacschalter, &g::kugel1g, &g::fluglinksg,
+                          &g::kugel2g, &g::flugrechtsg, &g::kugel1h, &g::fluglinksh,
+                          &g::kugel2h, &g::flugrechtsh})
+        DIM(*a, 25);
+    g::gegner1zahl = g::gegner2zahl = g::gegner3zahl = g::gegner4zahl = -1;
+    HoldKeys({});
+}
+
+std::vector<double> Slots(const std::vector<TraceLine>& sprites) {
+    std::vector<double> out;
+    for (const TraceLine& line : sprites) out.push_back(line.Num(0));
+    return out;
+}
+
+// Calls level with space free for one frame and then pressed, so the stage screen
+// is left after two passes.
+void LevelWithSpace() {
+    KeysFromNow({"+1 tap 57"});
+    g::level();
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// ---------------------------------------------------------------------------------
+// Level
+
+// The level field, rows 8 ... 30 and columns 0 ... 60; all other cells are empty.
+const char* const kField[] = {
+    "+...........................................................+",
+    "|...........................................................|",
+    "|==H=H=====================H==.=========H=========.=======H=|",
+    "|..H.H.....................H............H.................H.|",
+    "|..H.H.....................H............H.................H.|",
+    "|..H.H.....................H............H.................H.|",
+    "|..H.H.....................H............H.................H.|",
+    "|==H=H=====================H============H=================H=|",
+    "|..H.H.....................H............H.................H.|",
+    "|..H.H.....................H............H.................H.|",
+    "|..H.H.....................H............H.................H.|",
+    "|..H.H.....................H............H.................H.|",
+    "|==H================.=============H=.=====================H=|",
+    "|..H..............................H.......................H.|",
+    "|..H..............................H.......................H.|",
+    "|..H..............................H.......................H.|",
+    "|==H======.===================H===========================H=|",
+    "|..H..........................H...........................H.|",
+    "|..H..........................H...........................H.|",
+    "|..H..........................H...........................H.|",
+    "|===========================================================|",
+    "|...........................................................|",
+    "+...........................................................+",
+};
+
+double ExpectedCell(int row, int column) {
+    if (row < 8 || row > 30 || column > 60) return 0;
+    char c = kField[row - 8][column];
+    switch (c) {
+        case '=': return 1;
+        case 'H': return 3;
+        case '|': return column == 0 ? 2 : 22;
+        case '+': return row == 8 ? 222 : (column == 0 ? 2222 : 22222);
+        default: return 0;
+    }
+}
+
+TEST(Level, FieldIsBuiltRowByRow) {
+    FreshLevel();
+    EXPECT_EQ(g::spielfeldgrossex, 65);
+    EXPECT_EQ(g::spielfeldgrossey, 50);
+    EXPECT_EQ(g::walkh, 320);
+    for (int row = 0; row < 50; ++row) {
+        std::string got, want;
+        for (int column = 0; column < 65; ++column) {
+            got += std::to_string(static_cast<int>(g::feld(row, column))) + ",";
+            want += std::to_string(static_cast<int>(ExpectedCell(row, column))) + ",";
+        }
+        EXPECT_EQ(got, want) << "row " << row;
+    }
+    for (int k = 0; k < 100; ++k) {
+        EXPECT_GE(g::sternx(k), 0);
+        EXPECT_LT(g::sternx(k), 1919);
+        EXPECT_GE(g::sterny(k), 0);
+        EXPECT_LT(g::sterny(k), 1439);
+    }
+}
+
+TEST(Level, DrawingShiftsByTheView) {
+    FreshLevel();
+    g::scrollx = 100;
+    g::scrolly = -50;
+    TraceCapture trace;
+    g::level_1();
+    std::vector<TraceLine> sprites = Only(trace.Stop(), "SPRITE");
+    ASSERT_FALSE(sprites.empty()) << "SPRITE is not traced yet";
+    // 100 stars, the big star, the cells, the four wall ends.
+    int stars = 0, bigStar = 0, tiles = 0, ladders = 0, left = 0, right = 0;
+    bool ladderTile = false, ladderAt = false;
+    for (const TraceLine& s : sprites) {
+        int slot = static_cast<int>(s.Num(0));
+        if (slot == 110) ++stars;
+        if (slot == 111) {
+            ++bigStar;
+            EXPECT_EQ(s.Num(1), 300 - 50);
+            EXPECT_EQ(s.Num(2), -360 + 50);
+        }
+        if (slot == 10) ++tiles;
+        if (slot == 11) ++ladders;
+        if (slot == 50) ++left;
+        if (slot == 51) ++right;
+        // Ladder cell (10, 2) with a platform to its right: tile and ladder 2 lower.
+        double x = 32 * 2 - 640 - 100, y = 32 * 10 - 480 + 50;
+        if (slot == 10 && s.Num(1) == x && s.Num(2) == y) ladderTile = true;
+        if (slot == 11 && s.Num(1) == x && s.Num(2) == y + 2) ladderAt = true;
+    }
+    EXPECT_EQ(stars, 100);
+    EXPECT_EQ(bigStar, 1);
+    EXPECT_EQ(left, 21);
+    EXPECT_EQ(right, 21);
+    // Ladder cells: 4 + 4 + 10 + 10 + 10 + 18 + 18.
+    EXPECT_EQ(ladders, 74);
+    // Platform cells: 5 x 59 - 5 gaps - 16 crossed by ladders; plus the ladder cells
+    // whose right neighbour is a platform (16 of them).
+    EXPECT_EQ(tiles, 5 * 59 - 5 - 16 + 16);
+    EXPECT_TRUE(ladderTile);
+    EXPECT_TRUE(ladderAt);
+    const TraceLine& last = sprites.back();
+    EXPECT_EQ(last.Num(0), 53);
+    EXPECT_EQ(last.Num(1), 1280 - 100);
+    EXPECT_EQ(last.Num(2), 480 + 50);
+}
+
+struct StageStep {
+    double round, levelz, g1, g2, g3, g4, roundcount;
+};
+
+TEST(Level, StageProgressionCallByCall) {
+    g::ResetAllVariables();
+    DIM(g::kugel1g, 25);
+    DIM(g::fluglinksg, 25);
+    DIM(g::kugel2g, 25);
+    DIM(g::flugrechtsg, 25);
+    DIM(g::kugel1h, 25);
+    DIM(g::fluglinksh, 25);
+    DIM(g::kugel2h, 25);
+    DIM(g::flugrechtsh, 25);
+    g::spielstart();
+    EXPECT_EQ(g::lives, 3);
+    // Calls 1 ... 33 of level in one game.
+    const StageStep steps[] = {
+        {1, 1, 0, -1, -1, -1, 0},   {1, 2, 1, -1, -1, -1, 0},  {1, 3, 2, -1, -1, -1, 0},
+        {1, 4, 3, -1, -1, -1, 0},   {1, 5, 4, -1, -1, -1, 0},  {2, 1, -1, 0, -1, -1, 0},
+        {2, 2, -1, 1, -1, -1, 0},   {2, 3, -1, 2, -1, -1, 0},  {2, 4, -1, 3, -1, -1, 0},
+        {2, 5, -1, 4, -1, -1, 0},   {3, 1, -1, -1, 0, -1, 0},  {3, 2, -1, -1, 1, -1, 0},
+        {3, 3, -1, -1, 2, -1, 0},   {3, 4, -1, -1, 3, -1, 0},  {3, 5, -1, -1, 4, -1, 0},
+        {4, 1, -1, -1, -1, 0, 0},   {4, 2, -1, -1, -1, 1, 0},  {4, 3, -1, -1, -1, 2, 0},
+        {4, 4, -1, -1, -1, 3, 0},   {4, 5, -1, -1, -1, 4, 0},  {5, 1, 9, -1, -1, -1, 5},
+        {5, 2, 14, -1, -1, -1, 5},  {5, 3, 19, -1, -1, -1, 5}, {6, 1, -1, 9, -1, -1, 6},
+        {6, 2, -1, 14, -1, -1, 6},  {6, 3, -1, 19, -1, -1, 6}, {7, 1, -1, -1, 9, -1, 7},
+        {7, 2, -1, -1, 14, -1, 7},  {7, 3, -1, -1, 19, -1, 7}, {8, 1, -1, -1, -1, 9, 8},
+        {8, 2, -1, -1, -1, 14, 8},  {8, 3, -1, -1, -1, 19, 8},
+        // The victory point: stage 8 completed, the stage screen shows level 0.
+        {8, 0, -1, -1, -1, 24, 9},
+    };
+    int call = 0;
+    for (const StageStep& want : steps) {
+        ++call;
+        g::kugel1 = 1;
+        g::fluglinks = 30;
+        g::kugel2g(7) = 1;
+        g::flugrechtsh(24) = 40;
+        g::levelnext = 1;
+        TraceCapture trace;
+        LevelWithSpace();
+        std::vector<TraceLine> prints = Only(trace.Stop(), "PRINT");
+        EXPECT_EQ(g::round, want.round) << "call " << call;
+        EXPECT_EQ(g::levelz, want.levelz) << "call " << call;
+        EXPECT_EQ(g::gegner1zahl, want.g1) << "call " << call;
+        EXPECT_EQ(g::gegner2zahl, want.g2) << "call " << call;
+        EXPECT_EQ(g::gegner3zahl, want.g3) << "call " << call;
+        EXPECT_EQ(g::gegner4zahl, want.g4) << "call " << call;
+        EXPECT_EQ(g::roundcount, want.roundcount) << "call " << call;
+        EXPECT_EQ(g::levelnext, 0);
+        EXPECT_EQ(g::kugel1, 0);
+        EXPECT_EQ(g::fluglinks, 0);
+        EXPECT_EQ(g::kugel2g(7), 0);
+        EXPECT_EQ(g::flugrechtsh(24), 0);
+        EXPECT_EQ(g::lives, 4) << "call " << call;  // 3 -> 4 at the first, then at most 4
+        // The stage screen: two passes, each printing the stage and the level.
+        ASSERT_EQ(prints.size(), 6u) << "call " << call << " (is PRINT traced?)";
+        char stage[32], level[32];
+        std::snprintf(stage, sizeof stage, "Stage %g", want.round);
+        std::snprintf(level, sizeof level, "Level %g", want.levelz);
+        EXPECT_EQ(prints[0].args[0], stage);
+        EXPECT_EQ(prints[0].Num(1), 200);
+        EXPECT_EQ(prints[0].Num(2), 200);
+        EXPECT_EQ(prints[1].args[0], level);
+        EXPECT_EQ(prints[1].Num(2), 240);
+        EXPECT_EQ(prints[2].args[0], "Weiter mit Leertaste");
+        EXPECT_EQ(prints[2].Num(2), 400);
+    }
+}
+
+TEST(Level, StageScreenNeedsSpaceSeenFree) {
+    g::ResetAllVariables();
+    FreshLevel();
+    g::spielstart();
+    // Space already held when the screen appears: released at +3, pressed at +5.
+    KeysFromNow({"+0 down 57", "+3 up 57", "+5 down 57"});
+    long first = KvFrameNumber();
+    TraceCapture trace;
+    g::level();
+    std::vector<TraceLine> lines = trace.Stop();
+    EXPECT_EQ(KvFrameNumber() - first, 5);
+    EXPECT_EQ(Only(lines, "SHOWSCREEN").size(), 5u);
+    // The cyclops walks right at 1 pixel a frame from 60, four times enlarged.
+    std::vector<TraceLine> zoom = Only(lines, "ZOOMSPRITE");
+    ASSERT_EQ(zoom.size(), 5u);
+    EXPECT_EQ(zoom[0].Num(1), 60);
+    EXPECT_EQ(zoom[4].Num(1), 64);
+    EXPECT_EQ(zoom[1].Num(2), 100);
+    EXPECT_EQ(zoom[1].Num(3), 4);
+}
+
+// ---------------------------------------------------------------------------------
+// Player
+
+TEST(Player, WalkCyclesLeftAndRight) {
+    FreshLevel();
+    g::vertikal = g::walkv = 150;
+    HoldKeys({kLeft});
+    TraceCapture trace;
+    for (int k = 0; k < 9; ++k) g::kip();
+    std::vector<TraceLine> sprites = Only(trace.Stop(), "SPRITE");
+    EXPECT_EQ(Slots(sprites), (std::vector<double>{5, 20, 21, 20, 5, 20, 21, 20, 5}));
+    ASSERT_EQ(sprites.size(), 9u);
+    EXPECT_EQ(sprites[0].Num(1), 318);
+    EXPECT_EQ(sprites[8].Num(1), 302);
+    EXPECT_EQ(g::blicka, 1);
+
+    HoldKeys({kRight, kUp});  // a diagonal walks with the walking pictures
+    TraceCapture trace2;
+    for (int k = 0; k < 5; ++k) g::kip();
+    EXPECT_EQ(Slots(Only(trace2.Stop(), "SPRITE")), (std::vector<double>{6, 30, 31, 30, 6}));
+    EXPECT_EQ(g::walkh, 312);
+    EXPECT_EQ(g::blicka, 2);
+
+    HoldKeys({});
+    TraceCapture trace3;
+    g::kip();
+    EXPECT_EQ(Slots(Only(trace3.Stop(), "SPRITE")), (std::vector<double>{6}));
+}
+
+TEST(Player, ClimbPicturesAndStanding) {
+    FreshLevel();
+    g::vertikal = g::walkv = 200;
+    HoldKeys({kUp});
+    TraceCapture trace;
+    for (int k = 0; k < 33; ++k) g::kip();
+    std::vector<TraceLine> sprites = Only(trace.Stop(), "SPRITE");
+    ASSERT_EQ(sprites.size(), 33u);
+    std::vector<double> want;
+    for (int c = 1; c <= 32; ++c) want.push_back((c - 1) / 8 % 2 == 0 ? 77 : 777);
+    want.push_back(77);  // the counter starts again after 32
+    EXPECT_EQ(Slots(sprites), want);
+    // The up step only lifts the picture: kip puts walkv back on vertikal.
+    EXPECT_EQ(sprites[0].Num(2), 197);
+    EXPECT_EQ(g::walkv, 200);
+    EXPECT_EQ(g::blicka, 3);
+
+    HoldKeys({});
+    TraceCapture trace2;
+    g::kip();
+    EXPECT_EQ(Slots(Only(trace2.Stop(), "SPRITE")), (std::vector<double>{7}));
+
+    HoldKeys({kDown});
+    g::kip();
+    HoldKeys({});
+    TraceCapture trace3;
+    g::kipstand = 0;
+    for (int k = 0; k < 41; ++k) g::kip();
+    std::vector<double> stand = Slots(Only(trace3.Stop(), "SPRITE"));
+    ASSERT_EQ(stand.size(), 41u);
+    EXPECT_EQ(stand[0], 4);
+    EXPECT_EQ(stand[8], 40);
+    EXPECT_EQ(stand[16], 41);
+    EXPECT_EQ(stand[24], 40);
+    EXPECT_EQ(stand[32], 4);
+    EXPECT_EQ(stand[39], 4);
+    EXPECT_EQ(stand[40], 4);  // counter 40 went back to 1, now 2
+    EXPECT_EQ(g::kipstand, 2);
+}
+
+TEST(Player, OppositeKeysFaceTheViewer) {
+    FreshLevel();
+    g::vertikal = g::walkv = 200;
+    HoldKeys({kLeft, kRight});
+    TraceCapture trace;
+    g::kip();
+    EXPECT_EQ(Slots(Only(trace.Stop(), "SPRITE")), (std::vector<double>{4}));
+    EXPECT_EQ(g::walkh, 320);
+    HoldKeys({kLeft, kRight, kUp, kDown});
+    TraceCapture trace2;
+    g::kip();
+    EXPECT_EQ(Slots(Only(trace2.Stop(), "SPRITE")), (std::vector<double>{4, 4}));
+}
+
+TEST(Player, ScrollLimits) {
+    FreshLevel();
+    g::vertikal = g::walkv = 200;
+    // Left end of the level: free walking down to 28.
+    g::scrollx = -640;
+    g::walkh = 30;
+    HoldKeys({kLeft});
+    g::kip();
+    EXPECT_EQ(g::walkh, 28);
+    TraceCapture trace;
+    g::kip();
+    EXPECT_EQ(Only(trace.Stop(), "SPRITE").at(0).Num(1), 26);
+    EXPECT_EQ(g::walkh, 28);
+    EXPECT_EQ(g::scrollx, -640);
+    EXPECT_EQ(g::scrolllinksschalter, 0);
+
+    // Right end: up to 572.
+    g::scrollx = 683;
+    g::walkh = 570;
+    HoldKeys({kRight});
+    g::kip();
+    g::kip();
+    EXPECT_EQ(g::walkh, 572);
+    EXPECT_EQ(g::scrollx, 683);
+
+    // Scrolling left at 150: the picture stands 2 pixels beyond.
+    g::scrollx = 0;
+    g::walkh = 150;
+    HoldKeys({kLeft});
+    TraceCapture trace2;
+    g::kip();
+    EXPECT_EQ(Only(trace2.Stop(), "SPRITE").at(0).Num(1), 148);
+    EXPECT_EQ(g::walkh, 150);
+    EXPECT_EQ(g::scrollx, -2);
+    EXPECT_EQ(g::scrolllinksschalter, 1);
+    HoldKeys({});
+    g::kip();
+    EXPECT_EQ(g::scrolllinksschalter, 0);
+
+    // Scrolling right at 450.
+    g::walkh = 450;
+    HoldKeys({kRight});
+    TraceCapture trace3;
+    g::kip();
+    EXPECT_EQ(Only(trace3.Stop(), "SPRITE").at(0).Num(1), 452);
+    EXPECT_EQ(g::walkh, 450);
+    EXPECT_EQ(g::scrollx, 0);
+    EXPECT_EQ(g::scrollrechtsschalter, 1);
+
+    // The scroll offset is clamped at its limits.
+    g::scrollx = -700;
+    g::walkh = 320;
+    HoldKeys({});
+    g::kip();
+    EXPECT_EQ(g::scrollx, -640);
+}
+
+TEST(Player, VerticalFollowing) {
+    FreshLevel();
+    g::vertikal = 340;
+    g::walkv = 100;
+    g::scrolly = 10;
+    g::kip();
+    EXPECT_EQ(g::vertikal, 330);
+    EXPECT_EQ(g::walkv, 340);  // walkv takes vertikal before the clamp
+    EXPECT_EQ(g::scrolly, 12);
+    g::vertikal = 140;
+    g::kip();
+    EXPECT_EQ(g::vertikal, 150);
+    EXPECT_EQ(g::scrolly, 10);
+    // During a jump nothing follows.
+    g::kipjumpi = 1;
+    g::vertikal = 100;
+    g::walkv = 50;
+    g::kip();
+    EXPECT_EQ(g::walkv, 50);
+    EXPECT_EQ(g::vertikal, 100);
+    EXPECT_EQ(g::scrolly, 10);
+}
+
+// Column 30 (walkh 320, scrollx 0) has platform rows 15, 20, 24, 28; column 20
+// (scrollx -330) has a gap in row 20; column 27 (scrollx -100) a ladder in rows 10-19.
+TEST(Player, GravityStopsOnThePlatformBelowAGap) {
+    FreshLevel();
+    g::scrollx = -330;
+    g::vertikal = 150;  // foot in row 20, the gap
+    g::leiterklettern();
+    EXPECT_EQ(g::vertikal, 152);
+    for (int k = 0; k < 100; ++k) g::leiterklettern();
+    // Foot at level y 288, the top of row 24.
+    EXPECT_EQ(g::vertikal, 262);
+}
+
+TEST(Player, PushOutOfAPlatform) {
+    FreshLevel();
+    g::vertikal = 140;  // body in row 20
+    g::leiterklettern();
+    EXPECT_EQ(g::vertikal, 138);
+    for (int k = 0; k < 10; ++k) g::leiterklettern();
+    EXPECT_EQ(g::vertikal, 134);  // foot 160 in the platform, body 159 above it
+    // During a jump neither gravity nor push-out act.
+    g::kipjumpi = 1;
+    g::vertikal = 140;
+    g::leiterklettern();
+    EXPECT_EQ(g::vertikal, 140);
+}
+
+TEST(Player, ClimbingLadders) {
+    FreshLevel();
+    g::scrollx = -100;
+    g::vertikal = 134;  // standing on row 20 under the ladder of column 27
+    HoldKeys({kUp});
+    for (int k = 0; k < 10; ++k) g::leiterklettern();
+    EXPECT_EQ(g::vertikal, 114);
+    HoldKeys({});
+    g::leiterklettern();
+    EXPECT_EQ(g::vertikal, 114);  // a ladder cell holds the player
+    HoldKeys({kDown});
+    for (int k = 0; k < 30; ++k) g::leiterklettern();
+    // Down only while the foot cell is a ladder: it stops where row 20 begins.
+    EXPECT_EQ(g::vertikal, 134);
+    // On a plain platform cursor down does nothing.
+    g::scrollx = 0;
+    g::leiterklettern();
+    EXPECT_EQ(g::vertikal, 134);
+}
+
+TEST(Player, JumpArcOf86Frames) {
+    FreshLevel();
+    g::scrolly = -16;
+    g::vertikal = g::walkv = 150;  // standing on row 20
+    HoldKeys({kAlt});
+    g::kip();
+    ASSERT_EQ(g::kipjumpi, 1);
+    HoldKeys({});
+    TraceCapture trace;
+    std::vector<double> walkv;
+    for (int frame = 1; frame <= 86; ++frame) {
+        g::jump();
+        walkv.push_back(g::walkv);
+    }
+    std::vector<TraceLine> sounds = Only(trace.Stop(), "PLAYSOUND");
+    EXPECT_EQ(walkv[0], 148);
+    EXPECT_EQ(walkv[39], 150 - 80);
+    EXPECT_EQ(walkv[40], 150 - 80);
+    EXPECT_EQ(walkv[44], 150 - 80);
+    EXPECT_EQ(walkv[45], 150 - 78);
+    EXPECT_EQ(walkv[85], 152);
+    EXPECT_EQ(g::kipjumpi, 0);
+    EXPECT_EQ(g::jumper, 0);
+    ASSERT_EQ(sounds.size(), 1u);
+    EXPECT_EQ(sounds[0].Num(0), 1);
+    g::kip();
+    EXPECT_EQ(g::walkv, 150);
+}
+
+TEST(Player, JumpNeedsGroundAndIsCancelledByUpOrDown) {
+    FreshLevel();
+    g::scrollx = -330;
+    g::vertikal = g::walkv = 150;  // over the gap
+    HoldKeys({kAlt});
+    g::kip();
+    EXPECT_EQ(g::kipjumpi, 0);
+
+    g::scrollx = 0;
+    g::scrolly = -16;
+    g::vertikal = g::walkv = 150;
+    g::kip();
+    ASSERT_EQ(g::kipjumpi, 1);
+    HoldKeys({});
+    for (int k = 0; k < 10; ++k) g::jump();
+    EXPECT_EQ(g::walkv, 130);
+    HoldKeys({kUp});
+    g::jump();
+    EXPECT_EQ(g::kipjumpi, 0);
+    EXPECT_EQ(g::jumper, 0);
+    EXPECT_EQ(g::walkv, 130);
+    HoldKeys({});
+    g::kip();
+    EXPECT_EQ(g::walkv, 150);
+
+    HoldKeys({kAlt});
+    g::kip();
+    HoldKeys({kDown});
+    g::jump();
+    EXPECT_EQ(g::kipjumpi, 0);
+}
+
+// ---------------------------------------------------------------------------------
+// Shots
+
+TEST(Shots, FiredWhereThePlayerFaces) {
+    FreshLevel();
+    g::walkh = 320;
+    g::walkv = 150;
+    g::blicka = 3;
+    HoldKeys({kSpace});
+    g::shot();
+    EXPECT_EQ(g::kugel1 + g::kugel2, 0);
+
+    g::blicka = 1;
+    TraceCapture trace;
+    g::shot();
+    g::kugelfliegt();
+    g::kugelfliegt();
+    std::vector<TraceLine> lines = trace.Stop();
+    EXPECT_EQ(g::kugel1, 1);
+    EXPECT_EQ(g::xkugel1, 322);
+    EXPECT_EQ(g::ykugel1, 168);
+    ASSERT_EQ(Only(lines, "PLAYSOUND").size(), 1u);
+    EXPECT_EQ(Only(lines, "PLAYSOUND")[0].Num(0), 2);
+    std::vector<TraceLine> sprites = Only(lines, "SPRITE");
+    ASSERT_EQ(sprites.size(), 2u);
+    EXPECT_EQ(sprites[0].Num(1), 322);
+    EXPECT_EQ(sprites[0].Num(2), 168);
+    EXPECT_EQ(sprites[1].Num(1), 312);
+    // Space held again: no second left bullet while one flies.
+    g::shot();
+    EXPECT_EQ(g::xkugel1, 322);
+
+    g::blicka = 2;
+    g::shot();
+    EXPECT_EQ(g::kugel2, 1);
+    EXPECT_EQ(g::xkugel2, 344);
+    EXPECT_EQ(g::ykugel2, 168);
+}
+
+TEST(Shots, LeftBulletLeavingEndsTheFrameForTheRightOne) {
+    FreshLevel();
+    g::kugel1 = 1;
+    g::xkugel1 = 5;
+    g::fluglinks = 10;
+    g::kugel2 = 1;
+    g::xkugel2 = 300;
+    g::flugrechts = 20;
+    TraceCapture trace;
+    g::kugelfliegt();
+    std::vector<TraceLine> sprites = Only(trace.Stop(), "SPRITE");
+    ASSERT_EQ(sprites.size(), 1u);
+    EXPECT_EQ(sprites[0].Num(1), -5);
+    EXPECT_EQ(g::kugel1, 0);
+    EXPECT_EQ(g::fluglinks, 0);
+    EXPECT_EQ(g::flugrechts, 20);  // not moved in this frame
+    g::kugelfliegt();
+    EXPECT_EQ(g::flugrechts, 30);
+    // The right bullet ends beyond 640.
+    g::xkugel2 = 640;
+    g::flugrechts = 10;
+    g::kugelfliegt();
+    EXPECT_EQ(g::kugel2, 0);
+    EXPECT_EQ(g::flugrechts, 0);
+}
+
+// ---------------------------------------------------------------------------------
+// Type-1 aliens
+
+void OneAlien(double x, double y, double direction) {
+    g::gegner1zahl = 0;
+    g::tac(0) = x;
+    g::tacy(0) = y;
+    g::tacschalter(0) = direction;
+}
+
+TEST(Aliens, PatrolTurnsAtBothEnds) {
+    FreshLevel();
+    g::walkh = 320;
+    g::walkv = 400;
+    OneAlien(-600, -160, 0);
+    g::gegner();
+    // The four patrol steps turn it and move it in the same frame.
+    EXPECT_EQ(g::tac(0), -597);
+    EXPECT_EQ(g::tacschalter(0), 1);
+    OneAlien(-597, -160, 0);
+    g::gegner();
+    EXPECT_EQ(g::tac(0), -600);
+    EXPECT_EQ(g::tacschalter(0), 0);
+    // At the right end it turns in the frame it arrives and stays where it was.
+    OneAlien(1257, -160, 1);
+    g::gegner();
+    EXPECT_EQ(g::tac(0), 1257);
+    EXPECT_EQ(g::tacschalter(0), 0);
+    g::gegner();
+    EXPECT_EQ(g::tac(0), 1254);
+}
+
+TEST(Aliens, DrawnByTheAnimationCounterAndKeepTheLevelAlive) {
+    FreshLevel();
+    g::walkh = 320;
+    g::walkv = 400;
+    g::scrollx = 100;
+    g::scrolly = -20;
+    OneAlien(500, 0, 0);
+    g::tic = 0;
+    g::levelnext = 1;
+    TraceCapture trace;
+    for (int k = 0; k < 30; ++k) g::gegner();
+    std::vector<TraceLine> sprites = Only(trace.Stop(), "SPRITE");
+    ASSERT_EQ(sprites.size(), 30u);
+    EXPECT_EQ(sprites[0].Num(0), 200);
+    EXPECT_EQ(sprites[0].Num(1), 400);
+    EXPECT_EQ(sprites[0].Num(2), -26 + 20);
+    EXPECT_EQ(sprites[5].Num(0), 200);
+    EXPECT_EQ(sprites[6].Num(0), 201);
+    EXPECT_EQ(sprites[29].Num(0), 204);
+    EXPECT_EQ(g::tic, 0);
+    EXPECT_EQ(g::levelnext, 0);
+
+    // A dead alien is neither drawn nor keeps the level; the counter still runs.
+    g::tac(0) = 5555;
+    g::levelnext = 1;
+    TraceCapture trace2;
+    g::gegner();
+    EXPECT_TRUE(Only(trace2.Stop(), "SPRITE").empty());
+    EXPECT_EQ(g::levelnext, 1);
+    EXPECT_EQ(g::tic, 1);
+    g::gegner1zahl = -1;
+    g::gegner();
+    EXPECT_EQ(g::tic, 2);
+}
+
+TEST(Aliens, BulletKillsTheAlienAndBothBullets) {
+    FreshLevel();
+    g::walkh = 600;
+    g::walkv = 400;
+    OneAlien(303, 160, 0);  // moves to 300 before the test; box x 300..332, level y 134..166
+    g::kugel2 = 1;
+    g::xkugel2 = 290;
+    g::flugrechts = 10;
+    g::ykugel2 = 150;
+    g::kugel1 = 1;
+    g::xkugel1 = 100;
+    g::fluglinks = 20;
+    g::ykugel1 = 150;
+    TraceCapture trace;
+    g::gegner();
+    std::vector<TraceLine> sounds = Only(trace.Stop(), "PLAYSOUND");
+    EXPECT_EQ(g::tac(0), 5555);
+    EXPECT_EQ(g::kugel1 + g::kugel2 + g::fluglinks + g::flugrechts, 0);
+    EXPECT_EQ(g::coll, 0);
+    ASSERT_EQ(sounds.size(), 1u);
+    EXPECT_EQ(sounds[0].Num(0), 0);
+    EXPECT_EQ(g::lives, 0);
+
+    // The bullet's height is taken as a level height: with the view moved it misses.
+    OneAlien(303, 160, 0);
+    g::kugel2 = 1;
+    g::xkugel2 = 290;
+    g::flugrechts = 10;
+    g::ykugel2 = 150;
+    g::scrolly = 100;
+    g::gegner();
+    EXPECT_EQ(g::tac(0), 300);
+    EXPECT_EQ(g::kugel2, 1);
+}
+
+TEST(Aliens, TouchCostsALifeAndShowsTheCaughtScreen) {
+    FreshLevel();
+    g::lives = 2;
+    g::walkh = 320;
+    g::walkv = 150;
+    g::laufen = 60;
+    OneAlien(330, 176, 0);  // at 327 after its step: touches the player's box at 312
+    // Space held (the player was firing), released at +3, pressed again at +5.
+    KeysFromNow({"+0 down 57", "+3 up 57", "+5 down 57"});
+    long first = KvFrameNumber();
+    TraceCapture trace;
+    g::gegner();
+    std::vector<TraceLine> lines = trace.Stop();
+    EXPECT_EQ(g::lives, 1);
+    EXPECT_EQ(g::tac(0), 5555);
+    EXPECT_EQ(g::kipkontakt, 0);
+    EXPECT_EQ(KvFrameNumber() - first, 5);
+    EXPECT_EQ(Only(lines, "SHOWSCREEN").size(), 5u);
+    EXPECT_EQ(Only(lines, "HUSH").size(), 6u);  // every pass, also the last one
+    std::vector<TraceLine> prints = Only(lines, "PRINT");
+    ASSERT_EQ(prints.size(), 18u);
+    EXPECT_EQ(prints[0].args[0], "Du wurdest erwischt");
+    EXPECT_EQ(prints[1].args[0], "und verlierst ein Leben !");
+    EXPECT_EQ(prints[2].args[0], "Weiter mit Leertaste");
+    std::vector<TraceLine> zoom = Only(lines, "ZOOMSPRITE");
+    ASSERT_EQ(zoom.size(), 5u);
+    EXPECT_EQ(zoom[0].Num(1), 60);
+    EXPECT_EQ(zoom[0].Num(2), 200);
+    EXPECT_EQ(zoom[4].Num(1), 64);
+    // The touch sound plays before the screen.
+    std::vector<TraceLine> sounds = Only(lines, "PLAYSOUND");
+    ASSERT_EQ(sounds.size(), 1u);
+    EXPECT_EQ(sounds[0].Num(0), 0);
+}
+
+TEST(Aliens, PlayerBoxMovesAwayFromTheAlien) {
+    FreshLevel();
+    g::walkh = 320;
+    g::walkv = 150;
+    // Right of the player (after its step at 345, box 348..377): the player's box is
+    // 312..344 instead of 320..352, so they do not touch.
+    OneAlien(342, 176, 1);
+    g::gegner();
+    EXPECT_EQ(g::tac(0), 345);
+    // Left of the player (at 292, box 295..324): the player's box is 328..360.
+    OneAlien(295, 176, 0);
+    g::gegner();
+    EXPECT_EQ(g::tac(0), 292);
+    // Four pixels further in, the shifted boxes touch.
+    OneAlien(335, 176, 1);
+    KeysFromNow({"+1 tap 57"});
+    g::gegner();
+    EXPECT_EQ(g::tac(0), 5555);
+    EXPECT_EQ(g::lives, -1);
+}
+
+// ---------------------------------------------------------------------------------
+// Lives and the main loop
+
+TEST(Lives, HeadsInTheStatusStrip) {
+    FreshLevel();
+    g::lives = 4;
+    TraceCapture trace;
+    g::leben();
+    std::vector<TraceLine> heads = Only(trace.Stop(), "ZOOMSPRITE");
+    ASSERT_EQ(heads.size(), 5u);
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(heads[k].Num(0), 4);
+        EXPECT_EQ(heads[k].Num(1), 3 + 32 * k);
+        EXPECT_EQ(heads[k].Num(2), 448);
+        EXPECT_EQ(heads[k].Num(3), 0.5);
+    }
+    EXPECT_EQ(g::sterben, 0);
+}
+
+TEST(Lives, GameOverRestartsWithThreeLives) {
+    FreshLevel();
+    g::lives = -1;
+    g::levelnext = 0;
+    g::sterben = 0;
+    KeysFromNow({"+0 down 57", "+2 up 57", "+4 down 57"});
+    TraceCapture trace;
+    EXPECT_EQ(g::hauptschleife(), g::Sprung::weiter);
+    std::vector<TraceLine> lines = trace.Stop();
+    EXPECT_EQ(g::sterben, 1);
+    std::vector<TraceLine> prints = Only(lines, "PRINT");
+    ASSERT_GE(prints.size(), 3u);
+    EXPECT_EQ(prints[0].args[0], "Du hast alle deine Leben verloren !");
+    EXPECT_EQ(prints[1].args[0], "Versuch es nochmal !");
+    // The game-over screen took 4 frames, the main loop's own SHOWSCREEN one more.
+    EXPECT_EQ(Only(lines, "SHOWSCREEN").size(), 5u);
+    std::vector<TraceLine> roto = Only(lines, "ROTOZOOMSPRITE");
+    ASSERT_EQ(roto.size(), 4u);
+    // The next pass restarts the game.
+    HoldKeys({});
+    EXPECT_EQ(g::hauptschleife(), g::Sprung::spielstart);
+    EXPECT_EQ(g::sterben, 0);
+    g::spielstart();
+    EXPECT_EQ(g::lives, 3);
+    EXPECT_EQ(g::round, 1);
+    EXPECT_EQ(g::levelz, 0);
+    EXPECT_EQ(g::gegner1zahl, -1);
+    EXPECT_EQ(g::musik, 1);
+}
+
+TEST(MainLoop, LevelClearedOneFrameLate) {
+    FreshLevel();
+    g::lives = 2;
+    g::walkh = 600;
+    g::vertikal = g::walkv = 330;
+    OneAlien(303, 160, 0);
+    // The player's right bullet hits the alien in this frame.
+    g::kugel2 = 1;
+    g::xkugel2 = 290;
+    g::flugrechts = 0;
+    g::ykugel2 = 150 - g::scrolly;
+    HoldKeys({});
+    TraceCapture trace;
+    EXPECT_EQ(g::hauptschleife(), g::Sprung::weiter);
+    std::vector<TraceLine> frame1 = trace.Stop();
+    EXPECT_EQ(g::tac(0), 5555);
+    EXPECT_EQ(g::levelnext, 1);
+    EXPECT_EQ(Only(frame1, "SHOWSCREEN").size(), 1u);
+    EXPECT_FALSE(Only(frame1, "SPRITE").empty());
+    TraceCapture trace2;
+    EXPECT_EQ(g::hauptschleife(), g::Sprung::levelstart);
+    std::vector<TraceLine> frame2 = trace2.Stop();
+    EXPECT_TRUE(Only(frame2, "SPRITE").empty());
+    EXPECT_TRUE(Only(frame2, "SHOWSCREEN").empty());
+}
+
+TEST(MainLoop, LevelStartReloadsMediaAndSetsTheAliens) {
+    FreshLevel();
+    g::spielstart();
+    g::levelnext = 1;  // a cleared level: no start screens
+    g::scrollx = 77;
+    g::kipwalklinks = 3;
+    TraceCapture trace;
+    KeysFromNow({"+1 tap 57"});
+    g::levelstart();
+    std::vector<TraceLine> lines = trace.Stop();
+    EXPECT_EQ(Only(lines, "LOADSOUND").size(), 6u);
+    std::vector<TraceLine> sprites = Only(lines, "LOADSPRITE");
+    ASSERT_EQ(sprites.size(), 46u);
+    EXPECT_NE(sprites[0].args[0].find("kip.bmp"), std::string::npos);
+    EXPECT_NE(sprites[45].args[0].find("steuer.bmp"), std::string::npos);
+    EXPECT_EQ(g::scrollx, 0);
+    EXPECT_EQ(g::kipwalklinks, 0);
+    EXPECT_EQ(g::walkh, 320);
+    EXPECT_EQ(g::gegner1zahl, 0);
+    const double x[25] = {350, 380, 50,  -200, -50, 0,   200,  100, -100, 150, 1200, -560, 1000,
+                          -400, 900, 800, 700, 600, 500, 400, 950, 750,  -350, -500, 550};
+    const double ink[25] = {0,   80,   180,  100, 0,   100, -70,  20,  200, 130, 180, 0,  40,
+                            -70, -120, -180, -100, -50, 0, 80, -100, 100, -80, 30, -30};
+    const double rows[5] = {-160, 0, 160, 288, 416};
+    for (int k = 0; k < 25; ++k) {
+        EXPECT_EQ(g::tac(k), x[k]) << k;
+        EXPECT_EQ(g::wa(k), x[k]) << k;
+        EXPECT_EQ(g::tacd(k), x[k]) << k;
+        EXPECT_EQ(g::wah(k), x[k]) << k;
+        EXPECT_EQ(g::tacy(k), rows[k % 5]) << k;
+        EXPECT_EQ(g::wahy(k), rows[k % 5]) << k;
+        EXPECT_EQ(g::wah4ink(k), ink[k]) << k;
+        EXPECT_EQ(g::tacschalter(k), 0) << k;
+    }
+    EXPECT_FALSE(Only(lines, "HUSH").empty());
+}
+
+TEST(MainLoop, MusicSwitchSequence) {
+    g::ResetAllVariables();
+    g::musik = 1;
+    // Frame by frame: M free, free, held, held, free, free, held, held, free.
+    const bool held[] = {false, false, true, true, false, false, true, true, false};
+    std::vector<std::string> events;
+    for (bool m : held) {
+        if (m)
+            HoldKeys({kM});
+        else
+            HoldKeys({});
+        TraceCapture trace;
+        g::musikschalter();
+        std::string frame;
+        for (const TraceLine& line : trace.Stop()) {
+            if (line.command == "PLAYSOUND" && line.Num(0) == 5) frame += "P";
+            if (line.command == "HUSH") frame += "H";
+        }
+        events.push_back(frame);
+    }
+    // Music on from the first frame; stopped on the release of M; on again on the
+    // next release.
+    EXPECT_EQ(events, (std::vector<std::string>{"P", "P", "P", "P", "PH", "", "", "", "P"}));
+    EXPECT_EQ(g::musika, 1);
+    EXPECT_EQ(g::musikb, 0);
+}
+
+// ---------------------------------------------------------------------------------
+// The error line
+
+int SourceLineOf(const std::string& file, const std::string& text) {
+    std::ifstream in(std::string(KIP_SOURCE_DIR) + "/game/" + file);
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number)
+        if (line.find(text) != std::string::npos) return number;
+    return -1;
+}
+
+void RunAliensBeyondTheirArrays() {
+    FreshLevel();
+    g::gegner1zahl = 25;  // one more than the arrays hold
+    for (int k = 0; k < 25; ++k) g::tac(k) = 5555;
+    g::gegner();
+}
+
+TEST(ErrorLine, LogNamesTheFailingStatementsSourceLine) {
+    std::remove(KvErrorLogPath().c_str());
+    EXPECT_EXIT(RunAliensBeyondTheirArrays(), [](int) { return true; }, "");
+    std::string log = ReadFile(KvErrorLogPath());
+    int line = SourceLineOf("kip_aliens.cpp", "L if (tac(i) == 5555) continue;");
+    ASSERT_GT(line, 0);
+    // "-End On Line", error code, error line, last line, file number.
+    std::string want = "-End On Line\r\n9\r\n" + std::to_string(line) + "\r\n" +
+                       std::to_string(line) + "\r\n5\r\n";
+    EXPECT_EQ(log, want);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // A fresh folder for the error log and the traces, shared with death-test children.
+    if (!std::getenv("KIP_GAME_TEST_DIR")) {
+        char folder[] = "/tmp/kip_game_test_XXXXXX";
+        if (!mkdtemp(folder)) return 1;
+        setenv("KIP_GAME_TEST_DIR", folder, 1);
+    }
+    setenv("TMPDIR", std::getenv("KIP_GAME_TEST_DIR"), 1);
+    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+    if (!KvStartRuntimeForTests()) {
+        std::fprintf(stderr, "the runtime could not be started\n");
+        return 1;
+    }
+    // The program must not end inside a test (Escape, frame limit): that would look
+    // like success to the test runner.
+    static bool finished = false;
+    std::atexit([] {
+        if (!finished) _exit(3);
+    });
+    int result = RUN_ALL_TESTS();
+    finished = true;
+    std::fflush(stdout);
+    _exit(result);
+}
