@@ -1,0 +1,416 @@
+// Sound: the WAV reader on good and damaged files; the sound slots' buffer rules,
+// the sound commands and the music loop, heard through SDL's "disk" audio driver,
+// which writes the mixed output (16-bit stereo at 22050 Hz) to a file.
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "runtime/Frame.h"
+#include "runtime/Options.h"
+#include "runtime/cmd_sound.h"
+#include "sound/SFXSound.h"
+#include "sound/WavReader.h"
+
+namespace {
+
+// ---- building WAV files ----------------------------------------------------------
+
+void Put32(std::vector<uint8_t>& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
+}
+void Put16(std::vector<uint8_t>& out, uint16_t v) {
+    out.push_back(uint8_t(v));
+    out.push_back(uint8_t(v >> 8));
+}
+void PutId(std::vector<uint8_t>& out, const char* id) { out.insert(out.end(), id, id + 4); }
+
+struct WavSpec {
+    int channels = 1;
+    uint32_t rate = 22050;
+    int bits = 16;
+    int frames = 100;
+    uint32_t formatSize = 16;
+    bool fact = false;
+    int amplitude = 20000;  // square wave, 16-bit units
+    int period = 50;        // frames per square-wave cycle
+};
+
+std::vector<uint8_t> MakeWav(const WavSpec& s) {
+    std::vector<uint8_t> samples;
+    for (int f = 0; f < s.frames; ++f) {
+        int value = (f % s.period) < s.period / 2 ? s.amplitude : -s.amplitude;
+        for (int c = 0; c < s.channels; ++c) {
+            if (s.bits == 8)
+                samples.push_back(uint8_t(128 + value / 256));
+            else
+                Put16(samples, uint16_t(int16_t(value)));
+        }
+    }
+    int align = s.channels * s.bits / 8;
+    std::vector<uint8_t> out;
+    PutId(out, "RIFF");
+    Put32(out, 0);  // not checked
+    PutId(out, "WAVE");
+    PutId(out, "fmt ");
+    Put32(out, s.formatSize);
+    Put16(out, 1);
+    Put16(out, uint16_t(s.channels));
+    Put32(out, s.rate);
+    Put32(out, s.rate * align);
+    Put16(out, uint16_t(align));
+    Put16(out, uint16_t(s.bits));
+    for (uint32_t i = 16; i < s.formatSize; ++i) out.push_back(0);
+    if (s.fact) {
+        PutId(out, "fact");
+        Put32(out, 4);
+        Put32(out, uint32_t(s.frames));
+    }
+    PutId(out, "data");
+    Put32(out, uint32_t(samples.size()));
+    out.insert(out.end(), samples.begin(), samples.end());
+    return out;
+}
+
+std::string WriteTemp(const std::vector<uint8_t>& bytes, const char* name) {
+    std::string path = std::string("/tmp/kv_sound_") + std::to_string(getpid()) + "_" + name;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                std::streamsize(bytes.size()));
+    return path;
+}
+
+// ---- the WAV reader ----------------------------------------------------------------
+
+TEST(WavReader, ReadsCommonForms) {
+    WavSpec mono8;
+    mono8.bits = 8;
+    mono8.rate = 11025;
+    std::vector<uint8_t> bytes = MakeWav(mono8);
+    WavSound sound;
+    std::string why;
+    ASSERT_TRUE(ReadWav(bytes.data(), bytes.size(), sound, &why)) << why;
+    EXPECT_EQ(sound.channels, 1);
+    EXPECT_EQ(sound.bitsPerSample, 8);
+    EXPECT_EQ(sound.sampleRate, 11025u);
+    EXPECT_EQ(sound.sampleBytes, 100u);
+    EXPECT_EQ(sound.samples, bytes.data() + 44);
+
+    WavSpec stereo16;
+    stereo16.channels = 2;
+    stereo16.rate = 44100;
+    bytes = MakeWav(stereo16);
+    ASSERT_TRUE(ReadWav(bytes.data(), bytes.size(), sound, &why)) << why;
+    EXPECT_EQ(sound.channels, 2);
+    EXPECT_EQ(sound.blockAlign, 4);
+    EXPECT_EQ(sound.sampleBytes, 400u);
+    EXPECT_EQ(sound.samples[0] | (sound.samples[1] << 8), 20000);
+
+    WavSpec withFact;
+    withFact.fact = true;
+    bytes = MakeWav(withFact);
+    ASSERT_TRUE(ReadWav(bytes.data(), bytes.size(), sound, &why)) << why;
+    EXPECT_EQ(sound.samples, bytes.data() + 56);
+    EXPECT_EQ(sound.sampleBytes, 200u);
+
+    for (uint32_t formatSize : {18u, 30u}) {
+        WavSpec extended;
+        extended.formatSize = formatSize;
+        extended.fact = formatSize == 18;
+        bytes = MakeWav(extended);
+        ASSERT_TRUE(ReadWav(bytes.data(), bytes.size(), sound, &why)) << formatSize << ": " << why;
+        EXPECT_EQ(sound.sampleBytes, 200u);
+    }
+}
+
+TEST(WavReader, RefusesDamagedFiles) {
+    WavSound sound;
+    WavSpec base;
+    base.channels = 2;
+    std::vector<uint8_t> good = MakeWav(base);
+    auto refuses = [&](std::vector<uint8_t> bytes, const char* what) {
+        EXPECT_FALSE(ReadWav(bytes.data(), bytes.size(), sound)) << what;
+        EXPECT_EQ(sound.samples, nullptr) << what;
+        EXPECT_EQ(sound.sampleBytes, 0u) << what;
+    };
+    auto patched32 = [&](size_t at, uint32_t v) {
+        std::vector<uint8_t> b = good;
+        for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
+        return b;
+    };
+    auto patched16 = [&](size_t at, uint16_t v) {
+        std::vector<uint8_t> b = good;
+        b[at] = uint8_t(v);
+        b[at + 1] = uint8_t(v >> 8);
+        return b;
+    };
+    refuses(std::vector<uint8_t>(good.begin(), good.begin() + 35), "shorter than the header");
+    refuses(std::vector<uint8_t>(good.begin(), good.begin() + 40), "cut inside the chunk header");
+    refuses(std::vector<uint8_t>(good.begin(), good.end() - 1), "data cut short");
+    refuses(patched32(40, 401), "more sample bytes claimed than held");
+    refuses(patched32(40, 0xFFFFFFFFu), "4 GiB of samples claimed");
+    refuses(patched16(22, 0), "no channels");
+    refuses(patched32(24, 0), "zero rate");
+    refuses(patched16(32, 0), "zero block align");
+    refuses(patched16(32, 3), "block align not fitting the format");
+    refuses(patched16(34, 24), "24-bit samples");
+    refuses(patched32(16, 12), "format chunk too short");
+    refuses(patched32(16, 0xFFFFFFF0u), "format chunk larger than the file");
+    std::vector<uint8_t> list = good;
+    std::memcpy(list.data() + 36, "LIST", 4);
+    refuses(list, "no data chunk where expected");
+    std::vector<uint8_t> oddFact = good;
+    std::memcpy(oddFact.data() + 36, "fact", 4);
+    refuses(oddFact, "a fact chunk swallowing the rest");
+
+    WavSpec mono16;
+    mono16.frames = 10;
+    std::vector<uint8_t> odd = MakeWav(mono16);
+    odd[40] = 19;  // 19 bytes of 16-bit data
+    refuses(odd, "odd size of 16-bit data");
+    WavSpec empty;
+    empty.frames = 0;
+    refuses(MakeWav(empty), "no samples");
+    EXPECT_FALSE(ReadWav(nullptr, 100, sound));
+}
+
+TEST(WavReader, FilesAreReadWithinALimit) {
+    WavSpec spec;
+    std::string path = WriteTemp(MakeWav(spec), "limit.wav");
+    std::vector<uint8_t> bytes;
+    WavSound sound;
+    std::string why;
+    EXPECT_TRUE(ReadWavFile(path.c_str(), bytes, sound, &why)) << why;
+    EXPECT_FALSE(ReadWavFile(path.c_str(), bytes, sound, &why, 100));
+    EXPECT_EQ(why, "the file is too large for a sound");
+    EXPECT_FALSE(ReadWavFile("/nonexistent.wav", bytes, sound, &why));
+    std::remove(path.c_str());
+}
+
+// ---- slots without a device --------------------------------------------------------
+
+TEST(SoundSlots, NoDeviceMeansSilentFailure) {
+    KvOptions().headless = true;
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    SFXSound device;
+    EXPECT_EQ(device.Create(nullptr), 0);
+    WavSpec spec;
+    std::string path = WriteTemp(MakeWav(spec), "nodevice.wav");
+    SFXSoundBuffer slot;
+    EXPECT_FALSE(slot.Load(&device, path.c_str(), 2));
+    EXPECT_EQ(slot.BufferCount(), 0);
+    EXPECT_FALSE(slot.Play(0, 0, 0));
+    EXPECT_FALSE(slot.Stop());
+    EXPECT_FALSE(slot.Load(nullptr, path.c_str(), 1));
+    KvOptions().headless = false;
+    std::remove(path.c_str());
+}
+
+// ---- through the disk audio driver -----------------------------------------------------
+
+// The recorded output: interleaved left/right 16-bit samples.
+struct Recording {
+    std::vector<int16_t> samples;
+    size_t Frames() const { return samples.size() / 2; }
+    int Peak(int channel, size_t from = 0, size_t to = SIZE_MAX) const {
+        int peak = 0;
+        for (size_t f = from; f < Frames() && f < to; ++f)
+            peak = std::max(peak, std::abs(int(samples[2 * f + channel])));
+        return peak;
+    }
+};
+
+class DiskSound : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_output = "/tmp/kv_sound_out_" + std::to_string(getpid()) + ".raw";
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", m_output.c_str(), 1);
+        KvOptions().headless = false;
+        pDXsnd = &m_device;
+        ASSERT_EQ(m_device.Create(nullptr), 1) << SDL_GetError();
+        int rate = 0, channels = 0;
+        Uint16 format = 0;
+        ASSERT_TRUE(Mix_QuerySpec(&rate, &format, &channels));
+        ASSERT_EQ(rate, 22050);
+        ASSERT_EQ(format, AUDIO_S16SYS);
+        ASSERT_EQ(channels, 2);
+        DXwav = new SFXSoundBuffer[kSoundSlots];
+    }
+    void TearDown() override {
+        Close();
+        for (const std::string& file : m_files) std::remove(file.c_str());
+        std::remove(m_output.c_str());
+    }
+    void Close() {
+        if (!DXwav) return;
+        STOPMUSIC();
+        delete[] DXwav;
+        DXwav = nullptr;
+        m_device.~SFXSound();
+        new (&m_device) SFXSound();
+        pDXsnd = nullptr;
+    }
+    std::string Wav(const WavSpec& spec, const char* name) {
+        m_files.push_back(WriteTemp(MakeWav(spec), name));
+        return m_files.back();
+    }
+    // A tone of the given length in milliseconds, 16-bit mono at 22050 Hz.
+    std::string Tone(int milliseconds, const char* name) {
+        WavSpec spec;
+        spec.frames = 22050 * milliseconds / 1000;
+        return Wav(spec, name);
+    }
+    // Closes the device and reads what it played.
+    Recording Finish() {
+        Close();
+        Recording recording;
+        std::ifstream in(m_output, std::ios::binary);
+        int16_t sample;
+        while (in.read(reinterpret_cast<char*>(&sample), 2)) recording.samples.push_back(sample);
+        return recording;
+    }
+    static void Wait(int milliseconds) { SDL_Delay(Uint32(milliseconds)); }
+
+    SFXSound m_device;
+    std::string m_output;
+    std::vector<std::string> m_files;
+};
+
+TEST_F(DiskSound, BufferCountsAreClamped) {
+    std::string tone = Tone(50, "count.wav");
+    SFXSoundBuffer slot;
+    for (auto [asked, made] : {std::pair{0, 1}, {-3, 1}, {1, 1}, {3, 3}, {4, 4}, {9, 4}}) {
+        EXPECT_TRUE(slot.Load(&m_device, tone.c_str(), asked));
+        EXPECT_EQ(slot.BufferCount(), made) << asked;
+    }
+    // A failed load leaves the slot empty.
+    EXPECT_FALSE(slot.Load(&m_device, "/nonexistent.wav", 2));
+    EXPECT_EQ(slot.BufferCount(), 0);
+    EXPECT_FALSE(slot.Play(0, 0, 0));
+    EXPECT_FALSE(slot.Stop());
+}
+
+TEST_F(DiskSound, OneBufferIsNotRestartedWhilePlaying) {
+    SFXSoundBuffer slot;
+    ASSERT_TRUE(slot.Load(&m_device, Tone(300, "one.wav").c_str(), 1));
+    EXPECT_TRUE(slot.Play(0, 0, 0));
+    EXPECT_TRUE(slot.BufferPlaying(0));
+    EXPECT_FALSE(slot.Play(0, 0, 0));  // the only copy is busy
+    Wait(600);
+    EXPECT_FALSE(slot.BufferPlaying(0));
+    EXPECT_TRUE(slot.Play(0, 0, 0));  // finished: plays again
+    EXPECT_TRUE(slot.Stop());
+    EXPECT_FALSE(slot.BufferPlaying(0));
+}
+
+TEST_F(DiskSound, ThirdPlayOfTwoBuffersCutsOffTheOldest) {
+    SFXSoundBuffer slot;
+    ASSERT_TRUE(slot.Load(&m_device, Tone(1000, "two.wav").c_str(), 2));
+    EXPECT_TRUE(slot.Play(0, 0, 0));
+    EXPECT_EQ(slot.CurrentBuffer(), 0);
+    EXPECT_TRUE(slot.Play(0, 0, 0));
+    EXPECT_EQ(slot.CurrentBuffer(), 1);
+    EXPECT_TRUE(slot.BufferPlaying(0));
+    EXPECT_TRUE(slot.BufferPlaying(1));
+    EXPECT_TRUE(slot.Play(0, 0, 0));  // buffer 0 again, from its start
+    EXPECT_EQ(slot.CurrentBuffer(), 0);
+    EXPECT_TRUE(slot.BufferPlaying(0));
+    EXPECT_TRUE(slot.BufferPlaying(1));
+}
+
+TEST_F(DiskSound, PlayedSoundReachesTheOutputAndHushSilencesIt) {
+    LOADSOUND(Tone(3000, "long.wav").c_str(), 5, 1);
+    ASSERT_EQ(DXwav[5].BufferCount(), 1);
+    PLAYSOUND(5, 0, 1);
+    Wait(300);
+    HUSH();
+    EXPECT_FALSE(DXwav[5].BufferPlaying(0));
+    Wait(500);
+    Recording out = Finish();
+    ASSERT_GT(out.Frames(), 22050u * 6 / 10);  // about 0.8 s were recorded
+    EXPECT_GT(out.Peak(0), 15000);
+    EXPECT_GT(out.Peak(1), 15000);
+    // The last 0.25 s (well after HUSH) are silent, though the sound was 3 s long.
+    size_t tail = out.Frames() - 22050 / 4;
+    EXPECT_EQ(out.Peak(0, tail), 0);
+    EXPECT_EQ(out.Peak(1, tail), 0);
+}
+
+TEST_F(DiskSound, FullRightPanLeavesTheLeftSilent) {
+    WavSpec stereo;
+    stereo.channels = 2;
+    stereo.rate = 44100;  // converted to the device's rate on loading
+    stereo.frames = 44100 / 5;
+    LOADSOUND(Wav(stereo, "pan.wav").c_str(), 7, 1);
+    PLAYSOUND(7, 2, 1);  // beyond full right: clamped
+    Wait(400);
+    Recording out = Finish();
+    EXPECT_EQ(out.Peak(0), 0);
+    EXPECT_GT(out.Peak(1), 15000);
+}
+
+TEST_F(DiskSound, EightBitMonoAndVolume) {
+    WavSpec mono8;
+    mono8.bits = 8;
+    mono8.rate = 8000;
+    mono8.frames = 8000 / 5;
+    std::string path = Wav(mono8, "quiet.wav");
+    LOADSOUND(path.c_str(), 1, 1);
+    LOADSOUND(path.c_str(), 2, 1);
+    PLAYSOUND(1, 0, 0);  // volume 0: silent
+    Wait(400);
+    PLAYSOUND(2, 0, 0.5);  // half the amplitude
+    Wait(400);
+    Recording out = Finish();
+    size_t half = 22050 * 4 / 10;
+    EXPECT_EQ(out.Peak(0, 0, half - 2000), 0);
+    int peak = out.Peak(0, half - 2000);
+    EXPECT_GT(peak, 7000);
+    EXPECT_LT(peak, 13000);
+}
+
+TEST_F(DiskSound, SlotNumbersOutOfRange) {
+    std::string tone = Tone(300, "range.wav");
+    LOADSOUND(tone.c_str(), 500, 1);  // above 127: slot 127
+    EXPECT_EQ(DXwav[127].BufferCount(), 1);
+    LOADSOUND(tone.c_str(), -1, 1);  // negative: nothing
+    PLAYSOUND(-1, 0, 1);
+    for (int slot = 0; slot < 127; ++slot) ASSERT_EQ(DXwav[slot].BufferCount(), 0) << slot;
+    PLAYSOUND(200, 0, 1);
+    EXPECT_TRUE(DXwav[127].BufferPlaying(0));
+    LOADSOUND("/nonexistent/sound.wav", 127, 1);  // missing: the slot keeps its sound
+    EXPECT_EQ(DXwav[127].BufferCount(), 1);
+}
+
+TEST_F(DiskSound, MusicLoopsAndStops) {
+    std::string piece = Tone(100, "music.wav");
+    EXPECT_EQ(PLAYMUSIC(piece.c_str()), 0);
+    EXPECT_TRUE(sound_mixer::MusicLoaded());
+    EXPECT_TRUE(Mix_PlayingMusic());
+    Wait(400);
+    EXPECT_TRUE(sound_mixer::MusicAtEnd());
+    KvMusicLoopCheck();  // as SHOWSCREEN does: the piece starts again
+    EXPECT_FALSE(sound_mixer::MusicAtEnd());
+    EXPECT_TRUE(Mix_PlayingMusic());
+    HUSH();  // leaves the music alone
+    EXPECT_TRUE(Mix_PlayingMusic());
+    // A missing piece still stops the one playing.
+    EXPECT_EQ(PLAYMUSIC("/nonexistent/music.wav"), 3);
+    EXPECT_FALSE(sound_mixer::MusicLoaded());
+    EXPECT_FALSE(Mix_PlayingMusic());
+    EXPECT_EQ(PLAYMUSIC(piece.c_str()), 0);
+    STOPMUSIC();
+    EXPECT_FALSE(sound_mixer::MusicLoaded());
+    KvMusicLoopCheck();  // no music: nothing starts
+    EXPECT_FALSE(Mix_PlayingMusic());
+}
+
+}  // namespace
