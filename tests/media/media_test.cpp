@@ -453,6 +453,18 @@ TEST_F(MediaBoxTest, TwoBoxesNeverShareAFile) {
     EXPECT_EQ(ReadFile(a), "music");  // the music box's file survives the data box's clean-up
 }
 
+TEST_F(MediaBoxTest, FolderRemovedBehindTheBoxIsMadeAgain) {
+    VelShoeBox box;
+    box.SetPath(WritePack({{"a.bmp", ToBytes("A")}}));
+    std::string path;
+    ASSERT_TRUE(box.Lookup("a.bmp", path));
+    const std::string first = box.PrivateDirectory();
+    fs::remove_all(first);  // a temp cleaner at work
+    ASSERT_TRUE(box.Lookup("a.bmp", path));
+    EXPECT_EQ(ReadFile(path), "A");
+    EXPECT_NE(box.PrivateDirectory(), first);
+}
+
 TEST_F(MediaBoxTest, HostileEntryNamesStayInsideThePrivateFolder) {
     VelShoeBox box;
     box.SetPath(WritePack({{"../../evil.bmp", ToBytes("1")},
