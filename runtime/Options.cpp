@@ -117,7 +117,8 @@ std::string RuntimeOptionsHelp(const char* program) {
         "  FRAME tap KEY...     down for frame FRAME only\n"
         "Frames count the screens shown so far (0 before the first); keys are the\n"
         "runtime's key numbers (1 Escape, 57 space, 203 left, 205 right, 200 up,\n"
-        "208 down, 56 left Alt, 50 M).\n";
+        "208 down, 56 left Alt, 50 M). Scripted keys also type characters, as\n"
+        "a US keyboard does; a bad line stops the start, naming file and line.\n";
     return text;
 }
 
