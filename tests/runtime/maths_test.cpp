@@ -2,10 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
 
+#include "gfx/OpenGLRainbows.h"
+#include "runtime/Frame.h"
 #include "runtime/Random.h"
+#include "runtime/cmd_draw.h"
+#include "tests/gfx/BitmapFiles.h"
 #include "runtime/cmd_maths.h"
 
 namespace {
@@ -189,4 +194,26 @@ TEST(Collision, BoxesTouchingOrOverlapping) {
     EXPECT_EQ(r, 1);
     BOXCOLL(r, kNaN, 0, 10, 10, 0, 0, 10, 10);
     EXPECT_EQ(r, 0);
+}
+
+// SPRCOLL hands truncated sprite numbers and 16-bit coordinates to the sprite layer.
+class SpriteCollisionTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { started_ = KvStartRuntimeForTests(); }
+    static bool started_;
+};
+bool SpriteCollisionTest::started_ = false;
+
+TEST_F(SpriteCollisionTest, OverlappingOpaqueSprites) {
+    ASSERT_TRUE(started_);
+    auto solid = MakeBitmap24(8, 8, [](int, int) { return TestRgb{10, 200, 10}; });
+    LOADSPRITE(WriteTestFile("sprcoll.bmp", solid).c_str(), 1);
+    LOADSPRITE(WriteTestFile("sprcoll.bmp", solid).c_str(), 2);
+    EXPECT_EQ(SPRCOLL(1, 0, 0, 2, 4.9, 4.9), 1);
+    EXPECT_EQ(SPRCOLL(1.9, 0, 0, 2.5, 7, -7), 1);   // corners touch
+    EXPECT_EQ(SPRCOLL(1, 0, 0, 2, 9, 0), 0);
+    EXPECT_EQ(SPRCOLL(1, 0, 0, 2, 65536 + 4, 0), 1);  // coordinates wrap at 16 bits
+    EXPECT_EQ(SPRCOLL(1, 0, 0, 3, 0, 0), 0);          // an empty slot
+    EXPECT_EQ(SPRCOLL(1, 0, 0, -1, 0, 0), 0);
+    std::remove(WriteTestFile("sprcoll.bmp", {}).c_str());
 }
