@@ -70,6 +70,8 @@ public:
     void SetMaxFPS(int fps);
     double FrameInterval() const { return m_frameInterval; }
     double NextFrameTime() const { return m_nextFrameTime; }
+    // The frame grid starts now: the next flip does not wait.
+    void StartFrameGrid() { m_nextFrameTime = Now(); }
     // Replaces the time source (null members: the platform clock and sleep).
     static void SetFrameClock(const FrameClock& clock);
     static FrameClock DefaultFrameClock();

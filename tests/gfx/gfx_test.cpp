@@ -1,0 +1,481 @@
+// Sprites, fonts, primitives, surfaces, the flip and the drawing commands, checked
+// pixel by pixel in the off-screen frame of the headless renderer.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "gfx/BitmapReader.h"
+#include "gfx/OpenGLRainbows.h"
+#include "runtime/kv.h"
+#include "runtime/Options.h"
+#include "tests/gfx/BitmapFiles.h"
+
+namespace {
+const TestRgb kKey{255, 0, 128};
+const TestRgb kBlack{0, 0, 0};
+const TestRgb kGreen{0, 255, 0};
+
+class RuntimeEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { ASSERT_TRUE(KvStartRuntimeForTests()); }
+};
+
+TestRgb PixelAt(int x, int y) {
+    std::vector<uint8_t> rgb;
+    pRbow->ReadFrame(x, pRbow->Height() - 1 - y, 1, 1, rgb);
+    return {rgb[0], rgb[1], rgb[2]};
+}
+
+std::string Describe(TestRgb c) {
+    return "(" + std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) + ")";
+}
+
+#define EXPECT_PIXEL(x, y, colour) \
+    EXPECT_EQ(Describe(PixelAt(x, y)), Describe(colour)) << "at " << (x) << "," << (y)
+
+// Opaque drawing on a black frame.
+void FreshFrame() {
+    pRbow->DoAlpha(0);
+    pRbow->ClearFrame();
+}
+
+void Load(const std::string& name, const std::vector<uint8_t>& bytes, int slot) {
+    LOADSPRITE(WriteTestFile(name, bytes).c_str(), slot);
+}
+
+// A 32 x 32 sprite: opaque red with a keyed 8 x 8 hole in the top-left corner.
+std::vector<uint8_t> HoleSprite() {
+    return MakeBitmap24(32, 32, [](int x, int y) { return x < 8 && y < 8 ? kKey : TestRgb{200, 0, 0}; });
+}
+
+// A 128 x 128 font: the cell of code c is filled with colour (c, 100, 200), except
+// a black (transparent) last column.
+std::vector<uint8_t> TestFont() {
+    return MakeBitmap24(128, 128, [](int x, int y) {
+        int code = (y / 16) * 16 + x / 8;
+        return x % 8 == 7 ? kBlack : TestRgb{uint8_t(code), 100, 200};
+    });
+}
+}  // namespace
+
+TEST(Sprites, ColourKeyExactlyTransparent) {
+    FreshFrame();
+    Load("key.bmp", MakeBitmap24(2, 1, [](int x, int) { return x == 0 ? kKey : TestRgb{255, 0, 127}; }), 1);
+    FILLRECT(0, 0, 40, 40, 0x00FF00);
+    SPRITE(1, 10, 10);
+    EXPECT_PIXEL(10, 10, kGreen);
+    EXPECT_PIXEL(11, 10, (TestRgb{255, 0, 127}));
+}
+
+TEST(Sprites, PaletteKeyTransparentAndOddRowsUnsheared) {
+    FreshFrame();
+    std::vector<TestRgb> palette(256, TestRgb{9, 9, 9});
+    palette[77] = kKey;
+    palette[3] = {250, 10, 10};
+    Load("pal.bmp", MakeBitmap8(5, 2, palette, [](int x, int) { return uint8_t(x % 2 ? 77 : 3); }), 2);
+    FILLRECT(0, 0, 40, 40, 0x00FF00);
+    SPRITE(2, 20, 20);
+    EXPECT_PIXEL(20, 20, (TestRgb{250, 10, 10}));
+    EXPECT_PIXEL(21, 20, kGreen);
+    EXPECT_PIXEL(24, 21, (TestRgb{250, 10, 10}));
+    EXPECT_PIXEL(25, 21, kGreen);
+
+    FreshFrame();
+    auto colour = [](int x, int y) { return TestRgb{uint8_t(40 * x + 10), uint8_t(100 + 50 * y), 7}; };
+    Load("odd.bmp", MakeBitmap24(3, 3, colour), 3);
+    Load("odd_top.bmp", MakeBitmap24(3, 3, colour, true), 4);
+    SPRITE(3, 0, 0);
+    SPRITE(4, 10, 0);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 3; ++x) {
+            EXPECT_PIXEL(x, y, colour(x, y));
+            EXPECT_PIXEL(10 + x, y, colour(x, y));
+        }
+}
+
+TEST(Sprites, ZoomSpriteStaysCentredAndIgnoresSigns) {
+    Load("zoom.bmp", MakeBitmap24(32, 32, [](int, int) { return TestRgb{0, 0, 255}; }), 5);
+    for (double factor : {2.0, -2.0}) {
+        FreshFrame();
+        ZOOMSPRITE(5, 100, 100, factor, factor);
+        EXPECT_PIXEL(83, 116, kBlack);
+        EXPECT_PIXEL(84, 116, (TestRgb{0, 0, 255}));
+        EXPECT_PIXEL(147, 116, (TestRgb{0, 0, 255}));
+        EXPECT_PIXEL(148, 116, kBlack);
+        EXPECT_PIXEL(116, 84, (TestRgb{0, 0, 255}));
+        EXPECT_PIXEL(116, 83, kBlack);
+    }
+    FreshFrame();
+    ZOOMSPRITE(5, 100, 100, -1, -1);  // like factor 1: not mirrored, not culled
+    EXPECT_PIXEL(100, 100, (TestRgb{0, 0, 255}));
+    EXPECT_PIXEL(131, 131, (TestRgb{0, 0, 255}));
+    EXPECT_PIXEL(132, 131, kBlack);
+}
+
+TEST(Sprites, StretchSpriteNegativeWidthIsCulled) {
+    FreshFrame();
+    Load("stretch.bmp", MakeBitmap24(4, 4, [](int, int) { return TestRgb{1, 2, 3}; }), 6);
+    STRETCHSPRITE(6, 50, 50, -20, 20);
+    EXPECT_PIXEL(40, 60, kBlack);
+    STRETCHSPRITE(6, 50, 50, -20, -20);  // both negative: turned, covering 30..50
+    EXPECT_PIXEL(40, 40, (TestRgb{1, 2, 3}));
+    SPRITE(70000, 0, 0);  // slot 4464 after the 16-bit wrap... out of the table: nothing
+    SPRITE(6, 70000, 0);  // x = 4464: off screen
+    EXPECT_PIXEL(0, 0, kBlack);
+}
+
+TEST(Sprites, RotoZoomNormalisesNegativeAngles) {
+    Load("roto.bmp", MakeBitmap24(16, 8, [](int x, int) { return x < 8 ? TestRgb{255, 0, 0} : TestRgb{0, 0, 255}; }), 7);
+    std::vector<uint8_t> minus, plus, none;
+    FreshFrame();
+    ROTOZOOMSPRITE(7, 100, 100, -90, 2);
+    pRbow->ReadFrame(0, 0, 640, 480, minus);
+    FreshFrame();
+    ROTOZOOMSPRITE(7, 100, 100, 270, 2);
+    pRbow->ReadFrame(0, 0, 640, 480, plus);
+    FreshFrame();
+    ROTOZOOMSPRITE(7, 100, 100, 0, 2);
+    pRbow->ReadFrame(0, 0, 640, 480, none);
+    EXPECT_TRUE(minus == plus);
+    EXPECT_FALSE(minus == none);
+    // Zoom 2 about the centre (108, 104): 32 x 16 from (92, 96).
+    EXPECT_PIXEL(93, 97, (TestRgb{255, 0, 0}));
+    EXPECT_PIXEL(122, 110, (TestRgb{0, 0, 255}));
+    EXPECT_PIXEL(90, 97, kBlack);
+}
+
+TEST(Sprites, CollisionOnlyForOverlappingOpaquePixels) {
+    Load("hole_a.bmp", HoleSprite(), 10);
+    Load("hole_b.bmp", HoleSprite(), 11);
+    EXPECT_TRUE(pRbow->SpriteCollision(10, 11, 0, 0, 20, 20));
+    EXPECT_FALSE(pRbow->SpriteCollision(10, 11, 0, 0, 32, 0));   // edge to edge
+    EXPECT_FALSE(pRbow->SpriteCollision(10, 11, 0, 0, 0, 40));   // apart
+    // B's keyed corner over A's last opaque pixel: only keyed pixels of B overlap.
+    EXPECT_FALSE(pRbow->SpriteCollision(10, 11, 0, 0, 31, 31));
+    EXPECT_TRUE(pRbow->SpriteCollision(11, 10, 31, 31, 0, 0) == false);
+    EXPECT_FALSE(pRbow->SpriteCollision(10, 11, 0, 0, 24, 24));  // only B's keyed corner overlaps
+    EXPECT_TRUE(pRbow->SpriteCollision(10, 11, 0, 0, -24, 31));  // one opaque row over another
+    EXPECT_FALSE(pRbow->SpriteCollision(10, 11, 0, 0, 9999, 0));
+    EXPECT_FALSE(pRbow->SpriteCollision(10, 5000, 0, 0, 0, 0));
+    // The cached mask goes with a reload.
+    Load("hole_a.bmp", MakeBitmap24(32, 32, [](int, int) { return kKey; }), 10);
+    EXPECT_FALSE(pRbow->SpriteCollision(10, 11, 0, 0, 20, 20));
+}
+
+TEST(Sprites, BadFilesLeaveTheSlotEmpty) {
+    Load("good.bmp", HoleSprite(), 12);
+    EXPECT_EQ(pRbow->TextureWidth(12), 32);
+    std::vector<uint8_t> truncated = HoleSprite();
+    truncated.resize(truncated.size() - 10);
+    Load("truncated.bmp", truncated, 12);
+    EXPECT_EQ(pRbow->TextureWidth(12), -1);
+    EXPECT_EQ(pRbow->TextureName(12, 0), 0u);
+    std::vector<uint8_t> liar = HoleSprite();
+    PutLE(liar, 18, 0x7FFFFFFF, 4);
+    Load("liar.bmp", liar, 12);
+    EXPECT_EQ(pRbow->TextureWidth(12), -1);
+    // A missing file leaves the old picture in place.
+    Load("good.bmp", HoleSprite(), 12);
+    LOADSPRITE("/nonexistent/missing.bmp", 12);
+    EXPECT_EQ(pRbow->TextureWidth(12), 32);
+    // Slots outside the table are no-ops.
+    LOADSPRITE(WriteTestFile("good.bmp", HoleSprite()).c_str(), 4095);
+    LOADSPRITE(WriteTestFile("good.bmp", HoleSprite()).c_str(), -1);
+    EXPECT_EQ(pRbow->TextureWidth(4095), -1);
+    SPRITE(-1, 0, 0);
+    pRbow->FreeSprite(99999);
+}
+
+TEST(Sprites, GrabSpriteCopiesTheScreen) {
+    FreshFrame();
+    FILLRECT(10, 10, 30, 30, 0x0000FF);
+    GRABSPRITE(20, 10, 10, 20, 20);
+    EXPECT_EQ(pRbow->TextureWidth(20), 32);
+    int w = 0, h = 0;
+    pRbow->GetSpriteSize(20, w, h);
+    EXPECT_EQ(w, 20);
+    EXPECT_EQ(h, 20);
+    FreshFrame();
+    SPRITE(20, 100, 100);
+    EXPECT_PIXEL(100, 100, (TestRgb{255, 0, 0}));
+    EXPECT_PIXEL(119, 119, (TestRgb{255, 0, 0}));
+    EXPECT_PIXEL(120, 119, kBlack);
+}
+
+TEST(Primitives, FillRectCornersInAnyOrderAndOnePixelLine) {
+    std::vector<uint8_t> a, b;
+    FreshFrame();
+    FILLRECT(10, 5, 100, 50, 0x0000FF);
+    pRbow->ReadFrame(0, 0, 640, 480, a);
+    EXPECT_PIXEL(10, 5, (TestRgb{255, 0, 0}));
+    EXPECT_PIXEL(99, 49, (TestRgb{255, 0, 0}));
+    EXPECT_PIXEL(9, 5, kBlack);
+    EXPECT_PIXEL(10, 4, kBlack);
+    EXPECT_PIXEL(100, 49, kBlack);
+    EXPECT_PIXEL(99, 50, kBlack);
+    for (auto corners : {std::vector<double>{100, 50, 10, 5}, {100, 5, 10, 50}, {10, 50, 100, 5}}) {
+        FreshFrame();
+        FILLRECT(corners[0], corners[1], corners[2], corners[3], 0x0000FF);
+        pRbow->ReadFrame(0, 0, 640, 480, b);
+        EXPECT_TRUE(a == b);
+    }
+    FreshFrame();
+    DRAWLINE(10, 10, 10, 10, 0xFFFFFF);
+    EXPECT_PIXEL(10, 10, (TestRgb{255, 255, 255}));
+    for (auto [dx, dy] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}})
+        EXPECT_PIXEL(10 + dx, 10 + dy, kBlack);
+    SETPIXEL(30, 40, 0x00FF00);
+    EXPECT_PIXEL(30, 40, kGreen);
+    EXPECT_PIXEL(30, 39, kBlack);
+    DRAWLINE(50, 60, 54, 60, 0xFF0000);
+    for (int x = 50; x <= 54; ++x) EXPECT_PIXEL(x, 60, (TestRgb{0, 0, 255}));
+    EXPECT_PIXEL(55, 60, kBlack);
+}
+
+TEST(Primitives, SpriteAfterPrimitiveUsesItsTexture) {
+    FreshFrame();
+    Load("after.bmp", MakeBitmap24(4, 4, [](int, int) { return TestRgb{10, 20, 30}; }), 13);
+    SPRITE(13, 0, 0);
+    FILLRECT(100, 100, 110, 110, 0xFFFFFF);
+    SPRITE(13, 10, 0);
+    EXPECT_PIXEL(11, 1, (TestRgb{10, 20, 30}));
+}
+
+TEST(AlphaMode, AdditiveHalfAndBackToOpaque) {
+    FreshFrame();
+    Load("alpha.bmp", MakeBitmap24(4, 4, [](int, int) { return TestRgb{200, 100, 50}; }), 14);
+    FILLRECT(0, 0, 20, 20, 0x000010);  // red 16
+    ALPHAMODE(0.5);
+    SPRITE(14, 0, 0);
+    TestRgb mixed = PixelAt(1, 1);
+    EXPECT_NEAR(mixed.r, 16 + 100, 1);
+    EXPECT_NEAR(mixed.g, 50, 1);
+    ALPHAMODE(0);
+    SPRITE(14, 10, 10);
+    EXPECT_PIXEL(11, 11, (TestRgb{200, 100, 50}));
+}
+
+TEST(Fonts, TextCellsOfA128Font) {
+    FreshFrame();
+    LOADFONT(WriteTestFile("font.bmp", TestFont()).c_str(), 3);
+    EXPECT_EQ(__nCurFont, 3);
+    double w = 0, h = 0;
+    GETFONTSIZE(w, h);
+    EXPECT_EQ(w, 8);
+    EXPECT_EQ(h, 16);
+    PRINT("AB", 10, 20);
+    EXPECT_PIXEL(10, 20, (TestRgb{65, 100, 200}));
+    EXPECT_PIXEL(16, 35, (TestRgb{65, 100, 200}));
+    EXPECT_PIXEL(17, 25, kBlack);  // the black column is transparent
+    EXPECT_PIXEL(18, 20, (TestRgb{66, 100, 200}));
+    EXPECT_PIXEL(26, 20, kBlack);
+    EXPECT_PIXEL(10, 36, kBlack);
+    PRINT("\xC1\n", 100, 100);  // 193 draws glyph 65; a line feed is a cell too
+    EXPECT_PIXEL(100, 100, (TestRgb{65, 100, 200}));
+    EXPECT_PIXEL(108, 100, (TestRgb{10, 100, 200}));
+    PRINT(0.1 + 0.2, 200, 200);  // "0.3"
+    EXPECT_PIXEL(200, 200, (TestRgb{48, 100, 200}));
+    EXPECT_PIXEL(208, 200, (TestRgb{46, 100, 200}));
+    EXPECT_PIXEL(216, 200, (TestRgb{51, 100, 200}));
+    EXPECT_PIXEL(224, 200, kBlack);
+}
+
+TEST(Fonts, FontNumbersAreClamped) {
+    SETFONT(20);
+    EXPECT_EQ(__nCurFont, 15);
+    SETFONT(-3);
+    EXPECT_EQ(__nCurFont, 0);
+    LOADFONT("/nonexistent/font.bmp", 99);
+    EXPECT_EQ(__nCurFont, 15);
+    pRbow->DrawTextA(16, "A", 0, 0);
+    pRbow->DrawTextA(-1, "A", 0, 0);
+    SETFONT(0);
+}
+
+TEST(Surfaces, GrabbedScreenTilesAndBackground) {
+    FreshFrame();
+    FILLRECT(0, 0, 640, 480, 0x102030);
+    USEASBMP();
+    const RainbowSurface* s = pRbow->Surface(0);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->columnCount, 20);
+    EXPECT_EQ(s->rowCount, -17);
+    SHOWSCREEN();  // an empty frame still shows the grabbed picture
+    EXPECT_PIXEL(5, 5, (TestRgb{0x30, 0x20, 0x10}));
+    EXPECT_PIXEL(639, 479, (TestRgb{0x30, 0x20, 0x10}));
+    BLACKSCREEN();
+    EXPECT_EQ(pRbow->Surface(0)->columnCount, 0);
+    SHOWSCREEN();
+    EXPECT_PIXEL(5, 5, kBlack);
+    EXPECT_EQ(pRbow->Surface(15), nullptr);
+    pRbow->GrabSurface(15);
+    pRbow->PasteSurface(99);
+    pRbow->FreeSurface(-1);
+}
+
+TEST(Surfaces, LoadedPictureTiles) {
+    std::string path = WriteTestFile("back.bmp", MakeBitmap24(640, 480, [](int x, int y) {
+        return TestRgb{uint8_t(x / 3), uint8_t(y / 2), 77};
+    }));
+    ASSERT_TRUE(pRbow->LoadSurface(2, path.c_str()));
+    EXPECT_EQ(pRbow->Surface(2)->columnCount, 10);
+    EXPECT_EQ(pRbow->Surface(2)->rowCount, 8);
+    FreshFrame();
+    pRbow->PasteSurface(2);
+    EXPECT_PIXEL(0, 0, (TestRgb{0, 0, 77}));
+    EXPECT_PIXEL(639, 479, (TestRgb{213, 239, 77}));
+    EXPECT_PIXEL(300, 301, (TestRgb{100, 150, 77}));
+    pRbow->FreeSurface(2);
+    EXPECT_EQ(pRbow->Surface(2)->rowCount, 0);
+    EXPECT_FALSE(pRbow->LoadSurface(2, "/nonexistent.bmp"));
+}
+
+TEST(Surfaces, SnapshotFileOfTheScreen) {
+    FreshFrame();
+    FILLRECT(0, 0, 1, 1, 0x0000FF);      // top-left red
+    FILLRECT(639, 479, 640, 480, 0xFF0000);  // bottom-right blue
+    std::string path = TestTempDir() + "kip_gfx_snap_" + std::to_string(getpid()) + ".bmp";
+    EXPECT_EQ(SAVEBMP(path.c_str()), 0);
+    struct stat info;
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_size, 921654);
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    std::vector<uint8_t> bytes(921654);
+    ASSERT_EQ(std::fread(bytes.data(), 1, bytes.size(), file), bytes.size());
+    std::fclose(file);
+    std::remove(path.c_str());
+    BitmapImage image;
+    MemoryByteSource source(bytes.data(), bytes.size());
+    ASSERT_TRUE(ReadBitmap(source, image));
+    EXPECT_EQ(image.ColourAt(0, 0), 0x0000FFu);
+    EXPECT_EQ(image.ColourAt(639, 479), 0xFF0000u);
+    EXPECT_EQ(image.ColourAt(1, 0), 0u);
+    EXPECT_FALSE(pRbow->SaveBMPFile("/nonexistent/dir/snap.bmp"));
+}
+
+namespace {
+double g_fakeNow = 0;
+int g_sleeps = 0;
+double FakeNow() {
+    g_fakeNow += 0.01;  // every reading of the clock costs a little time
+    return g_fakeNow;
+}
+void FakeSleep(double ms) {
+    ++g_sleeps;
+    g_fakeNow += ms;
+}
+
+struct PacedClock {
+    PacedClock() {
+        KvOptions().unpaced = false;
+        OpenGLRainbows::SetFrameClock({FakeNow, FakeSleep});
+    }
+    ~PacedClock() {
+        KvOptions().unpaced = true;
+        OpenGLRainbows::SetFrameClock(OpenGLRainbows::DefaultFrameClock());
+    }
+};
+}  // namespace
+
+TEST(FramePacing, FramesLandOnTheGrid) {
+    PacedClock clock;
+    pRbow->SetMaxFPS(60);
+    EXPECT_DOUBLE_EQ(pRbow->FrameInterval(), 1000.0 / 60);
+    g_fakeNow = 1000;
+    pRbow->StartFrameGrid();
+    double grid = pRbow->NextFrameTime();
+    double interval = 1000.0 / 60;
+    // The first flip does not wait.
+    g_sleeps = 0;
+    pRbow->FlipScreens();
+    EXPECT_LT(g_fakeNow - grid, 0.5);
+    EXPECT_EQ(g_sleeps, 0);
+    // A quick frame waits for the next grid point, sleeping most of the time.
+    g_fakeNow = grid + 3;
+    pRbow->FlipScreens();
+    EXPECT_GT(g_fakeNow, grid + interval);
+    EXPECT_LT(g_fakeNow, grid + interval + 1);
+    EXPECT_GE(g_sleeps, 1);
+    // A late frame (50 ms) is shown at once and skips the passed grid points.
+    g_fakeNow = grid + interval + 50;
+    double before = g_fakeNow;
+    pRbow->FlipScreens();
+    EXPECT_LT(g_fakeNow - before, 0.5);
+    // The next target is the first grid point after that moment: 5 intervals from the start.
+    EXPECT_NEAR(pRbow->NextFrameTime(), grid + 5 * interval, 1e-6);
+    // The following frame waits normally for that point.
+    pRbow->FlipScreens();
+    EXPECT_GT(g_fakeNow, grid + 5 * interval);
+    EXPECT_LT(g_fakeNow, grid + 5 * interval + 1);
+    pRbow->SetMaxFPS(0);
+    EXPECT_DOUBLE_EQ(pRbow->FrameInterval(), 2.0);
+    pRbow->SetMaxFPS(-5);
+    EXPECT_DOUBLE_EQ(pRbow->FrameInterval(), 2.0);
+    pRbow->SetMaxFPS(60);
+}
+
+TEST(FramePacing, UnpacedDoesNotWaitAndTimerIsNeverZero) {
+    {
+        PacedClock clock;
+        KvOptions().unpaced = true;
+        g_fakeNow = 5000;
+        pRbow->StartFrameGrid();
+        pRbow->FlipScreens();
+        double after = g_fakeNow;
+        pRbow->FlipScreens();
+        EXPECT_LT(g_fakeNow - after, 0.5);
+    }
+    OpenGLRainbows::SetFrameClock({[] { return 777.0; }, nullptr});
+    SHOWSCREEN();
+    SHOWSCREEN();
+    EXPECT_EQ(GETTIMER(), 1);
+    OpenGLRainbows::SetFrameClock(OpenGLRainbows::DefaultFrameClock());
+    LIMITFPS(30);
+    EXPECT_DOUBLE_EQ(pRbow->FrameInterval(), 1000.0 / 30);
+    LIMITFPS(60);
+}
+
+TEST(Batching, VertexArraysDrawTheSamePixelsAsOneFanPerSprite) {
+    Load("batch_a.bmp", HoleSprite(), 30);
+    Load("batch_b.bmp", MakeBitmap24(13, 7, [](int x, int y) { return TestRgb{uint8_t(x * 19), uint8_t(y * 33), 90}; }), 31);
+    LOADFONT(WriteTestFile("font.bmp", TestFont()).c_str(), 2);
+    auto scene = [] {
+        FreshFrame();
+        for (int i = 0; i < 200; ++i) SPRITE(30 + (i / 7) % 2, (i * 37) % 600, (i * 53) % 440);
+        ZOOMSPRITE(31, 300, 200, 3.3, 1.7);
+        STRETCHSPRITE(31, 400, 300, -40, -30);
+        ROTOZOOMSPRITE(31, 50, 400, 33, 2.5);
+        ROTOSPRITE(30, 500, 50, 45);
+        PRINT("Punkte 1230 Leben 3", 20, 440);
+        ALPHAMODE(0.5);
+        for (int i = 0; i < 50; ++i) SPRITE(31, (i * 11) % 600, (i * 29) % 440);
+        ALPHAMODE(-0.7);
+        SPRITE(30, 320, 240);
+        ALPHAMODE(0);
+        FILLRECT(0, 470, 640, 480, 0x203040);
+        SPRITE(31, 600, 470);
+    };
+    std::vector<uint8_t> batched, fans;
+    pRbow->SetBatching(true);
+    scene();
+    pRbow->ReadFrame(0, 0, 640, 480, batched);
+    pRbow->SetBatching(false);
+    scene();
+    pRbow->ReadFrame(0, 0, 640, 480, fans);
+    pRbow->SetBatching(true);
+    ASSERT_EQ(batched.size(), fans.size());
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < batched.size(); ++i) differing += batched[i] != fans[i];
+    EXPECT_EQ(differing, 0u);
+    SETFONT(0);
+}
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new RuntimeEnvironment);
+    return RUN_ALL_TESTS();
+}
