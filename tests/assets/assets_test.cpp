@@ -47,7 +47,7 @@ const std::map<std::string, Size>& expectedPictures() {
       {"randrechtsunten", {32, 32}}, {"randoben", {32, 32}}, {"stern1", {5, 5}},
       {"bigstar", {48, 48}},      {"alien", {32, 32}},       {"alien1", {32, 32}},
       {"alien2", {32, 32}},       {"alien3", {32, 32}},      {"alien4", {32, 32}},
-      {"kip_start", {640, 152}},  {"start_leertaste", {276, 20}}, {"zyklopi", {32, 32}},
+      {"kip_start", {640, 152}},  {"start_leertaste", {150, 38}}, {"zyklopi", {32, 32}},
       {"zyklopi_a", {32, 32}},    {"zyklopi_b", {32, 32}},   {"zyklopil", {32, 32}},
       {"zyklopi_al", {32, 32}},   {"zyklopi_bl", {32, 32}},  {"shot1", {4, 4}},
       {"viewleiste", {640, 32}},  {"kipperfekt", {128, 200}}, {"kipperfekt_spiegel", {128, 200}},
