@@ -136,7 +136,9 @@ TEST(GameRun, WalksIntoAnAlienAndSeesTheCaughtScreen) {
             if (line.command == "PRINT" && line.args[0] == "Du wurdest erwischt") printed = true;
             if (line.command == "HUSH") hushed = true;
             // The touch sound plays before the screen; on the screen nothing plays.
-            if (frame > caught) EXPECT_NE(line.command, "PLAYSOUND") << "frame " << frame;
+            if (frame > caught) {
+                EXPECT_NE(line.command, "PLAYSOUND") << "frame " << frame;
+            }
         }
         EXPECT_TRUE(printed) << "frame " << frame;
         EXPECT_TRUE(hushed) << "frame " << frame;
