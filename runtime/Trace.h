@@ -6,6 +6,9 @@
 // <frame> is the number of frames shown so far; numbers are written with "%g";
 // texts in double quotes with \" \\ and \xHH escapes for quotes, backslashes and
 // bytes outside printable ASCII. SHOWSCREEN itself is traced as "<frame> SHOWSCREEN".
+// The drawing and screen commands trace their arguments as the program passed them
+// (the raw doubles and file names, before any conversion or media lookup); the
+// frame number of SHOWSCREEN's own line is the frame it ends.
 #pragma once
 
 #include <initializer_list>
