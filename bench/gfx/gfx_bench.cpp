@@ -1,0 +1,158 @@
+// Graphics benchmark, headless: a game-like frame batched and with one fan per
+// sprite, sprites per frame at 60 frames a second, and the paced frame intervals
+// with their CPU time, sleeping against busy waiting. Run by hand:
+//   build/<kind>/bench/gfx/gfx_bench [paced-frames]
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "gfx/OpenGLRainbows.h"
+#include "runtime/Options.h"
+#include "runtime/kv.h"
+
+namespace {
+void PutLE(std::vector<uint8_t>& out, std::size_t at, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out[at + i] = uint8_t(value >> (8 * i));
+}
+
+// A 24-bit picture with a keyed border, written to a temporary file.
+std::string WritePicture(const std::string& name, int w, int h, uint8_t shade) {
+    std::size_t row = (std::size_t(w) * 3 + 3) & ~std::size_t(3);
+    std::vector<uint8_t> out(54 + row * h, 0);
+    out[0] = 'B';
+    out[1] = 'M';
+    PutLE(out, 10, 54, 4);
+    PutLE(out, 14, 40, 4);
+    PutLE(out, 18, w, 4);
+    PutLE(out, 22, h, 4);
+    PutLE(out, 28, 24, 2);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint8_t* p = &out[54 + y * row + x * 3];
+            bool key = x == 0 || y == 0;
+            p[0] = key ? 128 : uint8_t(shade + x);
+            p[1] = key ? 0 : uint8_t(shade + y * 3);
+            p[2] = key ? 255 : shade;
+        }
+    std::string path = KvTempDirectory() + "kip_bench_" + std::to_string(getpid()) + name;
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(out.data(), 1, out.size(), f);
+    std::fclose(f);
+    return path;
+}
+
+double CpuMilliseconds() {
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+}
+
+// Stars, platform tiles, ladders, walls, aliens and a status line, like a frame of the level.
+void GameFrame(int frame) {
+    for (int i = 0; i < 100; ++i) SPRITE(1, (i * 131 + frame) % 640, (i * 71) % 480);
+    for (int i = 0; i < 300; ++i) SPRITE(2 + (i / 60) % 2, (i * 32 - frame) % 672 - 32, 64 + (i / 20) * 24);
+    for (int i = 0; i < 70; ++i) SPRITE(4, (i * 97) % 640, (i * 43) % 448);
+    for (int i = 0; i < 40; ++i) SPRITE(5, (i * 53) % 640, (i * 29) % 448);
+    for (int i = 0; i < 10; ++i) ZOOMSPRITE(6, (i * 61 + frame) % 600, 200 + i * 10, 1, 1);
+    PRINT("Punkte 001230  Leben 3  Level 1", 10, 450);
+    PRINT("Stage 2 Alien 10 / Punkte 000", 10, 462);
+    SHOWSCREEN();
+}
+
+double MillisecondsPerFrame(const std::function<void(int)>& frame, int frames) {
+    for (int i = 0; i < 10; ++i) frame(i);  // warm up
+    double start = KvNow();
+    for (int i = 0; i < frames; ++i) frame(i);
+    return (KvNow() - start) / frames;
+}
+
+void BunnyFrame(int count, int frame) {
+    for (int i = 0; i < count; ++i)
+        SPRITE(2 + (i / 64) % 2, (i * 37 + frame) % 620, (i * 53 + frame) % 460);
+    SHOWSCREEN();
+}
+
+int SpritesAt60(bool batching) {
+    pRbow->SetBatching(batching);
+    int low = 0, high = 100;
+    auto fast = [](int n) {
+        return MillisecondsPerFrame([n](int f) { BunnyFrame(n, f); }, 20) <= 1000.0 / 60;
+    };
+    while (fast(high) && high < 1 << 20) {
+        low = high;
+        high *= 2;
+    }
+    while (high - low > std::max(50, low / 50)) {
+        int mid = (low + high) / 2;
+        (fast(mid) ? low : high) = mid;
+    }
+    return low;
+}
+
+void PacedRun(int frames, bool sleeping) {
+    FrameClock clock = OpenGLRainbows::DefaultFrameClock();
+    if (!sleeping) clock.sleepMilliseconds = nullptr;
+    OpenGLRainbows::SetFrameClock(clock);
+    KvOptions().unpaced = false;
+    pRbow->SetMaxFPS(60);
+    pRbow->StartFrameGrid();
+    std::vector<double> shown;
+    double cpuStart = CpuMilliseconds(), wallStart = KvNow();
+    for (int i = 0; i < frames; ++i) {
+        for (int s = 0; s < 50; ++s) SPRITE(2, s * 12, 100);
+        pRbow->FlipScreens();
+        shown.push_back(KvNow());
+    }
+    double cpu = CpuMilliseconds() - cpuStart, wall = KvNow() - wallStart;
+    KvOptions().unpaced = true;
+    std::vector<double> intervals, deviations;
+    for (std::size_t i = 1; i < shown.size(); ++i) {
+        intervals.push_back(shown[i] - shown[i - 1]);
+        deviations.push_back(std::fabs(intervals.back() - 1000.0 / 60));
+    }
+    std::sort(intervals.begin(), intervals.end());
+    std::sort(deviations.begin(), deviations.end());
+    auto at = [](const std::vector<double>& v, double q) { return v[std::size_t(q * (v.size() - 1))]; };
+    std::printf("paced %-10s %d frames: interval median %.3f ms, |deviation| median %.3f ms, "
+                "p99 %.3f ms, max %.3f ms; CPU %.0f ms of %.0f ms wall (%.1f%%)\n",
+                sleeping ? "sleep+spin" : "busy wait", frames, at(intervals, 0.5), at(deviations, 0.5),
+                at(deviations, 0.99), deviations.back(), cpu, wall, 100 * cpu / wall);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    int pacedFrames = argc > 1 ? std::atoi(argv[1]) : 600;
+    if (!KvStartRuntimeForTests()) return 1;
+    LOADSPRITE(WritePicture("star.bmp", 4, 4, 200).c_str(), 1);
+    LOADSPRITE(WritePicture("tile_a.bmp", 32, 32, 60).c_str(), 2);
+    LOADSPRITE(WritePicture("tile_b.bmp", 32, 32, 90).c_str(), 3);
+    LOADSPRITE(WritePicture("ladder.bmp", 32, 32, 120).c_str(), 4);
+    LOADSPRITE(WritePicture("wall.bmp", 32, 32, 150).c_str(), 5);
+    LOADSPRITE(WritePicture("alien.bmp", 32, 32, 30).c_str(), 6);
+    LOADFONT(WritePicture("font.bmp", 128, 128, 10).c_str(), 0);
+
+    pRbow->SetBatching(true);
+    double batched = MillisecondsPerFrame(GameFrame, 300);
+    pRbow->SetBatching(false);
+    double fans = MillisecondsPerFrame(GameFrame, 300);
+    pRbow->SetBatching(true);
+    double flipOnly = MillisecondsPerFrame([](int) { SHOWSCREEN(); }, 300);
+    std::printf("game-like frame (100 stars, 300 tiles, 70 ladders, 40 walls, 10 aliens, 60 characters), unpaced:\n");
+    std::printf("  batched %.3f ms/frame, one fan per sprite %.3f ms/frame, ratio %.2f; empty frame (flip only) %.3f ms\n",
+                batched, fans, fans / batched, flipOnly);
+    std::printf("sprites per frame at 60 fps (32 x 32, runs of 64 per texture): batched %d, one fan %d\n",
+                SpritesAt60(true), SpritesAt60(false));
+    pRbow->SetBatching(true);
+    if (pacedFrames > 0) {
+        PacedRun(pacedFrames, true);
+        PacedRun(pacedFrames, false);
+    }
+    return 0;
+}
