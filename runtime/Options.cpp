@@ -1,9 +1,12 @@
 // Parsing and use of the runtime's own command-line options.
 #include "runtime/Options.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include <unistd.h>
 
 #include "runtime/Frame.h"
 
@@ -28,6 +31,11 @@ bool ParseScreenshot(const char* text, ScreenshotRequest& request) {
     std::string frame(text, colon);
     if (!ParseLong(frame.c_str(), request.frame) || request.frame < 0) return false;
     request.path = colon + 1;
+    // The program moves into its own folder at start-up: keep the path where it was meant.
+    if (request.path[0] != '/') {
+        char cwd[4096];
+        if (getcwd(cwd, sizeof cwd)) request.path = std::string(cwd) + "/" + request.path;
+    }
     return true;
 }
 

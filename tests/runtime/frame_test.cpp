@@ -26,9 +26,10 @@ protected:
     }
     void TearDown() override { std::system(("rm -rf '" + m_dir + "'").c_str()); }
 
-    ProbeRun Start(const std::string& arguments, const std::string& environment = "") {
+    ProbeRun Start(const std::string& arguments, const std::string& environment = "",
+                   const char* program = PROBE_PATH) {
         std::string command = "cd '" + m_dir + "' && env " + environment + " TMPDIR='" + m_dir +
-                              "' '" PROBE_PATH "' " + arguments + " 2>&1";
+                              "' '" + program + "' " + arguments + " 2>&1";
         ProbeRun run;
         FILE* pipe = popen(command.c_str(), "r");
         if (!pipe) return run;
@@ -134,6 +135,17 @@ TEST_F(FrameTest, WithoutADisplayItSaysSoAndNamesTheHeadlessOption) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.output.find("No display could be opened"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("--headless"), std::string::npos);
+}
+
+TEST_F(FrameTest, ExampleRunsItsFramesAndEndsAtTheRequestedCount) {
+    // The example shows 120 frames; --frames ends it early through the normal shutdown,
+    // at its SHOWSCREEN line, and a relative screenshot path stays where it was started.
+    ProbeRun run = Start("--headless --unpaced --frames 3 --screenshot 2:shot.bmp", "", HELLO_PATH);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(ClosingLines(), "-End On Line\r\n0\r\n12\r\n12\r\n0\r\n");
+    std::string shot = ReadFile("shot.bmp");
+    ASSERT_EQ(shot.size(), 921654u);
+    EXPECT_EQ(shot.substr(0, 2), "BM");
 }
 
 }  // namespace
