@@ -147,7 +147,7 @@ void CutBitmapRectangle(const BitmapImage& image, int x, int y, int width, int h
         width = image.width;
         height = image.height;
     }
-    int limit = std::clamp(maxTextureSize, 1, kMaxBitmapSide);
+    int limit = std::clamp(maxTextureSize, 1, kMaxTextureSide);
     width = std::min(width, limit);
     height = std::min(height, limit);
     out.width = PowerOfTwoAtLeast(width);

@@ -9,6 +9,8 @@
 
 // Largest picture side the reader accepts; the graphics tables hold sizes in 16 bits.
 constexpr int kMaxBitmapSide = 32767;
+// Largest texture side made from a picture (a power of two that the tables hold).
+constexpr int kMaxTextureSide = 16384;
 
 // The parts of a bitmap file the reader uses.
 struct BitmapImage {
@@ -68,7 +70,7 @@ int PowerOfTwoAtLeast(int n);
 
 // Cuts the rectangle (x, y, width, height) of the picture (y from the top) into a
 // power-of-two texture with the rectangle in its lower-left corner. Width or height 0
-// means the whole picture; both are then cut to maxTextureSize. Pixels outside the
+// means the whole picture; both are then cut to maxTextureSize (and kMaxTextureSide). Pixels outside the
 // picture stay transparent black; with useKey, pixels of the key colour (0x00BBGGRR)
 // are transparent black, all others opaque.
 void CutBitmapRectangle(const BitmapImage& image, int x, int y, int width, int height,

@@ -1,20 +1,79 @@
-// Drawing of queued sprite quads through client vertex arrays, and the single fan.
+// Drawing of queued sprite quads through client vertex arrays with a minimal
+// shader (texel times colour, texels of alpha 0.5 or less discarded: what the
+// fixed-function state of the 2D drawing computes), and the single fan.
+#define GL_GLEXT_PROTOTYPES 1
 #include "gfx/QuadBatch.h"
 
 #include <SDL_opengl.h>
 
 namespace {
-// A fan v0 v1 v2 v3 is the triangles (v0, v1, v2) and (v0, v2, v3).
-constexpr int kFanOrder[6] = {0, 1, 2, 0, 2, 3};
+
+const char* const kVertexShader =
+    "#version 120\n"
+    "void main() {\n"
+    "    gl_Position = ftransform();\n"
+    "    gl_TexCoord[0] = gl_MultiTexCoord0;\n"
+    "    gl_FrontColor = gl_Color;\n"
+    "}\n";
+const char* const kFragmentShader =
+    "#version 120\n"
+    "uniform sampler2D picture;\n"
+    "void main() {\n"
+    "    vec4 colour = texture2D(picture, gl_TexCoord[0].st) * gl_Color;\n"
+    "    if (colour.a <= 0.5) discard;\n"
+    "    gl_FragColor = colour;\n"
+    "}\n";
+
+GLuint CompileShader(GLenum kind, const char* source) {
+    GLuint shader = glCreateShader(kind);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (ok == GL_TRUE) return shader;
+    glDeleteShader(shader);
+    return 0;
+}
+
+// The sprite program, made on first use; 0 when the driver has none (the
+// fixed-function state then draws the same picture, only slower).
+GLuint SpriteProgram() {
+    static GLuint program = 0;
+    static bool tried = false;
+    if (tried) return program;
+    tried = true;
+    GLuint vertex = CompileShader(GL_VERTEX_SHADER, kVertexShader);
+    GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, kFragmentShader);
+    if (vertex && fragment) {
+        program = glCreateProgram();
+        glAttachShader(program, vertex);
+        glAttachShader(program, fragment);
+        glLinkProgram(program);
+        GLint ok = GL_FALSE;
+        glGetProgramiv(program, GL_LINK_STATUS, &ok);
+        if (ok != GL_TRUE) {
+            glDeleteProgram(program);
+            program = 0;
+        } else {
+            glUseProgram(program);
+            glUniform1i(glGetUniformLocation(program, "picture"), 0);
+            glUseProgram(0);
+        }
+    }
+    if (vertex) glDeleteShader(vertex);
+    if (fragment) glDeleteShader(fragment);
+    return program;
+}
 }  // namespace
 
+bool QuadBatch::s_useShader = true;
+
 void QuadBatch::Add(const float corners[8], const float texture[8]) {
-    for (int index : kFanOrder) {
-        m_positions.push_back(corners[2 * index]);
-        m_positions.push_back(corners[2 * index + 1]);
-        m_texture.push_back(texture[2 * index]);
-        m_texture.push_back(texture[2 * index + 1]);
-    }
+    GLint first = GLint(m_positions.size() / 2);
+    m_positions.insert(m_positions.end(), corners, corners + 8);
+    m_texture.insert(m_texture.end(), texture, texture + 8);
+    m_firsts.push_back(first);
+    m_counts.push_back(4);
 }
 
 void QuadBatch::Flush() {
@@ -23,11 +82,16 @@ void QuadBatch::Flush() {
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glVertexPointer(2, GL_FLOAT, 0, m_positions.data());
     glTexCoordPointer(2, GL_FLOAT, 0, m_texture.data());
-    glDrawArrays(GL_TRIANGLES, 0, GLsizei(m_positions.size() / 2));
+    GLuint program = s_useShader ? SpriteProgram() : 0;
+    if (program) glUseProgram(program);
+    glMultiDrawArrays(GL_TRIANGLE_FAN, m_firsts.data(), m_counts.data(), GLsizei(m_firsts.size()));
+    if (program) glUseProgram(0);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
     m_positions.clear();
     m_texture.clear();
+    m_firsts.clear();
+    m_counts.clear();
 }
 
 void QuadBatch::DrawFan(const float corners[8], const float texture[8]) {

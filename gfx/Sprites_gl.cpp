@@ -34,7 +34,7 @@ void SetTextureParameters(bool mipmapped) {
 int MaxTextureSize() {
     GLint size = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
-    return size > 0 ? size : 1024;
+    return size > 0 ? std::min<int>(size, kMaxTextureSide) : 1024;
 }
 }  // namespace
 
@@ -110,8 +110,11 @@ bool OpenGLRainbows::LoadSprite(unsigned int slot, const char* path, unsigned lo
         FreeSprite(int(slot));
         return false;
     }
-    m_textureWidth[slot] = int16_t(PowerOfTwoAtLeast(width));
-    m_textureHeight[slot] = int16_t(PowerOfTwoAtLeast(height));
+    // The texture's real size: a picture beyond the largest texture was cut to it, and
+    // the collision mask must match what the texture holds.
+    int maxTextureSize = MaxTextureSize();
+    m_textureWidth[slot] = int16_t(PowerOfTwoAtLeast(std::min(width, maxTextureSize)));
+    m_textureHeight[slot] = int16_t(PowerOfTwoAtLeast(std::min(height, maxTextureSize)));
     m_pictureWidth[slot] = int16_t(width);
     m_pictureHeight[slot] = int16_t(height);
     return true;

@@ -66,11 +66,17 @@ void GameFrame(int frame) {
     SHOWSCREEN();
 }
 
+// The best of five blocks: the machine is shared, the quietest block is the measure.
 double MillisecondsPerFrame(const std::function<void(int)>& frame, int frames) {
     for (int i = 0; i < 10; ++i) frame(i);  // warm up
-    double start = KvNow();
-    for (int i = 0; i < frames; ++i) frame(i);
-    return (KvNow() - start) / frames;
+    double best = 1e30;
+    int block = std::max(1, frames / 5);
+    for (int b = 0; b < 5; ++b) {
+        double start = KvNow();
+        for (int i = 0; i < block; ++i) frame(b * block + i);
+        best = std::min(best, (KvNow() - start) / block);
+    }
+    return best;
 }
 
 void BunnyFrame(int count, int frame) {
@@ -140,13 +146,17 @@ int main(int argc, char** argv) {
 
     pRbow->SetBatching(true);
     double batched = MillisecondsPerFrame(GameFrame, 300);
+    QuadBatch::s_useShader = false;
+    double batchedFixed = MillisecondsPerFrame(GameFrame, 300);
+    QuadBatch::s_useShader = true;
     pRbow->SetBatching(false);
     double fans = MillisecondsPerFrame(GameFrame, 300);
     pRbow->SetBatching(true);
     double flipOnly = MillisecondsPerFrame([](int) { SHOWSCREEN(); }, 300);
     std::printf("game-like frame (100 stars, 300 tiles, 70 ladders, 40 walls, 10 aliens, 60 characters), unpaced:\n");
-    std::printf("  batched %.3f ms/frame, one fan per sprite %.3f ms/frame, ratio %.2f; empty frame (flip only) %.3f ms\n",
-                batched, fans, fans / batched, flipOnly);
+    std::printf("  batched %.3f ms/frame (fixed-function arrays %.3f), one fan per sprite %.3f ms/frame, "
+                "ratio %.2f; empty frame (flip only) %.3f ms\n",
+                batched, batchedFixed, fans, fans / batched, flipOnly);
     std::printf("sprites per frame at 60 fps (32 x 32, runs of 64 per texture): batched %d, one fan %d\n",
                 SpritesAt60(true), SpritesAt60(false));
     pRbow->SetBatching(true);
