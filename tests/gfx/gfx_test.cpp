@@ -11,6 +11,7 @@
 #include "gfx/OpenGLRainbows.h"
 #include "runtime/kv.h"
 #include "runtime/Options.h"
+#include "runtime/Trace.h"
 #include "tests/gfx/BitmapFiles.h"
 
 namespace {
@@ -355,6 +356,41 @@ TEST(Surfaces, SnapshotFileOfTheScreen) {
     EXPECT_EQ(image.ColourAt(639, 479), 0xFF0000u);
     EXPECT_EQ(image.ColourAt(1, 0), 0u);
     EXPECT_FALSE(pRbow->SaveBMPFile("/nonexistent/dir/snap.bmp"));
+}
+
+TEST(Headless, ScreenshotOfTheShownFrameAndTrace) {
+    std::string shot = TestTempDir() + "kip_gfx_shot_" + std::to_string(getpid()) + ".bmp";
+    std::string trace = TestTempDir() + "kip_gfx_trace_" + std::to_string(getpid()) + ".txt";
+    KvOptions().screenshots.push_back({KvFrameNumber() + 1, shot});
+    ASSERT_TRUE(KvOpenTrace(trace.c_str()));
+    long frame = KvFrameNumber();
+    FreshFrame();
+    FILLRECT(20, 10, 10, 30, 0x00FF00);
+    SPRITE(1, 2.5, -3);
+    SHOWSCREEN();
+    KvCloseTrace();
+    KvOptions().screenshots.clear();
+    // The flip cleared the frame; the screenshot holds what was shown.
+    EXPECT_PIXEL(15, 15, kBlack);
+    std::FILE* file = std::fopen(shot.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    std::vector<uint8_t> bytes(921654);
+    ASSERT_EQ(std::fread(bytes.data(), 1, bytes.size(), file), bytes.size());
+    std::fclose(file);
+    BitmapImage image;
+    MemoryByteSource source(bytes.data(), bytes.size());
+    ASSERT_TRUE(ReadBitmap(source, image));
+    EXPECT_EQ(image.ColourAt(15, 15), 0x00FF00u);
+    EXPECT_EQ(image.ColourAt(9, 15), 0u);
+    file = std::fopen(trace.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    char text[512] = {};
+    text[std::fread(text, 1, sizeof text - 1, file)] = 0;
+    std::fclose(file);
+    std::string f = std::to_string(frame);
+    EXPECT_EQ(std::string(text), f + " FILLRECT 20 10 10 30 65280\n" + f + " SPRITE 1 2.5 -3\n" + f + " SHOWSCREEN\n");
+    std::remove(shot.c_str());
+    std::remove(trace.c_str());
 }
 
 namespace {
