@@ -82,7 +82,7 @@ inline std::string WriteTestFile(const std::string& name, const std::vector<uint
     std::string path = TestTempDir() + "kip_gfx_" + std::to_string(getpid()) + "_" + name;
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return path;
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
     return path;
 }
