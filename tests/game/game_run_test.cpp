@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -23,27 +24,29 @@ std::string ReadAll(const std::string& path) {
 }
 
 struct KipRun {
-    std::string folder;
     std::vector<TraceLine> trace;
     std::string errorLog;
+    std::string output;
     int status = -1;
 };
 
 // Runs kip with the key script for the given number of frames in a fresh folder.
 KipRun RunKip(const std::string& keys, int frames, const std::string& extra = "") {
     KipRun run;
-    char folder[] = "/tmp/kip_run_test_XXXXXX";
-    EXPECT_NE(mkdtemp(folder), nullptr);
-    run.folder = folder;
-    std::ofstream(run.folder + "/keys.txt") << keys;
-    std::string command = "TMPDIR=" + run.folder + " " + KIP_PATH +
-                          " --headless --unpaced --seed 7 --keys " + run.folder +
-                          "/keys.txt --trace " + run.folder + "/trace.txt --frames " +
-                          std::to_string(frames) + " " + extra + " >" + run.folder +
+    char pattern[] = "/tmp/kip_run_test_XXXXXX";
+    EXPECT_NE(mkdtemp(pattern), nullptr);
+    std::string folder = pattern;
+    std::ofstream(folder + "/keys.txt") << keys;
+    std::string command = "TMPDIR=" + folder + " " + KIP_PATH +
+                          " --headless --unpaced --seed 7 --keys " + folder +
+                          "/keys.txt --trace " + folder + "/trace.txt --frames " +
+                          std::to_string(frames) + " " + extra + " >" + folder +
                           "/out.txt 2>&1";
     run.status = std::system(command.c_str());
-    run.trace = ParseTrace(ReadAll(run.folder + "/trace.txt"));
-    run.errorLog = ReadAll(run.folder + "/ErrorLog.txt");
+    run.trace = ParseTrace(ReadAll(folder + "/trace.txt"));
+    run.errorLog = ReadAll(folder + "/ErrorLog.txt");
+    run.output = ReadAll(folder + "/out.txt");
+    std::filesystem::remove_all(folder);
     return run;
 }
 
@@ -78,7 +81,7 @@ const char* const kToTheTopFloor =
     "50 down 200\n230 up 200\n";
 
 void ExpectCleanEnd(const KipRun& run) {
-    EXPECT_EQ(run.status, 0) << ReadAll(run.folder + "/out.txt");
+    EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.errorLog.find("-End On Line\r\n0\r\n"), std::string::npos) << run.errorLog;
 }
 
@@ -206,6 +209,7 @@ TEST(GameRun, ScreenshotShowsLevelKipAndAlien) {
     KipRun run = RunKip(kToTheTopFloor, 562, "--screenshot 560:" + shot);
     ExpectCleanEnd(run);
     Picture picture = ReadBmp(shot);
+    std::filesystem::remove_all(folder);
     ASSERT_EQ(picture.width, 640);
     ASSERT_EQ(picture.height, 480);
     // The frame shown as the 560th carries the trace lines of frame 559.

@@ -2,6 +2,8 @@
 // progression, the player's movement, jumps and ladders, bullets, type-1 aliens,
 // lives, the caught and game-over screens, the music switch and the main loop.
 #include <gtest/gtest.h>
+
+#include <filesystem>
 #include <unistd.h>
 
 #include <cstdio>
@@ -935,11 +937,14 @@ TEST(ErrorLine, LogNamesTheFailingStatementsSourceLine) {
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    // A fresh folder for the error log and the traces, shared with death-test children.
+    // A fresh folder for the error log and the traces, shared with death-test children;
+    // the process that made it removes it at the end.
+    static std::string ownFolder;
     if (!std::getenv("KIP_GAME_TEST_DIR")) {
         char folder[] = "/tmp/kip_game_test_XXXXXX";
         if (!mkdtemp(folder)) return 1;
         setenv("KIP_GAME_TEST_DIR", folder, 1);
+        ownFolder = folder;
     }
     setenv("TMPDIR", std::getenv("KIP_GAME_TEST_DIR"), 1);
     if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
@@ -955,6 +960,7 @@ int main(int argc, char** argv) {
     });
     int result = RUN_ALL_TESTS();
     finished = true;
+    if (!ownFolder.empty()) std::filesystem::remove_all(ownFolder);
     std::fflush(stdout);
     _exit(result);
 }

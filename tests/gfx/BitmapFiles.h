@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -72,10 +73,22 @@ inline std::vector<uint8_t> MakeBitmap8(int width, int height, const std::vector
     return out;
 }
 
+// A folder of this test process for the files it writes, removed when the process ends
+// (by the process that made it, not by death-test children).
 inline std::string TestTempDir() {
-    const char* dir = std::getenv("TMPDIR");
-    std::string path = dir && *dir ? dir : "/tmp";
-    return path + "/";
+    static pid_t owner = 0;
+    static std::string folder;
+    if (folder.empty()) {
+        const char* dir = std::getenv("TMPDIR");
+        std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/kip_gfx_test_XXXXXX";
+        if (!mkdtemp(pattern.data())) return "/tmp/";
+        folder = pattern + "/";
+        owner = getpid();
+        std::atexit([] {
+            if (getpid() == owner) std::filesystem::remove_all(folder);
+        });
+    }
+    return folder;
 }
 
 inline std::string WriteTestFile(const std::string& name, const std::vector<uint8_t>& bytes) {
