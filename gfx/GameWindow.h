@@ -21,6 +21,7 @@ public:
     // A framed window whose client area is the frame size.
     void EnterWindowed();
     bool IsVisible() const;
+    void SetCursorVisible(bool visible);
 
     // The renderer's name, and whether it is a software rasteriser.
     std::string RendererName() const;

@@ -113,6 +113,10 @@ void GameWindow::EnterWindowed() {
     SDL_ShowWindow(m_state->window);
 }
 
+void GameWindow::SetCursorVisible(bool visible) {
+    SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
 std::string GameWindow::RendererName() const {
     const GLubyte* name = glGetString(GL_RENDERER);
     return name ? reinterpret_cast<const char*>(name) : "";

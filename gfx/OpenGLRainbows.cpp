@@ -96,6 +96,8 @@ bool OpenGLRainbows::DoFullscreen() {
         DoWindowed();
         return false;
     }
+    // The cursor is hidden once when entering full screen, shown again when leaving it.
+    if (!m_fullscreen) m_window->SetCursorVisible(false);
     ChangeSize(m_width, m_height);
     m_fullscreen = true;
     return true;
@@ -104,6 +106,7 @@ bool OpenGLRainbows::DoFullscreen() {
 bool OpenGLRainbows::DoWindowed() {
     if (!m_window) return true;
     m_window->EnterWindowed();
+    if (m_fullscreen) m_window->SetCursorVisible(true);
     ResizeAuto();
     m_fullscreen = false;
     return true;
@@ -113,6 +116,7 @@ bool OpenGLRainbows::HideWindow() {
     if (!m_window) return true;
     if (m_fullscreen) m_window->EnterWindowed();
     m_window->Hide();
+    if (m_fullscreen) m_window->SetCursorVisible(true);
     m_fullscreen = false;
     return true;
 }
