@@ -201,11 +201,13 @@ void stufeWeiter() {
     }
 }
 
-// The walking cyclops of the stage screen.
-void zyklopLaeuft() {
-    L if (tiu < 10) ZOOMSPRITE(tiuschalter == 1 ? 403 : 400, laufen, 100, tiuzoom / 100, tiuzoom / 100);
-    L if (tiu >= 10 && tiu < 20) ZOOMSPRITE(tiuschalter == 1 ? 404 : 401, laufen, 100, tiuzoom / 100, tiuzoom / 100);
-    L if (tiu >= 20 && tiu < 30) ZOOMSPRITE(tiuschalter == 1 ? 405 : 402, laufen, 100, tiuzoom / 100, tiuzoom / 100);
+}  // namespace
+
+// The cyclops of the stage and caught screens walks from 60 to 540 and back at height y.
+void zyklopLaeuft(double y) {
+    L if (tiu < 10) ZOOMSPRITE(tiuschalter == 1 ? 403 : 400, laufen, y, tiuzoom / 100, tiuzoom / 100);
+    L if (tiu >= 10 && tiu < 20) ZOOMSPRITE(tiuschalter == 1 ? 404 : 401, laufen, y, tiuzoom / 100, tiuzoom / 100);
+    L if (tiu >= 20 && tiu < 30) ZOOMSPRITE(tiuschalter == 1 ? 405 : 402, laufen, y, tiuzoom / 100, tiuzoom / 100);
     tiu = tiu + 1;
     if (tiu >= 30) tiu = 0;
     if (tiuschalter == 0) laufen = laufen + 1;
@@ -216,8 +218,6 @@ void zyklopLaeuft() {
     }
     tiuzoom = 400;
 }
-
-}  // namespace
 
 void level() {
     L HUSH();
@@ -240,7 +240,7 @@ void level() {
             return;
         }
         L if (KEY(57) == 0) schalti = 1;
-        zyklopLaeuft();
+        zyklopLaeuft(100);
         L SHOWSCREEN();
     }
 }

@@ -20,19 +20,7 @@ void erwischt() {
             return;
         }
 
-        // The cyclops walks from 60 to 540 and back.
-        L if (tiu < 10) ZOOMSPRITE(tiuschalter == 1 ? 403 : 400, laufen, 200, tiuzoom / 100, tiuzoom / 100);
-        L if (tiu >= 10 && tiu < 20) ZOOMSPRITE(tiuschalter == 1 ? 404 : 401, laufen, 200, tiuzoom / 100, tiuzoom / 100);
-        L if (tiu >= 20 && tiu < 30) ZOOMSPRITE(tiuschalter == 1 ? 405 : 402, laufen, 200, tiuzoom / 100, tiuzoom / 100);
-        tiu = tiu + 1;
-        if (tiu >= 30) tiu = 0;
-        if (tiuschalter == 0) laufen = laufen + 1;
-        if (laufen >= 540 || tiuschalter == 1) {
-            tiuschalter = 1;
-            laufen = laufen - 1;
-            if (laufen <= 60) tiuschalter = 0;
-        }
-        tiuzoom = 400;
+        zyklopLaeuft(200);
         L SHOWSCREEN();
     }
 }

@@ -34,6 +34,9 @@ void gegnerjump();
 void gegner4();
 void gegner4jump();
 
+// The walking cyclops of the stage and caught screens, at height y.
+void zyklopLaeuft(double y);
+
 // Lives.
 void leben();
 void erwischt();
