@@ -121,6 +121,20 @@ bool OpenGLRainbows::HideWindow() {
     return true;
 }
 
+namespace {
+// Shared by both viewports: counter-clockwise fronts, back faces culled, fragments
+// with alpha up to 0.5 dropped, opaque white drawing on a black clear colour.
+void CullBackFacesAndKeyOutTransparency() {
+    glEnable(GL_CULL_FACE);
+    glFrontFace(GL_CCW);
+    glCullFace(GL_BACK);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.5f);
+    glColor4f(1, 1, 1, 1);
+    glClearColor(0, 0, 0, 0);
+}
+}  // namespace
+
 void OpenGLRainbows::Make2DViewport() {
     FlushQuads();
     glViewport(0, 0, m_width, m_height);
@@ -131,13 +145,7 @@ void OpenGLRainbows::Make2DViewport() {
     glLoadIdentity();
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
-    glFrontFace(GL_CCW);
-    glCullFace(GL_BACK);
-    glEnable(GL_ALPHA_TEST);
-    glAlphaFunc(GL_GREATER, 0.5f);
-    glColor4f(1, 1, 1, 1);
-    glClearColor(0, 0, 0, 0);
+    CullBackFacesAndKeyOutTransparency();
     glShadeModel(GL_FLAT);
     for (GLenum cap : {GL_DITHER, GL_FOG, GL_LINE_SMOOTH, GL_POINT_SMOOTH, GL_POLYGON_SMOOTH,
                        GL_STENCIL_TEST, GL_POLYGON_OFFSET_POINT, GL_COLOR_MATERIAL,
@@ -165,12 +173,7 @@ void OpenGLRainbows::Make3DViewport(double nearPlane, double farPlane, double fi
     boundVariant = 0;
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
-    glEnable(GL_CULL_FACE);
-    glFrontFace(GL_CCW);
-    glEnable(GL_ALPHA_TEST);
-    glAlphaFunc(GL_GREATER, 0.5f);
-    glColor4f(1, 1, 1, 1);
-    glClearColor(0, 0, 0, 0);
+    CullBackFacesAndKeyOutTransparency();
     for (GLenum cap : {GL_FOG, GL_LINE_SMOOTH, GL_POINT_SMOOTH, GL_POLYGON_SMOOTH,
                        GL_STENCIL_TEST, GL_POLYGON_OFFSET_POINT, GL_AUTO_NORMAL, GL_NORMALIZE,
                        GL_LIGHTING})
