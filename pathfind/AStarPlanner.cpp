@@ -44,6 +44,7 @@ bool AStarPlanner::run() {
     const Description& d = m_description;
     while (!m_open->isEmpty()) {
         Node* current = popLowest();
+        ++m_expanded;
         if (current->x == d.goalX && current->y == d.goalY) {
             m_closed->add(current);
             m_goalNode = current;

@@ -37,7 +37,8 @@ bool Planner::createMap(const Description& d) {
         m_pool = std::make_unique<NodeFactory>(d.poolSize ? d.poolSize : cells);
         m_open = std::make_unique<FixedDeque<Node*>>(d.openCapacity ? d.openCapacity : cells);
         m_closed = std::make_unique<NodeHashTable>(d.hashBits);
-        m_openAt.assign(cells, nullptr);
+        m_openAt.reset(static_cast<Node**>(std::calloc(cells, sizeof(Node*))));
+        if (!m_openAt) throw std::bad_alloc();
         m_costs = std::move(costs);
     } catch (const std::bad_alloc&) {
         unloadMap();
@@ -52,6 +53,7 @@ bool Planner::createMap(const Description& d) {
 void Planner::initialize() {
     cleanup();
     m_slices = 0;
+    m_expanded = 0;
     m_runningTime = 0;
     m_done = false;
 }
@@ -74,8 +76,7 @@ void Planner::unloadMap() {
     m_open.reset();
     m_closed.reset();
     m_pool.reset();
-    m_openAt.clear();
-    m_openAt.shrink_to_fit();
+    m_openAt.reset();
     m_goalNode = nullptr;
     m_done = false;
 }

@@ -5,8 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
-#include <vector>
 
 #include "pathfind/FixedDeque.h"
 #include "pathfind/Node.h"
@@ -62,6 +62,8 @@ public:
     const float* getMap() const { return m_costs.get(); }
     // Number of times a running search checked for an interruption.
     unsigned getNumSlices() const { return m_slices; }
+    // Nodes taken from the open list by the last search.
+    std::size_t getExpandedCount() const { return m_expanded; }
     // Milliseconds the last search took.
     double getRunningTime() const { return m_runningTime; }
     bool isDone() const { return m_done; }
@@ -88,11 +90,16 @@ protected:
     std::unique_ptr<NodeFactory> m_pool;
     std::unique_ptr<FixedDeque<Node*>> m_open;
     std::unique_ptr<NodeHashTable> m_closed;
-    // The open node of each cell, so that the open list need not be searched.
-    std::vector<Node*> m_openAt;
+    // The open node of each cell, so that the open list need not be searched; from
+    // calloc, whose fresh pages cost nothing until a search touches them.
+    struct FreeDeleter {
+        void operator()(Node** p) const { std::free(p); }
+    };
+    std::unique_ptr<Node*[], FreeDeleter> m_openAt;
     Node* m_goalNode = nullptr;
     InterruptQuery m_interrupt = nullptr;
     unsigned m_slices = 0;
+    std::size_t m_expanded = 0;
     double m_runningTime = 0;
     bool m_done = false;
 };

@@ -249,6 +249,7 @@ TEST(AStar, InterruptionIsCheckedEvery10002ndNode) {
     planner.initialize();
     EXPECT_TRUE(planner.run());
     EXPECT_EQ(planner.getClosedSize(), 20003u);
+    EXPECT_EQ(planner.getExpandedCount(), 20003u);
     EXPECT_EQ(planner.getNumSlices(), 2u);  // at nodes 10002 and 20003
     EXPECT_EQ(g_queries, 3);
 }
