@@ -8,8 +8,12 @@ PACKAGES=(
   libsdl2-dev libsdl2-mixer-dev libgl-dev liblzo2-dev libgtest-dev
   libegl-mesa0 libgl1-mesa-dri
 )
+# Fuzzing builds need clang; benchmark builds compare against Boost Graph.
 if [[ "${KIP_WITH_CLANG:-0}" == 1 ]]; then
   PACKAGES+=(clang libclang-rt-14-dev)
+fi
+if [[ "${KIP_WITH_BENCH:-0}" == 1 ]]; then
+  PACKAGES+=(libboost-graph-dev)
 fi
 
 missing=()
