@@ -36,10 +36,12 @@ void KvArray<Element>::Dim(double s1, double s2, double s3, double s4, double s5
     m_dimensions = 1;
     for (int k = 1; k < kMaxDims; ++k)
         if (sizes[k] != 0) m_dimensions = k + 1;
-    int64_t running = 1;
+    // 32-bit products: negative sizes can make them as large as they like, and an
+    // array with a negative size refuses every subscript anyway.
+    uint32_t running = 1;
     for (int k = 0; k < kMaxDims; ++k) {
         m_size[k] = KvToInt(sizes[k]);
-        running *= m_size[k];
+        running *= static_cast<uint32_t>(m_size[k]);
         if (k < kMaxDims - 1) m_stride[k] = static_cast<int32_t>(running);
     }
 }

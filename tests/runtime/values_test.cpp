@@ -271,6 +271,16 @@ TEST_F(ArrayErrors, SubscriptOfAnUndimensionedSizeNeverLeavesTheBlock) {
     EXPECT_RUNTIME_ERROR(a(0, 5) = 1, 9, 50);
 }
 
+TEST_F(ArrayErrors, NegativeSizesGiveAnArrayWithoutValidSubscripts) {
+    // Sizes below 1 are left out of the element count, however large they are.
+    KvIntArray a;
+    DIM(a, 1, -2e9, -2e9, -2e9, -2e9, -2e9, -2e9, -2e9);
+    EXPECT_EQ(a.ElementCount(), 1);
+    EXPECT_EQ(a.DimensionCount(), 8);
+    EXPECT_EQ(BOUNDS(a, 7), -2e9);
+    EXPECT_RUNTIME_ERROR(a(0, 0) = 1, 9, 55);
+}
+
 TEST_F(ArrayErrors, HugeDimIsError7) {
     KvIntArray a;
     EXPECT_RUNTIME_ERROR(DIM(a, 1e6, 1e6, 1e6), 7, 60);
