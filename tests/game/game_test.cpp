@@ -44,6 +44,21 @@ std::vector<double> Slots(const std::vector<TraceLine>& sprites) {
     return out;
 }
 
+// A traced PLAYSOUND as "slot pan volume".
+std::string SoundArgs(const TraceLine& line) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%g %g %g", line.Num(0), line.Num(1), line.Num(2));
+    return text;
+}
+
+// A traced PRINT as "text x y".
+std::string PrintArgs(const TraceLine& line) {
+    char text[1100];
+    std::snprintf(text, sizeof text, "%s %g %g", line.args.empty() ? "" : line.args[0].c_str(),
+                  line.Num(1), line.Num(2));
+    return text;
+}
+
 // Calls level with space free for one frame and then pressed, so the stage screen
 // is left after two passes.
 void LevelWithSpace() {
@@ -160,10 +175,18 @@ TEST(Level, DrawingShiftsByTheView) {
     EXPECT_EQ(tiles, 5 * 59 - 5 - 16 + 16);
     EXPECT_TRUE(ladderTile);
     EXPECT_TRUE(ladderAt);
-    const TraceLine& last = sprites.back();
-    EXPECT_EQ(last.Num(0), 53);
-    EXPECT_EQ(last.Num(1), 1280 - 100);
-    EXPECT_EQ(last.Num(2), 480 + 50);
+    // The wall ends close the drawing: top left, bottom left, top right, bottom right.
+    ASSERT_GE(sprites.size(), 4u);
+    const double ends[4][3] = {{54, -640 - 100, -224 + 50},
+                               {52, -640 - 100, 480 + 50},
+                               {54, 1280 - 100, -224 + 50},
+                               {53, 1280 - 100, 480 + 50}};
+    for (int k = 0; k < 4; ++k) {
+        const TraceLine& end = sprites[sprites.size() - 4 + k];
+        EXPECT_EQ(end.Num(0), ends[k][0]) << k;
+        EXPECT_EQ(end.Num(1), ends[k][1]) << k;
+        EXPECT_EQ(end.Num(2), ends[k][2]) << k;
+    }
 }
 
 struct StageStep {
@@ -492,7 +515,7 @@ TEST(Player, JumpArcOf86Frames) {
     EXPECT_EQ(g::kipjumpi, 0);
     EXPECT_EQ(g::jumper, 0);
     ASSERT_EQ(sounds.size(), 1u);
-    EXPECT_EQ(sounds[0].Num(0), 1);
+    EXPECT_EQ(SoundArgs(sounds[0]), "1 0 1");  // centre, full volume
     g::kip();
     EXPECT_EQ(g::walkv, 150);
 }
@@ -551,7 +574,7 @@ TEST(Shots, FiredWhereThePlayerFaces) {
     EXPECT_EQ(g::xkugel1, 322);
     EXPECT_EQ(g::ykugel1, 168);
     ASSERT_EQ(Only(lines, "PLAYSOUND").size(), 1u);
-    EXPECT_EQ(Only(lines, "PLAYSOUND")[0].Num(0), 2);
+    EXPECT_EQ(SoundArgs(Only(lines, "PLAYSOUND")[0]), "2 0 1");
     std::vector<TraceLine> sprites = Only(lines, "SPRITE");
     ASSERT_EQ(sprites.size(), 2u);
     EXPECT_EQ(sprites[0].Num(1), 322);
@@ -681,7 +704,7 @@ TEST(Aliens, BulletKillsTheAlienAndBothBullets) {
     EXPECT_EQ(g::kugel1 + g::kugel2 + g::fluglinks + g::flugrechts, 0);
     EXPECT_EQ(g::coll, 0);
     ASSERT_EQ(sounds.size(), 1u);
-    EXPECT_EQ(sounds[0].Num(0), 0);
+    EXPECT_EQ(SoundArgs(sounds[0]), "0 0 1");
     EXPECT_EQ(g::lives, 0);
 
     // The bullet's height is taken as a level height: with the view moved it misses.
@@ -717,9 +740,9 @@ TEST(Aliens, TouchCostsALifeAndShowsTheCaughtScreen) {
     EXPECT_EQ(Only(lines, "HUSH").size(), 6u);  // every pass, also the last one
     std::vector<TraceLine> prints = Only(lines, "PRINT");
     ASSERT_EQ(prints.size(), 18u);
-    EXPECT_EQ(prints[0].args[0], "Du wurdest erwischt");
-    EXPECT_EQ(prints[1].args[0], "und verlierst ein Leben !");
-    EXPECT_EQ(prints[2].args[0], "Weiter mit Leertaste");
+    EXPECT_EQ(PrintArgs(prints[0]), "Du wurdest erwischt 20 20");
+    EXPECT_EQ(PrintArgs(prints[1]), "und verlierst ein Leben ! 20 100");
+    EXPECT_EQ(PrintArgs(prints[2]), "Weiter mit Leertaste 200 400");
     std::vector<TraceLine> zoom = Only(lines, "ZOOMSPRITE");
     ASSERT_EQ(zoom.size(), 5u);
     EXPECT_EQ(zoom[0].Num(1), 60);
@@ -728,7 +751,7 @@ TEST(Aliens, TouchCostsALifeAndShowsTheCaughtScreen) {
     // The touch sound plays before the screen.
     std::vector<TraceLine> sounds = Only(lines, "PLAYSOUND");
     ASSERT_EQ(sounds.size(), 1u);
-    EXPECT_EQ(sounds[0].Num(0), 0);
+    EXPECT_EQ(SoundArgs(sounds[0]), "0 0 1");
 }
 
 TEST(Aliens, PlayerBoxMovesAwayFromTheAlien) {
@@ -783,8 +806,13 @@ TEST(Lives, GameOverRestartsWithThreeLives) {
     EXPECT_EQ(g::sterben, 1);
     std::vector<TraceLine> prints = Only(lines, "PRINT");
     ASSERT_GE(prints.size(), 3u);
-    EXPECT_EQ(prints[0].args[0], "Du hast alle deine Leben verloren !");
-    EXPECT_EQ(prints[1].args[0], "Versuch es nochmal !");
+    EXPECT_EQ(PrintArgs(prints[0]), "Du hast alle deine Leben verloren ! 20 20");
+    EXPECT_EQ(PrintArgs(prints[1]), "Versuch es nochmal ! 20 100");
+    EXPECT_EQ(PrintArgs(prints[2]), "Weiter mit Leertaste 200 400");
+    // The music plays on the game-over screen.
+    std::vector<TraceLine> music = Only(lines, "PLAYSOUND");
+    ASSERT_FALSE(music.empty());
+    EXPECT_EQ(SoundArgs(music[0]), "5 0 1");
     // The game-over screen took 4 frames, the main loop's own SHOWSCREEN one more.
     EXPECT_EQ(Only(lines, "SHOWSCREEN").size(), 5u);
     std::vector<TraceLine> roto = Only(lines, "ROTOZOOMSPRITE");
@@ -875,6 +903,92 @@ TEST(MainLoop, LevelStartReloadsMediaAndSetsTheAliens) {
     EXPECT_FALSE(Only(lines, "HUSH").empty());
 }
 
+// The font of the game start, then at the level start the six sounds and the 46
+// pictures, each in its slot, and the font again for the stage screen.
+TEST(MainLoop, MediaLoadIntoTheirSlotsInOrder) {
+    FreshLevel();
+    TraceCapture trace;
+    g::spielstart();
+    g::levelnext = 1;
+    KeysFromNow({"+1 tap 57"});
+    g::levelstart();
+    std::vector<std::string> loads;
+    for (const TraceLine& line : trace.Stop()) {
+        if (line.command != "LOADFONT" && line.command != "SETFONT" &&
+            line.command != "LOADSOUND" && line.command != "LOADSPRITE")
+            continue;
+        std::string text = line.command;
+        for (const std::string& arg : line.args) text += " " + arg;
+        loads.push_back(text);
+    }
+    const std::vector<std::string> want = {
+        "LOADFONT fontklein.bmp 1", "SETFONT 1",
+        "LOADSOUND bullfrog.wav 0 1", "LOADSOUND arrow.wav 1 1",
+        "LOADSOUND gunshot1.wav 2 1", "LOADSOUND arrow_leise.wav 3 1",
+        "LOADSOUND gunshot1_gegner.wav 4 1", "LOADSOUND kip.wav 5 1",
+        "LOADSPRITE kip.bmp 4", "LOADSPRITE kipl.bmp 5", "LOADSPRITE kipr.bmp 6",
+        "LOADSPRITE kipo.bmp 7", "LOADSPRITE kipo_a.bmp 77", "LOADSPRITE kipo_b.bmp 777",
+        "LOADSPRITE kipu.bmp 8", "LOADSPRITE kipu_a.bmp 88", "LOADSPRITE kipu_b.bmp 888",
+        "LOADSPRITE shot.bmp 9", "LOADSPRITE tile.bmp 10", "LOADSPRITE leiter.bmp 11",
+        "LOADSPRITE kipl_a.bmp 20", "LOADSPRITE kipl_b.bmp 21", "LOADSPRITE kipr_a.bmp 30",
+        "LOADSPRITE kipr_b.bmp 31", "LOADSPRITE kip_a.bmp 40", "LOADSPRITE kip_b.bmp 41",
+        "LOADSPRITE randlinks.bmp 50", "LOADSPRITE randlinksunten.bmp 52",
+        "LOADSPRITE randrechts.bmp 51", "LOADSPRITE randrechtsunten.bmp 53",
+        "LOADSPRITE randoben.bmp 54", "LOADSPRITE stern1.bmp 110",
+        "LOADSPRITE bigstar.bmp 111", "LOADSPRITE alien.bmp 200", "LOADSPRITE alien1.bmp 201",
+        "LOADSPRITE alien2.bmp 202", "LOADSPRITE alien3.bmp 203", "LOADSPRITE alien4.bmp 204",
+        "LOADSPRITE kip_start.bmp 300", "LOADSPRITE start_leertaste.bmp 301",
+        "LOADSPRITE zyklopi.bmp 400", "LOADSPRITE zyklopi_a.bmp 401",
+        "LOADSPRITE zyklopi_b.bmp 402", "LOADSPRITE zyklopil.bmp 403",
+        "LOADSPRITE zyklopi_al.bmp 404", "LOADSPRITE zyklopi_bl.bmp 405",
+        "LOADSPRITE shot1.bmp 406", "LOADSPRITE viewleiste.bmp 407",
+        "LOADSPRITE kipperfekt.bmp 408", "LOADSPRITE kipperfekt_spiegel.bmp 409",
+        "LOADSPRITE radar.bmp 410", "LOADSPRITE kipradar.bmp 411",
+        "LOADSPRITE gegnerradar.bmp 412", "LOADSPRITE steuer.bmp 413",
+        "LOADFONT fontklein.bmp 1", "SETFONT 1",
+    };
+    EXPECT_EQ(loads, want);
+}
+
+// One frame of play draws in layers, each over the earlier ones: stars, level, wall
+// ends, player, bullets, aliens, status strip, lives.
+TEST(MainLoop, OneFrameDrawsInLayers) {
+    FreshLevel();
+    g::lives = 1;
+    g::walkh = 320;
+    g::vertikal = g::walkv = 330;
+    OneAlien(500, 416, 0);
+    g::kugel2 = 1;
+    g::xkugel2 = 100;
+    g::ykugel2 = 50;
+    g::levelnext = 0;
+    HoldKeys({});
+    TraceCapture trace;
+    EXPECT_EQ(g::hauptschleife(), g::Sprung::weiter);
+    std::vector<std::string> layers;
+    for (const TraceLine& line : trace.Stop()) {
+        if (line.command != "SPRITE" && line.command != "ZOOMSPRITE") continue;
+        int slot = static_cast<int>(line.Num(0));
+        std::string layer = "player";
+        if (line.command == "ZOOMSPRITE") layer = slot == 4 ? "lives" : "?";
+        else if (slot == 110) layer = "stars";
+        else if (slot == 111) layer = "big star";
+        else if (slot == 10 || slot == 11 || slot == 50 || slot == 51) layer = "field";
+        else if (slot >= 52 && slot <= 54) layer = "wall ends";
+        else if (slot == 9) layer = "bullet";
+        else if (slot >= 200 && slot <= 204) layer = "alien";
+        else if (slot == 407) {
+            layer = "strip";
+            EXPECT_EQ(line.Num(1), 0);
+            EXPECT_EQ(line.Num(2), 448);
+        }
+        if (layers.empty() || layers.back() != layer) layers.push_back(layer);
+    }
+    EXPECT_EQ(layers, (std::vector<std::string>{"stars", "big star", "field", "wall ends",
+                                                "player", "bullet", "alien", "strip",
+                                                "lives"}));
+}
+
 TEST(MainLoop, MusicSwitchSequence) {
     g::ResetAllVariables();
     g::musik = 1;
@@ -890,7 +1004,7 @@ TEST(MainLoop, MusicSwitchSequence) {
         g::musikschalter();
         std::string frame;
         for (const TraceLine& line : trace.Stop()) {
-            if (line.command == "PLAYSOUND" && line.Num(0) == 5) frame += "P";
+            if (line.command == "PLAYSOUND" && SoundArgs(line) == "5 0 1") frame += "P";
             if (line.command == "HUSH") frame += "H";
         }
         events.push_back(frame);
