@@ -55,13 +55,14 @@ constexpr KeyEntry kKeys[] = {
     {153, 258, 0},   // next track
     {156, 88, 10},   // pad Enter
     {157, 228, 0},   // right Control
-    {160, 262, 0},   // mute
+    {160, 262, 0},   {160, 127, 0},  // mute (media key, keyboard mute)
     {161, 266, 0},   // calculator
     {162, 261, 0},   // play / pause
     {164, 260, 0},   // media stop
     {174, 129, 0},   // volume down
     {176, 128, 0},   // volume up
-    {178, 270, 0},   // web home
+    {178, 269, 0},   // web home
+    {179, 133, 0},   // pad comma
     {181, 84, '/'},  // pad divide
     {183, 70, 0},    // Print Screen
     {184, 230, 0},   // right Alt
@@ -81,6 +82,15 @@ constexpr KeyEntry kKeys[] = {
     {221, 101, 0},   // Applications
     {222, 102, 0},   // Power
     {223, 282, 0},   // Sleep
+    {229, 268, 0},   // web search
+    {230, 274, 0},   // web favourites
+    {231, 273, 0},   // web refresh
+    {232, 272, 0},   // web stop
+    {233, 271, 0},   // web forward
+    {234, 270, 0},   // web back
+    {235, 267, 0},   // my computer
+    {236, 265, 0},   // mail
+    {237, 263, 0},   // media select
 };
 
 const KeyEntry* FindByNumber(int keyNumber) {

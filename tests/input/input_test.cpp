@@ -54,6 +54,18 @@ TEST(KeyTable, PositionsNotLettersDecide) {
     EXPECT_EQ(KeyNumberOfUsage(SDL_SCANCODE_APPLICATION), 221);
 }
 
+TEST(KeyTable, MultimediaAndBrowserKeys) {
+    EXPECT_EQ(KeyNumberOfUsage(SDL_SCANCODE_AC_HOME), 178);
+    EXPECT_EQ(KeyNumberOfUsage(SDL_SCANCODE_AC_BACK), 234);
+    EXPECT_EQ(KeyNumberOfUsage(SDL_SCANCODE_AC_FORWARD), 233);
+    EXPECT_EQ(KeyNumberOfUsage(SDL_SCANCODE_AC_SEARCH), 229);
+    EXPECT_EQ(KeyNumberOfUsage(SDL_SCANCODE_MAIL), 236);
+    EXPECT_EQ(KeyNumberOfUsage(SDL_SCANCODE_MUTE), 160);
+    EXPECT_EQ(KeyNumberOfUsage(SDL_SCANCODE_AUDIOMUTE), 160);
+    EXPECT_EQ(KeyNumberOfUsage(SDL_SCANCODE_VOLUMEUP), 176);
+    EXPECT_EQ(KeyNumberOfUsage(SDL_SCANCODE_KP_COMMA), 179);
+}
+
 TEST(KeyTable, NumbersAndUsagesRoundTrip) {
     int numbered = 0;
     for (int n = 0; n < 256; ++n) {
