@@ -80,7 +80,9 @@ void DXInput::GetKeyboardStatus() { ReadKeys(m_keyState); }
 bool DXInput::KeyDown(long keyNumber) {
     GetKeyboardStatus();
     int index = int(keyNumber & 255);
-    if (m_keyTable[index] == 0xFF) return false;
+    // A keyboard (or key script) is read by key number directly; the table only
+    // says which key numbers lead anywhere when there is none.
+    if (!m_keyboard && !m_scripted && m_keyTable[index] == 0xFF) return false;
     return (m_keyState[index] & 0x80) != 0;
 }
 

@@ -307,6 +307,16 @@ TEST_F(InputCommands, KeyReadsTheScriptedKeysModulo256) {
     EXPECT_EQ(KEY(256 + 57), 0);
 }
 
+TEST_F(InputCommands, EveryKeyNumberCanBeRead) {
+    long now = KvFrameNumber();
+    Script((std::to_string(now) + " tap 0 128 255\n").c_str());
+    EXPECT_EQ(KEY(0), 1);
+    EXPECT_EQ(KEY(128), 1);
+    EXPECT_EQ(KEY(255), 1);
+    EXPECT_EQ(KEY(-1), 1);  // -1 & 255
+    EXPECT_EQ(KEY(254), 0);
+}
+
 TEST_F(InputCommands, InkeyReportsAHeldKeyOnce) {
     long f = KvFrameNumber();
     std::string text = std::to_string(f) + " down 30\n" +      // a
