@@ -162,7 +162,8 @@ TEST(Level, DrawingShiftsByTheView) {
         // Ladder cell (10, 3) with a platform to its right: tile and ladder 2 lower.
         double x = 32 * 3 - 640 - 100, y = 32 * 10 - 480 + 50;
         if (slot == 10 && s.Num(1) == x && s.Num(2) == y) ladderTile = true;
-        if (slot == 11 && s.Num(1) == x && s.Num(2) == y + 2) ladderAt = true;
+        // The ladder is drawn over the tile of its own cell.
+        if (slot == 11 && s.Num(1) == x && s.Num(2) == y + 2) ladderAt = ladderTile;
     }
     EXPECT_EQ(stars, 100);
     EXPECT_EQ(bigStar, 1);
@@ -250,13 +251,9 @@ TEST(Level, StageProgressionCallByCall) {
         char stage[32], level[32];
         std::snprintf(stage, sizeof stage, "Stage %g", want.round);
         std::snprintf(level, sizeof level, "Level %g", want.levelz);
-        EXPECT_EQ(prints[0].args[0], stage);
-        EXPECT_EQ(prints[0].Num(1), 200);
-        EXPECT_EQ(prints[0].Num(2), 200);
-        EXPECT_EQ(prints[1].args[0], level);
-        EXPECT_EQ(prints[1].Num(2), 240);
-        EXPECT_EQ(prints[2].args[0], "Weiter mit Leertaste");
-        EXPECT_EQ(prints[2].Num(2), 400);
+        EXPECT_EQ(PrintArgs(prints[0]), std::string(stage) + " 200 200");
+        EXPECT_EQ(PrintArgs(prints[1]), std::string(level) + " 200 240");
+        EXPECT_EQ(PrintArgs(prints[2]), "Weiter mit Leertaste 200 400");
     }
 }
 
@@ -279,6 +276,33 @@ TEST(Level, StageScreenNeedsSpaceSeenFree) {
     EXPECT_EQ(zoom[4].Num(1), 64);
     EXPECT_EQ(zoom[1].Num(2), 100);
     EXPECT_EQ(zoom[1].Num(3), 4);
+}
+
+// The cyclops of the stage and caught screens: three pictures of ten passes each,
+// facing its way; it turns at 540 and 60, standing still in the turning pass.
+TEST(Level, CyclopsWalksAndTurns) {
+    g::ResetAllVariables();
+    g::tiuzoom = 400;
+    g::laufen = 538;
+    g::tiu = 9;
+    TraceCapture trace;
+    for (int k = 0; k < 3; ++k) g::zyklopLaeuft(100);
+    g::laufen = 61;
+    g::tiu = 19;
+    for (int k = 0; k < 2; ++k) g::zyklopLaeuft(200);
+    g::tiu = 29;
+    g::zyklopLaeuft(200);
+    std::vector<std::string> drawn;
+    for (const TraceLine& z : Only(trace.Stop(), "ZOOMSPRITE")) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%g@%g,%g*%g", z.Num(0), z.Num(1), z.Num(2), z.Num(3));
+        drawn.push_back(text);
+    }
+    EXPECT_EQ(drawn, (std::vector<std::string>{"400@538,100*4", "401@539,100*4",
+                                               "404@539,100*4", "404@61,200*4",
+                                               "402@60,200*4", "402@61,200*4"}));
+    EXPECT_EQ(g::tiu, 0);
+    EXPECT_EQ(g::tiuschalter, 0);
 }
 
 // ---------------------------------------------------------------------------------
@@ -827,6 +851,34 @@ TEST(Lives, GameOverRestartsWithThreeLives) {
     EXPECT_EQ(g::levelz, 0);
     EXPECT_EQ(g::gegner1zahl, -1);
     EXPECT_EQ(g::musik, 1);
+}
+
+// The game-over cyclops spins by 2 degrees a pass (back to 1 after 360) and bounces
+// 4 pixels a pass on each axis inside 50 ... 550 x 80 ... 350.
+TEST(Lives, GameOverCyclopsSpinsAndBounces) {
+    FreshLevel();
+    g::lives = -1;
+    g::laufenx = 548;
+    g::laufeny = 82;
+    g::linksschalterx = 0;
+    g::linksschaltery = 1;
+    g::phi = 358;
+    g::tiu = 9;
+    g::tiuzoom = 400;
+    KeysFromNow({"+3 down 57"});
+    TraceCapture trace;
+    g::leben();
+    std::vector<std::string> drawn;
+    for (const TraceLine& r : Only(trace.Stop(), "ROTOZOOMSPRITE")) {
+        char text[128];
+        std::snprintf(text, sizeof text, "%g@%g,%g/%g*%g", r.Num(0), r.Num(1), r.Num(2),
+                      r.Num(3), r.Num(4));
+        drawn.push_back(text);
+    }
+    EXPECT_EQ(drawn, (std::vector<std::string>{"400@548,82/358*4", "401@552,78/360*4",
+                                               "401@548,82/3*4"}));
+    EXPECT_EQ(g::sterben, 1);
+    EXPECT_EQ(g::phi, 5);
 }
 
 // The alien sets levelnext to 0 before it is hit, so the frame of the kill keeps the
