@@ -80,6 +80,7 @@ int LayoutCharacter(int keyNumber) {
     int usage = UsageOfKeyNumber(keyNumber);
     if (usage == 0) return 0;
     SDL_Keycode key = SDL_GetKeyFromScancode(SDL_Scancode(usage));
+    if (key == SDLK_DELETE) return 0;  // named by the DEL code, but it types nothing
     return key >= 0 && key < 128 ? int(key) : 0;
 }
 

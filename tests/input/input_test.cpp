@@ -12,6 +12,7 @@
 
 #include "gfx/OpenGLRainbows.h"
 #include "input/DXInput.h"
+#include "input/InputPlatform.h"
 #include "input/InputRecords.h"
 #include "input/KeyScript.h"
 #include "input/KeyTable.h"
@@ -337,6 +338,13 @@ TEST_F(InputCommands, InkeyReportsAHeldKeyOnce) {
     EXPECT_STREQ(INKEY_Str().GetStrData(), "\n");
     NextFrame();
     EXPECT_STREQ(INKEY_Str().GetStrData(), "\b");
+}
+
+TEST_F(InputCommands, KeysOfTheKeyboardLayoutThatTypeNothing) {
+    EXPECT_EQ(input_platform::LayoutCharacter(30), 'a');
+    EXPECT_EQ(input_platform::LayoutCharacter(57), ' ');
+    for (int key : {211, 210, 199, 203, 1, 15, 59})  // Delete, Insert, Home, left, Escape, Tab, F1
+        EXPECT_EQ(KeyCharacter(key, input_platform::LayoutCharacter(key)), 0) << "key " << key;
 }
 
 TEST_F(InputCommands, MouseIsClampedToTheScreen) {
