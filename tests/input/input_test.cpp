@@ -399,6 +399,47 @@ TEST_F(InputCommands, JoysticksWithoutADevice) {
     EXPECT_FALSE(pDXin->GetJoystickData(&state, 5));
 }
 
+// Keys tapped one per frame from the frame after INPUT's first screen on; 0 leaves a
+// frame without a key.
+std::string Typing(std::initializer_list<int> keysPerFrame) {
+    long frame = KvFrameNumber();
+    std::string text;
+    for (int key : keysPerFrame) {
+        ++frame;
+        if (key) text += std::to_string(frame) + " tap " + std::to_string(key) + "\n";
+    }
+    return text;
+}
+
+TEST_F(InputCommands, InputEditsTheTextUntilEnter) {
+    KvStr text = "x";
+    Script(Typing({2, 3, 14, 0, 30, 28}).c_str());  // 1 2 Backspace - a Enter
+    INPUT(text, 10, 20);
+    EXPECT_STREQ(text.GetStrData(), "x1a");
+
+    KvStr empty;
+    Script(Typing({14, 14, 2, 28}).c_str());  // Backspace on nothing is harmless
+    INPUT(empty, 0, 0);
+    EXPECT_STREQ(empty.GetStrData(), "1");
+
+    std::string long1020(1020, 'x');
+    KvStr full = long1020.c_str();
+    Script(Typing({2, 3, 4, 5, 28}).c_str());  // room for two more characters only
+    INPUT(full, 0, 0);
+    EXPECT_EQ(full.Length(), 1022);
+    EXPECT_EQ(std::string(full.GetStrData()).substr(1018), "xx12");
+}
+
+TEST_F(InputCommands, InputOfANumber) {
+    double v = 99;
+    Script(Typing({2, 3, 30, 48, 46, 28}).c_str());  // "12abc"
+    INPUT(v, 0, 0);
+    EXPECT_EQ(v, 12);
+    Script(Typing({28}).c_str());
+    INPUT(v, 0, 0);
+    EXPECT_EQ(v, 0);
+}
+
 TEST_F(InputCommands, WaitingCommandsDoNotWaitWithoutAPerson) {
     Script("0 up 1\n");
     EXPECT_EQ(KEYWAIT(), 0);
