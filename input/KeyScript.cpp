@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -79,6 +80,11 @@ bool KeyScript::Parse(const std::string& text, const std::string& sourceName, st
 }
 
 bool KeyScript::LoadFile(const std::string& path, std::string& error) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        error = path + ": a folder, not a key script";
+        return false;
+    }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         error = path + ": cannot read the key script (" + std::strerror(errno) + ")";

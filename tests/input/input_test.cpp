@@ -262,6 +262,8 @@ TEST(KeyScriptTest, BadLinesNameTheFileAndLine) {
     std::string error;
     EXPECT_FALSE(missing.LoadFile("/nonexistent/dir/run.keys", error));
     EXPECT_NE(error.find("/nonexistent/dir/run.keys"), std::string::npos);
+    EXPECT_FALSE(missing.LoadFile("/tmp", error));
+    EXPECT_EQ(error, "/tmp: a folder, not a key script");
 }
 
 // ---- the commands on a running runtime ---------------------------------------------
