@@ -27,7 +27,9 @@ bool CreateFrameBuffer(GameWindowState& s) {
     glGenFramebuffers(1, &s.frameBuffer);
     glGenRenderbuffers(1, &s.colourBuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, s.colourBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, s.width, s.height);
+    // No alpha planes, as the game's pixel format has none: whatever is copied from
+    // the frame (grabbed sprites, screen surfaces) reads as opaque.
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, s.width, s.height);
     glBindFramebuffer(GL_FRAMEBUFFER, s.frameBuffer);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
                               s.colourBuffer);

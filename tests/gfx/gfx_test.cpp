@@ -206,6 +206,22 @@ TEST(Sprites, GrabSpriteCopiesTheScreen) {
     EXPECT_PIXEL(120, 119, kBlack);
 }
 
+// The frame has no alpha planes: a grabbed picture is opaque everywhere, black
+// background included, and collides with every pixel.
+TEST(Sprites, GrabbedPictureIsOpaqueWhereNothingWasDrawn) {
+    FreshFrame();
+    FILLRECT(10, 10, 20, 20, 0x0000FF);
+    GRABSPRITE(21, 10, 10, 20, 20);  // red top-left quarter, black elsewhere
+    FreshFrame();
+    FILLRECT(0, 0, 200, 200, 0x00FF00);
+    SPRITE(21, 100, 100);
+    EXPECT_PIXEL(100, 100, (TestRgb{255, 0, 0}));
+    EXPECT_PIXEL(115, 115, kBlack);
+    EXPECT_PIXEL(120, 120, kGreen);
+    Load("dot.bmp", MakeBitmap24(1, 1, [](int, int) { return TestRgb{9, 9, 9}; }), 22);
+    EXPECT_TRUE(pRbow->SpriteCollision(22, 21, 115, 115, 100, 100));
+}
+
 TEST(Primitives, FillRectCornersInAnyOrderAndOnePixelLine) {
     std::vector<uint8_t> a, b;
     FreshFrame();
