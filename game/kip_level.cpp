@@ -8,7 +8,10 @@
 
 namespace kipgame {
 
-void level_1_initial() {
+namespace {
+
+// An empty field of 50 rows by 65 columns, and new stars.
+void feldUndSterne() {
     spielfeldgrossex = 65;
     spielfeldgrossey = 50;
     L DIM(feld, spielfeldgrossey, spielfeldgrossex);
@@ -18,7 +21,6 @@ void level_1_initial() {
         }
     }
 
-    // The stars are new at every level start.
     L DIM(sternx, 100);
     L DIM(sterny, 100);
     for (i = 0; i <= 99; i = i + 1) {
@@ -27,8 +29,10 @@ void level_1_initial() {
         L sternx(i) = sterna;
         L sterny(i) = sternb;
     }
+}
 
-    // Walls with their ends.
+// Walls with their ends; platforms, then their gaps.
+void waendeUndPlattformen() {
     for (i = 9; i <= 29; i = i + 1) {
         L feld(i, 0) = 2;
         L feld(i, 60) = 22;
@@ -38,7 +42,6 @@ void level_1_initial() {
     L feld(8, 60) = 222;
     L feld(30, 60) = 22222;
 
-    // Platforms, then their gaps.
     plattformanzahl = 5;
     L DIM(plattform, plattformanzahl + 1);
     L plattform(4) = 15;
@@ -56,8 +59,10 @@ void level_1_initial() {
     L feld(plattform(1), 10) = 0;
     L feld(plattform(2), 36) = 0;
     L feld(plattform(3), 50) = 0;
+}
 
-    // Ladders, over the platform cells they cross.
+// Ladders, over the platform cells they cross.
+void leitern() {
     leiteranzahl = 7;
     L DIM(leiter, leiteranzahl + 1);
     L DIM(leiteranfang, leiteranzahl + 1);
@@ -74,7 +79,15 @@ void level_1_initial() {
             L feld(i, leiter(l)) = 3;
         }
     }
+}
 
+}  // namespace
+
+// The level is built anew at every level start; the player starts at screen x 320.
+void level_1_initial() {
+    feldUndSterne();
+    waendeUndPlattformen();
+    leitern();
     walkh = 320;
 }
 
@@ -97,9 +110,9 @@ void geschosseLoeschen() {
     }
 }
 
-// Eight blocks, each tested once per call; a block that finishes its stage sets the
-// values that make the next block run in the same call.
-void stufeWeiter() {
+// The stage progression: eight blocks, each tested once per call; a block that
+// finishes its stage sets the values that make the next block run in the same call.
+void stufe1() {
     if (round == 1) {
         levelz = levelz + 1;
         gegner1zahl = gegner1zahl + 1;
@@ -108,6 +121,9 @@ void stufeWeiter() {
             levelz = 0;
         }
     }
+}
+
+void stufe2() {
     if (gegner1zahl == 5 || round == 2) {
         levelz = levelz + 1;
         round = 2;
@@ -118,6 +134,9 @@ void stufeWeiter() {
             levelz = 0;
         }
     }
+}
+
+void stufe3() {
     if (gegner2zahl == 5 || round == 3) {
         levelz = levelz + 1;
         round = 3;
@@ -129,6 +148,9 @@ void stufeWeiter() {
             levelz = 0;
         }
     }
+}
+
+void stufe4() {
     if (gegner3zahl == 5 || round == 4) {
         levelz = levelz + 1;
         round = 4;
@@ -143,6 +165,9 @@ void stufeWeiter() {
             gegner1zahl = 4;
         }
     }
+}
+
+void stufe5() {
     if (roundcount == 5 || round == 5) {
         levelz = levelz + 1;
         round = 5;
@@ -157,6 +182,9 @@ void stufeWeiter() {
             gegner2zahl = 4;
         }
     }
+}
+
+void stufe6() {
     if (roundcount == 6 || round == 6) {
         levelz = levelz + 1;
         round = 6;
@@ -171,6 +199,9 @@ void stufeWeiter() {
             gegner3zahl = 4;
         }
     }
+}
+
+void stufe7() {
     if (roundcount == 7 || round == 7) {
         levelz = levelz + 1;
         round = 7;
@@ -185,6 +216,9 @@ void stufeWeiter() {
             gegner4zahl = 4;
         }
     }
+}
+
+void stufe8() {
     if (roundcount == 8 || round == 8) {
         levelz = levelz + 1;
         round = 8;
@@ -199,6 +233,17 @@ void stufeWeiter() {
             sieg();
         }
     }
+}
+
+void stufeWeiter() {
+    stufe1();
+    stufe2();
+    stufe3();
+    stufe4();
+    stufe5();
+    stufe6();
+    stufe7();
+    stufe8();
 }
 
 }  // namespace

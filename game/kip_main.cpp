@@ -125,8 +125,8 @@ void spielerZuruecksetzen() {
     laufen = 60;
 }
 
-// The start positions of the aliens; the other types copy those of type 1.
-void gegnerStarttabelle() {
+// The start positions of the aliens: type 1 from the table, the other types copy them.
+void gegnerTyp1() {
     L DIM(tac, 25);
     L tac(0) = 350; tac(1) = 380; tac(2) = 50; tac(3) = -200; tac(4) = -50;
     L tac(5) = 0; tac(6) = 200; tac(7) = 100; tac(8) = -100; tac(9) = 150;
@@ -140,7 +140,9 @@ void gegnerStarttabelle() {
     L tacy(15) = -160; tacy(16) = 0; tacy(17) = 160; tacy(18) = 288; tacy(19) = 416;
     L tacy(20) = -160; tacy(21) = 0; tacy(22) = 160; tacy(23) = 288; tacy(24) = 416;
     L DIM(tacschalter, 25);
+}
 
+void gegnerTyp2und3() {
     L DIM(wa, 25);
     L DIM(way, 25);
     for (i = 0; i <= 24; i = i + 1) {
@@ -168,7 +170,10 @@ void gegnerStarttabelle() {
     L DIM(flugrechtsg, 25);
     L DIM(xkugel2g, 25);
     L DIM(ykugel2g, 25);
+}
 
+// Type 4 also follows the player at an offset of its own.
+void gegnerTyp4() {
     L DIM(wah, 25);
     L DIM(wahy, 25);
     for (i = 0; i <= 24; i = i + 1) {
@@ -195,6 +200,12 @@ void gegnerStarttabelle() {
     L DIM(flugrechtsh, 25);
     L DIM(xkugel2h, 25);
     L DIM(ykugel2h, 25);
+}
+
+void gegnerStarttabelle() {
+    gegnerTyp1();
+    gegnerTyp2und3();
+    gegnerTyp4();
 }
 
 }  // namespace
