@@ -4,6 +4,9 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include <string>
 #include <vector>
 
@@ -491,6 +494,68 @@ TEST(FramePacing, UnpacedDoesNotWaitAndTimerIsNeverZero) {
     LIMITFPS(60);
 }
 
+// The cross-fade shows 51 frames of mixed pictures and one of the new picture; each
+// flip moves the frame grid on by one interval.
+TEST(Surfaces, BlendScreenFadesOverFiftyOneFramesAndOneMore) {
+    std::string path = WriteTestFile("blend.bmp", MakeBitmap24(640, 480, [](int, int) {
+        return TestRgb{0, 0, 200};
+    }));
+    FreshFrame();
+    FILLRECT(0, 0, 640, 480, 0x0000FF);
+    {
+        PacedClock clock;
+        pRbow->SetMaxFPS(60);
+        g_fakeNow = 20000;
+        pRbow->StartFrameGrid();
+        double start = pRbow->NextFrameTime();
+        BLENDSCREEN(path.c_str());
+        EXPECT_NEAR((pRbow->NextFrameTime() - start) / pRbow->FrameInterval(), 52, 1e-6);
+    }
+    // The picture is the background now, drawn over the cleared frame, and drawing
+    // afterwards is opaque again.
+    EXPECT_EQ(pRbow->Surface(0)->columnCount, 10);
+    EXPECT_EQ(pRbow->Surface(0)->rowCount, 8);
+    EXPECT_EQ(pRbow->Surface(1)->columnCount, 0);
+    EXPECT_PIXEL(300, 300, (TestRgb{0, 0, 200}));
+    EXPECT_EQ(pRbow->alphaFactor, 1.0f);
+    FILLRECT(0, 0, 10, 10, 0x00FF00);
+    EXPECT_PIXEL(5, 5, kGreen);
+    BLACKSCREEN();
+}
+
+// A font or background file that is there but cannot be loaded ends the program with
+// runtime error 3 and the line of the command.
+TEST(LoaderErrors, UnloadableFontOrBackgroundIsError3) {
+    std::vector<uint8_t> sixteenBits = HoleSprite();
+    PutLE(sixteenBits, 28, 16, 2);  // the header reads, the bit depth is refused
+    std::string bad = WriteTestFile("bad16.bmp", sixteenBits);
+    std::string good = WriteTestFile("good_font.bmp", TestFont());
+    const std::string want = "-End On Line\r\n3\r\n4321\r\n4321\r\n";
+    auto logOfChild = [] {
+        std::FILE* file = std::fopen(KvErrorLogPath().c_str(), "rb");
+        std::string text;
+        if (!file) return text;
+        char chunk[256];
+        for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) text.append(chunk, n);
+        std::fclose(file);
+        return text;
+    };
+    auto anyExit = [](int) { return true; };
+    EXPECT_EXIT((__dLn(1, 4321), LOADFONT(bad.c_str(), 4)), anyExit, "");
+    EXPECT_NE(logOfChild().find(want), std::string::npos) << logOfChild();
+    EXPECT_EXIT((__dLn(1, 4321), LOADBMP(bad.c_str())), anyExit, "");
+    EXPECT_NE(logOfChild().find(want), std::string::npos) << logOfChild();
+    EXPECT_EXIT((__dLn(1, 4321), BLENDSCREEN(bad.c_str())), anyExit, "");
+    EXPECT_NE(logOfChild().find(want), std::string::npos) << logOfChild();
+    // A good font, a missing one and a failed sprite do not end the program.
+    LOADFONT(good.c_str(), 4);
+    LOADFONT("/nonexistent/font.bmp", 4);
+    LOADSPRITE(bad.c_str(), 40);
+    EXPECT_EQ(pRbow->TextureWidth(40), -1);
+    EXPECT_EQ(pRbow->TextureWidth(kFontSlotBase + 4), 128);
+    SETFONT(0);
+}
+
 TEST(Batching, VertexArraysDrawTheSamePixelsAsOneFanPerSprite) {
     Load("batch_a.bmp", HoleSprite(), 30);
     Load("batch_b.bmp", MakeBitmap24(13, 7, [](int x, int y) { return TestRgb{uint8_t(x * 19), uint8_t(y * 33), 90}; }), 31);
@@ -528,6 +593,19 @@ TEST(Batching, VertexArraysDrawTheSamePixelsAsOneFanPerSprite) {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    // Death-test children start afresh (no fork of a process with a GL context) and
+    // write the error log into a folder of this run, which the parent reads and removes.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    std::string ownFolder;
+    if (!std::getenv("KIP_GFX_TEST_DIR")) {
+        char folder[] = "/tmp/kip_gfx_run_XXXXXX";
+        if (!mkdtemp(folder)) return 1;
+        setenv("KIP_GFX_TEST_DIR", folder, 1);
+        ownFolder = folder;
+    }
+    setenv("TMPDIR", std::getenv("KIP_GFX_TEST_DIR"), 1);
     ::testing::AddGlobalTestEnvironment(new RuntimeEnvironment);
-    return RUN_ALL_TESTS();
+    int result = RUN_ALL_TESTS();
+    if (!ownFolder.empty()) std::filesystem::remove_all(ownFolder);
+    return result;
 }
