@@ -34,6 +34,10 @@ void LoadPicture(const KvStr& file, double n, bool normalMap) {
     pRbow->LoadSprite(unsigned(slot), path.GetStrData(), kSpriteKey, normalMap);
 }
 
+void DrawText(const char* text, double x, double y) {
+    if (pRbow) pRbow->DrawTextA(short(__nCurFont), text, KvToShort(x), KvToShort(y));
+}
+
 void OpaqueDrawing() {
     pRbow->SetBlending(false);
     pRbow->SetColour(1, 1, 1, 1);
@@ -77,13 +81,15 @@ double GETFONTSIZE(double& w, double& h) {
 
 void PRINT(const KvStr& text, double x, double y) {
     KvTrace("PRINT", {text.GetStrData(), x, y});
-    if (pRbow) pRbow->DrawTextA(short(__nCurFont), text.GetStrData(), KvToShort(x), KvToShort(y));
+    DrawText(text.GetStrData(), x, y);
 }
 
+// Traced as the number the program passed, drawn as its "%g" text.
 void PRINT(double v, double x, double y) {
+    KvTrace("PRINT", {v, x, y});
     char text[64];
     FormatNumber(v, text, sizeof text);
-    PRINT(KvStr(text), x, y);
+    DrawText(text, x, y);
 }
 
 void SPRITE(double n, double x, double y) {

@@ -386,6 +386,8 @@ TEST(Headless, ScreenshotOfTheShownFrameAndTrace) {
     FreshFrame();
     FILLRECT(20, 10, 10, 30, 0x00FF00);
     SPRITE(1, 2.5, -3);
+    PRINT(0.5, 3, 4);
+    PRINT("0.5", 3, 4);
     SHOWSCREEN();
     KvCloseTrace();
     KvOptions().screenshots.clear();
@@ -407,7 +409,9 @@ TEST(Headless, ScreenshotOfTheShownFrameAndTrace) {
     text[std::fread(text, 1, sizeof text - 1, file)] = 0;
     std::fclose(file);
     std::string f = std::to_string(frame);
-    EXPECT_EQ(std::string(text), f + " FILLRECT 20 10 10 30 65280\n" + f + " SPRITE 1 2.5 -3\n" + f + " SHOWSCREEN\n");
+    EXPECT_EQ(std::string(text), f + " FILLRECT 20 10 10 30 65280\n" + f + " SPRITE 1 2.5 -3\n" +
+                                     f + " PRINT 0.5 3 4\n" + f + " PRINT \"0.5\" 3 4\n" +
+                                     f + " SHOWSCREEN\n");
     std::remove(shot.c_str());
     std::remove(trace.c_str());
 }
