@@ -149,6 +149,16 @@ TEST(Sprites, RotoZoomNormalisesNegativeAngles) {
     EXPECT_PIXEL(93, 97, (TestRgb{255, 0, 0}));
     EXPECT_PIXEL(122, 110, (TestRgb{0, 0, 255}));
     EXPECT_PIXEL(90, 97, kBlack);
+    // A quarter turn counter-clockwise on screen: the left (red) half goes down.
+    FreshFrame();
+    ROTOZOOMSPRITE(7, 100, 100, 90, 2);  // 16 x 32 about (108, 104)
+    EXPECT_PIXEL(108, 90, (TestRgb{0, 0, 255}));
+    EXPECT_PIXEL(108, 118, (TestRgb{255, 0, 0}));
+    EXPECT_PIXEL(98, 104, kBlack);
+    ROTOSPRITE(7, 200, 100, 90);  // 8 x 16 about (208, 104)
+    EXPECT_PIXEL(208, 98, (TestRgb{0, 0, 255}));
+    EXPECT_PIXEL(208, 110, (TestRgb{255, 0, 0}));
+    EXPECT_PIXEL(202, 104, kBlack);
 }
 
 TEST(Sprites, CollisionOnlyForOverlappingOpaquePixels) {
@@ -301,6 +311,25 @@ TEST(Fonts, TextCellsOfA128Font) {
     EXPECT_PIXEL(208, 200, (TestRgb{46, 100, 200}));
     EXPECT_PIXEL(216, 200, (TestRgb{51, 100, 200}));
     EXPECT_PIXEL(224, 200, kBlack);
+}
+
+// A 96 x 48 font sits in a 128 x 64 texture: 6 x 6 cells, each a sixteenth and an
+// eighth of the picture, not of the texture.
+TEST(Fonts, CellsOfAFontSmallerThanItsTexture) {
+    FreshFrame();
+    LOADFONT(WriteTestFile("font96.bmp", MakeBitmap24(96, 48, [](int x, int y) {
+                 return TestRgb{uint8_t((y / 6) * 16 + x / 6), 50, 150};
+             })).c_str(), 5);
+    double w = 0, h = 0;
+    GETFONTSIZE(w, h);
+    EXPECT_EQ(w, 6);
+    EXPECT_EQ(h, 6);
+    PRINT("Az", 10, 300);
+    for (int x : {10, 15}) EXPECT_PIXEL(x, 300, (TestRgb{65, 50, 150}));
+    for (int x : {16, 21}) EXPECT_PIXEL(x, 305, (TestRgb{122, 50, 150}));
+    EXPECT_PIXEL(22, 300, kBlack);
+    EXPECT_PIXEL(10, 306, kBlack);
+    SETFONT(0);
 }
 
 TEST(Fonts, FontNumbersAreClamped) {
