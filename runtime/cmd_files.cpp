@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -226,12 +227,13 @@ double DOESFILEEXIST(const KvStr& file) {
 
 KvStr GETCURRENTDIR_Str() {
     std::string folder = CurrentDirectory();
+    // Backslashes become slashes first, so a trailing one is not followed by another.
+    std::replace(folder.begin(), folder.end(), '\\', '/');
     if (folder.empty() || folder.back() != '/') folder += '/';
     KvStr result;
     // A folder the string cannot hold would be cut to a wrong name: give none.
     if (static_cast<int>(folder.size()) > KvStr::kMaxAssign) return result;
     result = folder.c_str();
-    ReverseSlashes(result);
     return result;
 }
 

@@ -255,6 +255,10 @@ TEST_F(FilesTest, CurrentDirectoryAndExistence) {
     EXPECT_EQ(Str(GETCURRENTDIR_Str()), Str(here) + "sub/");
     EXPECT_EQ(SETCURRENTDIR("/"), 1);
     EXPECT_EQ(Str(GETCURRENTDIR_Str()), "/");
+    // A backslash ends up as the one closing slash.
+    fs::create_directory(folder_ / "back\\");
+    EXPECT_EQ(SETCURRENTDIR((folder_.string() + "/back\\").c_str()), 1);
+    EXPECT_EQ(Str(GETCURRENTDIR_Str()), folder_.string() + "/back/");
 }
 
 TEST_F(FilesTest, ShellCommandsAndTheirExitCodes) {
