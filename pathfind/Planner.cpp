@@ -122,17 +122,24 @@ std::size_t Planner::fillClosed(int32_t* xy, std::size_t maxNodes) const {
     return count;
 }
 
-void Planner::insertOpen(Node* node) {
-    FixedDeque<Node*>& open = *m_open;
-    if (open.isFull()) return;
+// The open list is sorted by falling f: the first position whose f is not above f.
+std::size_t Planner::firstOpenNotAbove(float f) const {
+    const FixedDeque<Node*>& open = *m_open;
     std::size_t lo = 0, hi = open.size();
     while (lo < hi) {
         std::size_t mid = (lo + hi) / 2;
-        if (node->f < open[mid]->f)
+        if (f < open[mid]->f)
             lo = mid + 1;
         else
             hi = mid;
     }
+    return lo;
+}
+
+void Planner::insertOpen(Node* node) {
+    FixedDeque<Node*>& open = *m_open;
+    if (open.isFull()) return;
+    std::size_t lo = firstOpenNotAbove(node->f);
     open.insert(lo, node);
     m_openAt[cellIndex(node->x, node->y)] = node;
 }
@@ -140,14 +147,7 @@ void Planner::insertOpen(Node* node) {
 void Planner::removeOpen(Node* node) {
     FixedDeque<Node*>& open = *m_open;
     // The first position whose f is not above the node's, then along the equal ones.
-    std::size_t lo = 0, hi = open.size();
-    while (lo < hi) {
-        std::size_t mid = (lo + hi) / 2;
-        if (node->f < open[mid]->f)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
+    std::size_t lo = firstOpenNotAbove(node->f);
     for (std::size_t i = lo; i < open.size() && open[i]->f == node->f; ++i) {
         if (open[i] == node) {
             open.remove(i);

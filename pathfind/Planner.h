@@ -78,6 +78,7 @@ protected:
     }
     // Inserts into the open list, kept sorted from the highest f to the lowest; a node
     // goes in front of those with an equal f.
+    std::size_t firstOpenNotAbove(float f) const;
     void insertOpen(Node* node);
     void removeOpen(Node* node);
     Node* openNodeAt(int32_t x, int32_t y) const { return m_openAt[cellIndex(x, y)]; }
