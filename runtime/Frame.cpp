@@ -215,7 +215,19 @@ void KvFatalError(int code) {
 
 void KvArrayError(int code) { KvFatalError(code); }
 
-int KvRunProgram(int argc, char** argv, const KvSettings& settings, void (*mainRoutine)()) {
+namespace {
+void StoreSettings(const KvSettings& settings) {
+    __KV_RESX = settings.resx;
+    __KV_RESY = settings.resy;
+    __KV_FULLSCREEN = settings.fullscreen;
+    __KV_FRAMERATE = settings.framerate;
+    __KV_DEBUG = settings.debug;
+    __KV_WANTMOUSE = settings.wantmouse;
+}
+
+// Reads the runtime's options and opens the trace and the key script. Returns the
+// exit code when the program is not to start (help, or a bad option), else -1.
+int PrepareRun(int argc, char** argv) {
     RuntimeOptions& options = KvOptions();
     std::string error;
     if (!ParseRuntimeOptions(argc - 1, argv + 1, options, error)) {
@@ -235,13 +247,15 @@ int KvRunProgram(int argc, char** argv, const KvSettings& settings, void (*mainR
         std::fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
         return 2;
     }
-    __g_cmdline = options.programArguments.c_str();
-    __KV_RESX = settings.resx;
-    __KV_RESY = settings.resy;
-    __KV_FULLSCREEN = settings.fullscreen;
-    __KV_FRAMERATE = settings.framerate;
-    __KV_DEBUG = settings.debug;
-    __KV_WANTMOUSE = settings.wantmouse;
+    return -1;
+}
+}  // namespace
+
+int KvRunProgram(int argc, char** argv, const KvSettings& settings, void (*mainRoutine)()) {
+    int exitCode = PrepareRun(argc, argv);
+    if (exitCode >= 0) return exitCode;
+    __g_cmdline = KvOptions().programArguments.c_str();
+    StoreSettings(settings);
     __GlobalInit(__g_cmdline.GetStrData(), settings.title);
     if (!pRbow) StartupFailure();
     __g_mx = __g_my = 100;
@@ -253,12 +267,8 @@ int KvRunProgram(int argc, char** argv, const KvSettings& settings, void (*mainR
 bool KvStartRuntimeForTests(const KvSettings& settings) {
     RuntimeOptions& options = KvOptions();
     options.headless = options.windowed = options.unpaced = true;
-    __KV_RESX = settings.resx;
-    __KV_RESY = settings.resy;
+    StoreSettings(settings);
     __KV_FULLSCREEN = 0;
-    __KV_FRAMERATE = settings.framerate;
-    __KV_DEBUG = settings.debug;
-    __KV_WANTMOUSE = settings.wantmouse;
     __GlobalInit("", settings.title);
     return pRbow != nullptr;
 }
