@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -91,6 +92,15 @@ void DeleteDevices() {
 }
 
 // The window could not be had (the reason is printed already): end with an error.
+// In this order: input, graphics, sound device, the sound slots, network.
+void CreateDevices() {
+    pDXin = new DXInput();
+    pRbow = new OpenGLRainbows();
+    pDXsnd = new SFXSound();
+    DXwav = new SFXSoundBuffer[kSoundSlots];
+    pVelNet = new VelNetwork();
+}
+
 [[noreturn]] void StartupFailure() {
     g_exitCode = 1;
     __g_error = 1;
@@ -143,16 +153,12 @@ int __GlobalInit(const char* /*cmdline*/, const char* title) {
         return 0;
     }
     std::remove(KvErrorLogPath().c_str());
-
-    pDXin = new DXInput();
-    pRbow = new OpenGLRainbows();
-    pDXsnd = new SFXSound();
-    DXwav = new SFXSoundBuffer[kSoundSlots];
-    pVelNet = new VelNetwork();
-
+    CreateDevices();
     pRbow->Init(g_window, __KV_RESX, __KV_RESY, 0, static_cast<unsigned short>(__KV_FRAMERATE));
     const RuntimeOptions& options = KvOptions();
-    Velsrand(options.seedGiven ? options.seed : static_cast<unsigned long>(KvNow()));
+    // The clock seeds by its low 32 bits, so a long uptime still gives a new game each start.
+    Velsrand(options.seedGiven ? options.seed
+                               : static_cast<uint32_t>(static_cast<uint64_t>(KvNow())));
     if (__KV_FULLSCREEN != 0 && !options.windowed)
         pRbow->DoFullscreen();
     else
