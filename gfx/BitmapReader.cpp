@@ -15,12 +15,11 @@ constexpr std::size_t kPaletteStart = 40;
 
 uint16_t Little16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 uint32_t Little32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
-           (uint32_t(p[3]) << 24);
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
 
 class FileByteSource : public ByteSource {
-public:
+  public:
     explicit FileByteSource(const char* path) : m_file(path ? std::fopen(path, "rb") : nullptr) {
         if (m_file && fseeko(m_file, 0, SEEK_END) == 0) {
             off_t end = ftello(m_file);
@@ -38,7 +37,7 @@ public:
         return std::fread(out, 1, count, m_file) == count;
     }
 
-private:
+  private:
     std::FILE* m_file;
     uint64_t m_size = 0;
 };

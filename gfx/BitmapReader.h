@@ -14,11 +14,11 @@ constexpr int kMaxTextureSide = 16384;
 
 // The parts of a bitmap file the reader uses.
 struct BitmapImage {
-    int width = 0;             // picture width in pixels (> 0)
-    int height = 0;            // picture height in pixels (> 0)
-    bool topDown = false;      // rows stored top row first (negative height field)
-    int bytesPerPixel = 0;     // 1 (palette) or 3 (blue, green, red)
-    std::size_t rowSize = 0;   // stored bytes per row, padded to a multiple of 4
+    int width = 0;                   // picture width in pixels (> 0)
+    int height = 0;                  // picture height in pixels (> 0)
+    bool topDown = false;            // rows stored top row first (negative height field)
+    int bytesPerPixel = 0;           // 1 (palette) or 3 (blue, green, red)
+    std::size_t rowSize = 0;         // stored bytes per row, padded to a multiple of 4
     std::vector<uint8_t> infoBlock;  // from file offset 14 up to the pixel data
     std::vector<uint8_t> pixels;     // rowSize * height bytes of pixel rows
 
@@ -29,7 +29,7 @@ struct BitmapImage {
 
 // Where the reader takes its bytes from: a file or a block of memory.
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     virtual uint64_t Size() const = 0;
     // Reads exactly count bytes at offset; false when they are not all there.
@@ -37,12 +37,12 @@ public:
 };
 
 class MemoryByteSource : public ByteSource {
-public:
+  public:
     MemoryByteSource(const uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
     uint64_t Size() const override { return m_size; }
     bool Read(uint64_t offset, std::size_t count, uint8_t* out) const override;
 
-private:
+  private:
     const uint8_t* m_data;
     std::size_t m_size;
 };
@@ -70,8 +70,8 @@ int PowerOfTwoAtLeast(int n);
 
 // Cuts the rectangle (x, y, width, height) of the picture (y from the top) into a
 // power-of-two texture with the rectangle in its lower-left corner. Width or height 0
-// means the whole picture; both are then cut to maxTextureSize (and kMaxTextureSide). Pixels outside the
-// picture stay transparent black; with useKey, pixels of the key colour (0x00BBGGRR)
+// means the whole picture; both are then cut to maxTextureSize (and kMaxTextureSide). Pixels
+// outside the picture stay transparent black; with useKey, pixels of the key colour (0x00BBGGRR)
 // are transparent black, all others opaque.
 void CutBitmapRectangle(const BitmapImage& image, int x, int y, int width, int height,
                         int maxTextureSize, uint32_t key, bool useKey, TexelImage& out);

@@ -199,7 +199,10 @@ void OpenGLRainbows::StartPoly(int slot) {
 void OpenGLRainbows::PolyPoint(short x, short y, float s, float t, unsigned long colour) {
     if (m_polyVertices.size() >= kMaxPolygonVertices * kPolygonFloats) return;
     float f = alphaFactor;
-    const float vertex[kPolygonFloats] = {float(x), -float(y), s, 1 - t,
+    const float vertex[kPolygonFloats] = {float(x),
+                                          -float(y),
+                                          s,
+                                          1 - t,
                                           Channel(colour, 0) / 255.0f * f,
                                           Channel(colour, 1) / 255.0f * f,
                                           Channel(colour, 2) / 255.0f * f};

@@ -7,7 +7,7 @@
 struct GameWindowState;
 
 class GameWindow {
-public:
+  public:
     // Creates the window (hidden until shown) with its OpenGL context and an
     // off-screen frame of width x height. Returns null with a message on failure.
     static GameWindow* Create(const char* title, int width, int height, std::string& error);
@@ -36,7 +36,7 @@ public:
     // Pumps the platform's events; returns false once the window was asked to close.
     bool PumpEvents();
 
-private:
+  private:
     GameWindow() = default;
     GameWindowState* m_state = nullptr;
 };

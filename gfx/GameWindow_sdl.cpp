@@ -55,8 +55,8 @@ GameWindow* GameWindow::Create(const char* title, int width, int height, std::st
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-    SDL_Window* window = SDL_CreateWindow(title, 50, 50, width, height,
-                                          SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    SDL_Window* window =
+        SDL_CreateWindow(title, 50, 50, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!window) {
         error = std::string("cannot create the window: ") + SDL_GetError();
         return nullptr;
@@ -101,8 +101,7 @@ bool GameWindow::IsVisible() const {
 }
 
 bool GameWindow::EnterFullscreen() {
-    if (SDL_SetWindowFullscreen(m_state->window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0)
-        return false;
+    if (SDL_SetWindowFullscreen(m_state->window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return false;
     SDL_ShowWindow(m_state->window);
     SDL_RaiseWindow(m_state->window);
     return true;
@@ -144,8 +143,7 @@ void GameWindow::Present() {
     int windowW = 0, windowH = 0;
     SDL_GL_GetDrawableSize(m_state->window, &windowW, &windowH);
     int rect[4];
-    FitRectangle(m_state->width, m_state->height, std::max(windowW, 1), std::max(windowH, 1),
-                 rect);
+    FitRectangle(m_state->width, m_state->height, std::max(windowW, 1), std::max(windowH, 1), rect);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, m_state->frameBuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glClearColor(0, 0, 0, 0);

@@ -147,9 +147,9 @@ void OpenGLRainbows::Make2DViewport() {
     glDisable(GL_DEPTH_TEST);
     CullBackFacesAndKeyOutTransparency();
     glShadeModel(GL_FLAT);
-    for (GLenum cap : {GL_DITHER, GL_FOG, GL_LINE_SMOOTH, GL_POINT_SMOOTH, GL_POLYGON_SMOOTH,
-                       GL_STENCIL_TEST, GL_POLYGON_OFFSET_POINT, GL_COLOR_MATERIAL,
-                       GL_AUTO_NORMAL, GL_NORMALIZE, GL_LIGHTING})
+    for (GLenum cap :
+         {GL_DITHER, GL_FOG, GL_LINE_SMOOTH, GL_POINT_SMOOTH, GL_POLYGON_SMOOTH, GL_STENCIL_TEST,
+          GL_POLYGON_OFFSET_POINT, GL_COLOR_MATERIAL, GL_AUTO_NORMAL, GL_NORMALIZE, GL_LIGHTING})
         glDisable(cap);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
     glHint(GL_POLYGON_SMOOTH_HINT, GL_FASTEST);
@@ -174,9 +174,8 @@ void OpenGLRainbows::Make3DViewport(double nearPlane, double farPlane, double fi
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     CullBackFacesAndKeyOutTransparency();
-    for (GLenum cap : {GL_FOG, GL_LINE_SMOOTH, GL_POINT_SMOOTH, GL_POLYGON_SMOOTH,
-                       GL_STENCIL_TEST, GL_POLYGON_OFFSET_POINT, GL_AUTO_NORMAL, GL_NORMALIZE,
-                       GL_LIGHTING})
+    for (GLenum cap : {GL_FOG, GL_LINE_SMOOTH, GL_POINT_SMOOTH, GL_POLYGON_SMOOTH, GL_STENCIL_TEST,
+                       GL_POLYGON_OFFSET_POINT, GL_AUTO_NORMAL, GL_NORMALIZE, GL_LIGHTING})
         glDisable(cap);
     glShadeModel(GL_SMOOTH);
     glEnable(GL_COLOR_MATERIAL);

@@ -21,10 +21,10 @@ constexpr int kSurfaceTiles = 64;  // tile columns and rows of a surface at most
 
 // The effect record of DrawSpriteFX.
 struct OPENGL_SPRITEFX {
-    float angle = 0;       // degrees, counter-clockwise on screen
-    int16_t width = 0;     // drawn width; below 1 means the picture width
-    int16_t height = 0;    // drawn height; below 1 means the picture height
-    uint32_t colour = 0;   // tint 0x00BBGGRR; 0 means white
+    float angle = 0;      // degrees, counter-clockwise on screen
+    int16_t width = 0;    // drawn width; below 1 means the picture width
+    int16_t height = 0;   // drawn height; below 1 means the picture height
+    uint32_t colour = 0;  // tint 0x00BBGGRR; 0 means white
 };
 
 // A background picture kept as a grid of tile textures.
@@ -38,12 +38,12 @@ struct RainbowSurface {
 
 // The time source of the frame pacing; tests put a clock of their own here.
 struct FrameClock {
-    double (*now)() = nullptr;                  // milliseconds
+    double (*now)() = nullptr;                    // milliseconds
     void (*sleepMilliseconds)(double) = nullptr;  // may be null: busy wait only
 };
 
 class OpenGLRainbows {
-public:
+  public:
     OpenGLRainbows();
     virtual ~OpenGLRainbows();
 
@@ -91,8 +91,8 @@ public:
     // Sprites.
     static void GetBMPSize(const char* path, int& width, int& height);
     bool MakeBMPTexture(const char* path, int x, int y, int width, int height,
-                        unsigned int* plainName, unsigned int* mipmappedName,
-                        unsigned long key, bool useKey, bool normalMap);
+                        unsigned int* plainName, unsigned int* mipmappedName, unsigned long key,
+                        bool useKey, bool normalMap);
     bool LoadSprite(unsigned int slot, const char* path, unsigned long key, bool normalMap);
     void FreeSprite(int slot);
     void SetTexture3D(int slot, int second, int variant);
@@ -129,7 +129,10 @@ public:
     // Queued sprite quads are drawn before anything that changes the drawing state
     // or reads pixels. With batching off every sprite is its own fan.
     void FlushQuads();
-    void SetBatching(bool on) { FlushQuads(); m_batching = on; }
+    void SetBatching(bool on) {
+        FlushQuads();
+        m_batching = on;
+    }
     bool Batching() const { return m_batching; }
     // Reads the drawn frame as RGB bytes, bottom row first (for snapshots and tests).
     void ReadFrame(int x, int y, int width, int height, std::vector<uint8_t>& rgb);
@@ -145,7 +148,7 @@ public:
     int32_t boundSecondSlot = -1;
     int32_t boundVariant = 0;
 
-protected:
+  protected:
     struct SpriteQuad;
     void ResetSlotTables();
     void DrawQuad(int slot, const float corners[8]);

@@ -7,7 +7,7 @@
 #include <vector>
 
 class QuadBatch {
-public:
+  public:
     // corners: x, y of bottom-left, bottom-right, top-right, top-left in OpenGL
     // coordinates; texture: s, t of the same corners.
     void Add(const float corners[8], const float texture[8]);
@@ -21,9 +21,9 @@ public:
     // state would; off, they go through the fixed-function state.
     static bool s_useShader;
 
-private:
+  private:
     std::vector<float> m_positions;  // two floats per vertex, four vertices per quad
     std::vector<float> m_texture;
-    std::vector<int> m_firsts;       // first vertex of each fan
-    std::vector<int> m_counts;       // 4 for each fan
+    std::vector<int> m_firsts;  // first vertex of each fan
+    std::vector<int> m_counts;  // 4 for each fan
 };

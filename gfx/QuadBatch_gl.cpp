@@ -2,9 +2,9 @@
 // shader (texel times colour, texels of alpha 0.5 or less discarded: what the
 // fixed-function state of the 2D drawing computes), and the single fan.
 #define GL_GLEXT_PROTOTYPES 1
-#include "gfx/QuadBatch.h"
-
 #include <SDL_opengl.h>
+
+#include "gfx/QuadBatch.h"
 
 namespace {
 

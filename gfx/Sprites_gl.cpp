@@ -206,8 +206,8 @@ void OpenGLRainbows::StretchSprite(short slot, short x, short y, short width, sh
 }
 
 // The quad with half sizes hw, hh turned by angle degrees about a screen point.
-void OpenGLRainbows::DrawRotatedQuad(int slot, float centreX, float centreY, float angle,
-                                     float hw, float hh) {
+void OpenGLRainbows::DrawRotatedQuad(int slot, float centreX, float centreY, float angle, float hw,
+                                     float hh) {
     FlushQuads();
     glPushMatrix();
     glTranslatef(centreX, -centreY, 0);
@@ -288,8 +288,7 @@ bool OpenGLRainbows::MakeCollisionMask(int slot) {
     return true;
 }
 
-bool OpenGLRainbows::SpriteCollision(int slotA, int slotB, short ax, short ay, short bx,
-                                     short by) {
+bool OpenGLRainbows::SpriteCollision(int slotA, int slotB, short ax, short ay, short bx, short by) {
     if (!ValidSlot(slotA) || !ValidSlot(slotB)) return false;
     int wA = m_pictureWidth[slotA], hA = m_pictureHeight[slotA];
     int wB = m_pictureWidth[slotB], hB = m_pictureHeight[slotB];

@@ -20,7 +20,9 @@ void MakeNextMipLevel(const std::vector<uint8_t>& level, int width, int height,
     nextWidth = width > 1 ? width / 2 : 1;
     nextHeight = height > 1 ? height / 2 : 1;
     next.assign(std::size_t(nextWidth) * nextHeight * 4, 0);
-    auto at = [&](int x, int y, int ch) { return int(level[(std::size_t(y) * width + x) * 4 + ch]); };
+    auto at = [&](int x, int y, int ch) {
+        return int(level[(std::size_t(y) * width + x) * 4 + ch]);
+    };
     for (int y = 0; y < nextHeight; ++y) {
         for (int x = 0; x < nextWidth; ++x) {
             bool innerX = x < nextWidth - 1;
@@ -29,8 +31,9 @@ void MakeNextMipLevel(const std::vector<uint8_t>& level, int width, int height,
                 int a = at(2 * x, 2 * y, ch);
                 int value = a;
                 if (innerX && innerY)
-                    value = (4 * a + 2 * at(2 * x + 1, 2 * y, ch) + 2 * at(2 * x + 1, 2 * y + 2, ch) +
-                             at(2 * x, 2 * y + 2, ch)) / 9;
+                    value = (4 * a + 2 * at(2 * x + 1, 2 * y, ch) +
+                             2 * at(2 * x + 1, 2 * y + 2, ch) + at(2 * x, 2 * y + 2, ch)) /
+                            9;
                 else if (innerX)
                     value = (2 * a + at(2 * x + 1, 2 * y, ch)) / 3;
                 else if (innerY)

@@ -19,7 +19,7 @@ constexpr int32_t kInputNoKeyboard = int32_t(0x8000000B);
 constexpr int32_t kInputNoMouse = int32_t(0x8000000C);
 
 class DXInput {
-public:
+  public:
     DXInput();
     ~DXInput();
 
@@ -54,7 +54,7 @@ public:
     void UseKeyScript(const KeyScript& script);
     bool IsScripted() const { return m_scripted; }
 
-private:
+  private:
     void ReadKeys(uint8_t state[256]);
 
     GameWindow* m_window = nullptr;

@@ -29,13 +29,18 @@ void SetButton(uint8_t button, bool held) {
 // Sees every event the window's pump takes from the queue.
 void OnPlatformEvent(const SDL_Event& event) {
     switch (event.type) {
-    case SDL_MOUSEMOTION:
-        g_mouse.xMove += event.motion.xrel;
-        g_mouse.yMove += event.motion.yrel;
-        break;
-    case SDL_MOUSEBUTTONDOWN: SetButton(event.button.button, true); break;
-    case SDL_MOUSEBUTTONUP: SetButton(event.button.button, false); break;
-    default: break;
+        case SDL_MOUSEMOTION:
+            g_mouse.xMove += event.motion.xrel;
+            g_mouse.yMove += event.motion.yrel;
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            SetButton(event.button.button, true);
+            break;
+        case SDL_MOUSEBUTTONUP:
+            SetButton(event.button.button, false);
+            break;
+        default:
+            break;
     }
 }
 

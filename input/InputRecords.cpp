@@ -19,15 +19,24 @@ int32_t FullRangeAxis(int raw) {
 
 uint32_t HatAngle(int hatBits) {
     switch (hatBits & 15) {
-    case 1: return 0;
-    case 1 | 2: return 4500;
-    case 2: return 9000;
-    case 2 | 4: return 13500;
-    case 4: return 18000;
-    case 4 | 8: return 22500;
-    case 8: return 27000;
-    case 8 | 1: return 31500;
-    default: return kHatCentred;
+        case 1:
+            return 0;
+        case 1 | 2:
+            return 4500;
+        case 2:
+            return 9000;
+        case 2 | 4:
+            return 13500;
+        case 4:
+            return 18000;
+        case 4 | 8:
+            return 22500;
+        case 8:
+            return 27000;
+        case 8 | 1:
+            return 31500;
+        default:
+            return kHatCentred;
     }
 }
 
@@ -43,5 +52,6 @@ void ReduceJoystick(const RawJoystick& raw, DIJOYSTATE& state) {
     if (raw.axisCount > 4) state.lRy = FullRangeAxis(raw.axes[4]);
     if (raw.axisCount > 5) state.lRz = FullRangeAxis(raw.axes[5]);
     for (int i = 0; i < raw.hatCount && i < 4; ++i) state.rgdwPOV[i] = HatAngle(raw.hats[i]);
-    for (int i = 0; i < raw.buttonCount && i < 32; ++i) state.rgbButtons[i] = ButtonByte(raw.buttons[i]);
+    for (int i = 0; i < raw.buttonCount && i < 32; ++i)
+        state.rgbButtons[i] = ButtonByte(raw.buttons[i]);
 }

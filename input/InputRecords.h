@@ -6,23 +6,23 @@
 #include <cstdint>
 
 struct DIMOUSEDATA {
-    int16_t left;    // non-zero while held
+    int16_t left;  // non-zero while held
     int16_t right;
     int16_t middle;
-    int16_t xMove;   // movement since the previous read
+    int16_t xMove;  // movement since the previous read
     int16_t yMove;
 };
 
 struct DIJOYSTATE {
-    int32_t lX;             // -1, 0, 1
-    int32_t lY;             // -1, 0, 1
-    int32_t lZ;             // 0 ... 65535, centre 32768
+    int32_t lX;  // -1, 0, 1
+    int32_t lY;  // -1, 0, 1
+    int32_t lZ;  // 0 ... 65535, centre 32768
     int32_t lRx;
     int32_t lRy;
     int32_t lRz;
     int32_t rglSlider[2];
-    uint32_t rgdwPOV[4];    // hundredths of a degree clockwise from up; kHatCentred when centred
-    uint8_t rgbButtons[32]; // 0x80 while held
+    uint32_t rgdwPOV[4];     // hundredths of a degree clockwise from up; kHatCentred when centred
+    uint8_t rgbButtons[32];  // 0x80 while held
 };
 
 constexpr uint32_t kHatCentred = 0xFFFFFFFFu;

@@ -45,10 +45,14 @@ bool KeyScript::ParseLine(const std::string& rawLine, int lineNumber, const std:
     if (!(words >> actionWord)) return fail("expected 'down', 'up' or 'tap' after the frame");
     std::string action = Lower(actionWord);
     Action kind;
-    if (action == "down") kind = Action::Down;
-    else if (action == "up") kind = Action::Up;
-    else if (action == "tap") kind = Action::Tap;
-    else return fail("'" + actionWord + "' is not 'down', 'up' or 'tap'");
+    if (action == "down")
+        kind = Action::Down;
+    else if (action == "up")
+        kind = Action::Up;
+    else if (action == "tap")
+        kind = Action::Tap;
+    else
+        return fail("'" + actionWord + "' is not 'down', 'up' or 'tap'");
     int keyCount = 0;
     while (words >> keyWord) {
         long key = 0;

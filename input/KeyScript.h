@@ -16,7 +16,7 @@
 #include <vector>
 
 class KeyScript {
-public:
+  public:
     // Parses the script text; on failure the message names the source and line.
     bool Parse(const std::string& text, const std::string& sourceName, std::string& error);
     // Reads and parses a file.
@@ -26,7 +26,7 @@ public:
     void StateAt(long frame, uint8_t state[256]) const;
     bool Empty() const { return m_events.empty(); }
 
-private:
+  private:
     enum class Action { Down, Up, Tap };
     struct Event {
         long frame;

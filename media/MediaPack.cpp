@@ -24,7 +24,9 @@ void AppendInt32(std::vector<unsigned char>& out, int64_t value) {
 
 unsigned char FoldCase(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
 
-bool IsUnsafeFileNameByte(unsigned char c) { return c == '/' || c == '\\' || c < 0x20 || c == 0x7f; }
+bool IsUnsafeFileNameByte(unsigned char c) {
+    return c == '/' || c == '\\' || c < 0x20 || c == 0x7f;
+}
 
 }  // namespace
 

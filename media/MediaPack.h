@@ -11,7 +11,7 @@
 // Random-access bytes: a file or a block of memory. Every read is bounds-checked by the caller
 // and by the source.
 class PackSource {
-public:
+  public:
     virtual ~PackSource() = default;
     virtual int64_t Size() const = 0;
     // Reads exactly n bytes at pos; false when they are not all there.
@@ -19,12 +19,12 @@ public:
 };
 
 class MemoryPackSource : public PackSource {
-public:
+  public:
     MemoryPackSource(const unsigned char* data, int64_t size) : data_(data), size_(size) {}
     int64_t Size() const override { return size_; }
     bool ReadAt(int64_t pos, void* buffer, int64_t n) override;
 
-private:
+  private:
     const unsigned char* data_;
     int64_t size_;
 };
@@ -38,7 +38,7 @@ struct PackEntry {
 
 // Walks the directory entry by entry, in the order stored.
 class PackDirectoryReader {
-public:
+  public:
     explicit PackDirectoryReader(PackSource& source) : source_(source) {}
     // Reads the directory position from the last 4 bytes; false when there is no directory
     // inside the file.
@@ -49,7 +49,7 @@ public:
     bool CountsFromEnd() const { return fromEnd_; }
     int32_t DirectoryField() const { return directoryField_; }
 
-private:
+  private:
     bool ReadBytes(void* out, int64_t n);
     bool Refill();
 

@@ -6,7 +6,7 @@
 #include <memory>
 
 class VelCompression {
-public:
+  public:
     // The only mode that is built: length header plus LZO1X stream.
     static constexpr int32_t kModeLzo = 1;
     // Largest unpacked length a block may announce (the result length is a signed 32-bit count).
@@ -37,7 +37,7 @@ public:
     // Set by the user before packing or unpacking; nothing else selects a mode.
     int32_t mode = 0;
 
-private:
+  private:
     std::unique_ptr<unsigned char[]> result_;
     int32_t resultLength_ = 0;
     int16_t windowPosition_ = 0;

@@ -8,7 +8,7 @@
 #include "media/MediaPack.h"
 
 class VelFileSystem {
-public:
+  public:
     VelFileSystem() = default;
     ~VelFileSystem() { Close(); }
     VelFileSystem(const VelFileSystem&) = delete;
@@ -25,18 +25,18 @@ public:
     bool IsOpen() const { return handle_ >= 0; }
     int Handle() const { return handle_; }
 
-private:
+  private:
     int handle_ = -1;  // none
 };
 
 // A pack read from an open file; the size is taken once, when the source is made.
 class FilePackSource : public PackSource {
-public:
+  public:
     explicit FilePackSource(VelFileSystem& file);
     int64_t Size() const override { return size_; }
     bool ReadAt(int64_t pos, void* buffer, int64_t n) override;
 
-private:
+  private:
     VelFileSystem& file_;
     int64_t size_ = 0;
 };

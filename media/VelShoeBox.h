@@ -6,7 +6,7 @@
 #include <string>
 
 class VelShoeBox {
-public:
+  public:
     VelShoeBox() = default;
     ~VelShoeBox() { Clear(); }
     VelShoeBox(const VelShoeBox&) = delete;
@@ -30,7 +30,7 @@ public:
     // The folder this box unpacks into (made on first use, owner-only); empty before that.
     const std::string& PrivateDirectory() const { return privateDirectory_; }
 
-private:
+  private:
     bool EnsurePrivateDirectory();
     void RemovePrivateDirectory();
     bool LookupInPack(const std::string& name, std::string& path);

@@ -33,9 +33,9 @@ bool AStarPlanner::run() {
     if (!isLoaded()) return false;
     const auto began = std::chrono::steady_clock::now();
     auto finish = [&](bool result) {
-        m_runningTime = std::chrono::duration<double, std::milli>(
-                            std::chrono::steady_clock::now() - began)
-                            .count();
+        m_runningTime =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began)
+                .count();
         m_done = result;
         return result;
     };

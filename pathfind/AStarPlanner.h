@@ -5,7 +5,7 @@
 #include "pathfind/Planner.h"
 
 class AStarPlanner : public Planner {
-public:
+  public:
     // Nodes taken from the open list between two interruption checks.
     static constexpr unsigned kCheckInterval = 10000;
 
@@ -16,7 +16,7 @@ public:
     // at one of its checks (false).
     bool run();
 
-private:
+  private:
     void visitNeighbour(Node* current, int32_t x, int32_t y, bool diagonal);
 
     unsigned m_expansions = 0;

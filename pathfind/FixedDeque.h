@@ -7,7 +7,7 @@
 
 template <typename T>
 class FixedDeque {
-public:
+  public:
     explicit FixedDeque(std::size_t capacity)
         : m_items(capacity ? new T[capacity] : nullptr), m_capacity(capacity) {}
 
@@ -64,7 +64,7 @@ public:
         popBack();
     }
 
-private:
+  private:
     std::size_t wrap(std::size_t i) const { return i >= m_capacity ? i - m_capacity : i; }
 
     std::unique_ptr<T[]> m_items;

@@ -7,7 +7,7 @@ struct Node {
     Node* parent;
     int32_t x;
     int32_t y;
-    float f;  // priority: the lower, the sooner the node is expanded
-    float g;  // cost from the start
+    float f;     // priority: the lower, the sooner the node is expanded
+    float g;     // cost from the start
     Node* next;  // next node in the same closed-set bucket
 };

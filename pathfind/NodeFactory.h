@@ -9,7 +9,7 @@
 #include "pathfind/Node.h"
 
 class NodeFactory {
-public:
+  public:
     // Throws std::bad_alloc when the pool cannot be had.
     explicit NodeFactory(std::size_t size);
 
@@ -18,7 +18,7 @@ public:
     void release(Node* node);
     std::size_t size() const { return m_size; }
 
-private:
+  private:
     std::unique_ptr<Node[]> m_nodes;  // left uninitialised until handed out
     std::size_t m_size;
     std::size_t m_used = 0;

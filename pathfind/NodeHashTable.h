@@ -9,7 +9,7 @@
 #include "pathfind/Node.h"
 
 class NodeHashTable {
-public:
+  public:
     // bits is capped at 24 and lowered to an even number.
     explicit NodeHashTable(unsigned bits);
 
@@ -36,7 +36,7 @@ public:
             for (; node; node = node->next) visit(node);
     }
 
-private:
+  private:
     friend class NodeHashIterator;
     unsigned m_halfBits;
     uint32_t m_mask;
@@ -45,7 +45,7 @@ private:
 };
 
 class NodeHashIterator {
-public:
+  public:
     explicit NodeHashIterator(NodeHashTable& table) : m_table(table) {}
 
     // The node of cell (x, y), or null; remembers its place for remove.
@@ -53,7 +53,7 @@ public:
     // Unlinks the node the last find returned.
     void remove();
 
-private:
+  private:
     NodeHashTable& m_table;
     Node** m_link = nullptr;  // the pointer that points at the found node
 };

@@ -14,7 +14,7 @@
 #include "pathfind/NodeHashTable.h"
 
 class Planner {
-public:
+  public:
     struct Description {
         int32_t startX = 0;
         int32_t startY = 0;
@@ -71,7 +71,7 @@ public:
 
     void setInterruptQuery(InterruptQuery query) { m_interrupt = query; }
 
-protected:
+  protected:
     float cost(int32_t x, int32_t y) const { return m_costs[std::size_t(y) * m_stride + x]; }
     std::size_t cellIndex(int32_t x, int32_t y) const {
         return std::size_t(y) * std::size_t(m_description.width) + std::size_t(x);

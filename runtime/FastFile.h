@@ -8,7 +8,7 @@
 #include "runtime/KvStr.h"
 
 class FAST_FILE {
-public:
+  public:
     static constexpr int kLines = 256;
     static constexpr int kLineLength = 1024;
     static constexpr int kNameLength = 1024;
@@ -31,7 +31,7 @@ public:
     int LastLine() const { return m_lastLine; }
     bool Changed() const { return m_changed != 0; }
 
-private:
+  private:
     void Clear();
     bool Load(const char* file);
     void WriteBack();

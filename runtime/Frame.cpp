@@ -245,8 +245,7 @@ int PrepareRun(int argc, char** argv) {
         return 0;
     }
     if (!options.traceFile.empty() && !KvOpenTrace(options.traceFile.c_str())) {
-        std::fprintf(stderr, "%s: cannot write the trace %s\n", argv[0],
-                     options.traceFile.c_str());
+        std::fprintf(stderr, "%s: cannot write the trace %s\n", argv[0], options.traceFile.c_str());
         return 2;
     }
     if (!options.keysFile.empty() && !KvLoadKeyScript(options.keysFile, error)) {

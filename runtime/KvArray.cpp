@@ -81,12 +81,12 @@ double KvArray<Element>::Bounds(double k) const {
 template class KvArray<double>;
 template class KvArray<KvStr>;
 
-void DIM(KvIntArray& a, double s1, double s2, double s3, double s4, double s5, double s6,
-         double s7, double s8) {
+void DIM(KvIntArray& a, double s1, double s2, double s3, double s4, double s5, double s6, double s7,
+         double s8) {
     a.Dim(s1, s2, s3, s4, s5, s6, s7, s8);
 }
-void DIM(KvStrArray& a, double s1, double s2, double s3, double s4, double s5, double s6,
-         double s7, double s8) {
+void DIM(KvStrArray& a, double s1, double s2, double s3, double s4, double s5, double s6, double s7,
+         double s8) {
     a.Dim(s1, s2, s3, s4, s5, s6, s7, s8);
 }
 double BOUNDS(KvIntArray& a, double k) { return a.Bounds(k); }

@@ -11,7 +11,7 @@
 
 template <typename Element>
 class KvArray {
-public:
+  public:
     static constexpr int kMaxDims = 8;
 
     KvArray() = default;
@@ -20,11 +20,11 @@ public:
     ~KvArray() { delete[] m_data; }
 
     // (Re)creates the array; sizes left out are 0. Error 7 when it cannot be had.
-    void Dim(double s1, double s2 = 0, double s3 = 0, double s4 = 0, double s5 = 0,
-             double s6 = 0, double s7 = 0, double s8 = 0);
+    void Dim(double s1, double s2 = 0, double s3 = 0, double s4 = 0, double s5 = 0, double s6 = 0,
+             double s7 = 0, double s8 = 0);
 
-    Element& operator()(double i1 = 0, double i2 = 0, double i3 = 0, double i4 = 0,
-                        double i5 = 0, double i6 = 0, double i7 = 0, double i8 = 0);
+    Element& operator()(double i1 = 0, double i2 = 0, double i3 = 0, double i4 = 0, double i5 = 0,
+                        double i6 = 0, double i7 = 0, double i8 = 0);
 
     // The stored size of dimension k + 1 for 0 <= k <= 7, else 0.
     double Bounds(double k) const;
@@ -33,7 +33,7 @@ public:
     int64_t ElementCount() const { return m_count; }
     Element* Data() { return m_data; }
 
-private:
+  private:
     Element* m_data = nullptr;
     int64_t m_count = 0;
     int32_t m_stride[kMaxDims - 1] = {};

@@ -5,7 +5,7 @@
 #include <cstddef>
 
 class KvStr {
-public:
+  public:
     static constexpr int kBufferSize = 1024;
     // Longest text an assignment or an append accepts.
     static constexpr int kMaxAssign = 1022;
@@ -57,7 +57,7 @@ public:
     bool operator<=(const KvStr& o) const { return Compare(o) <= 0; }
     bool operator>=(const KvStr& o) const { return Compare(o) >= 0; }
 
-private:
+  private:
     // Appends "-" and the text: the separator form of -, * and /.
     KvStr& AppendWithSeparator(const char* right);
     void AppendText(const char* right);

@@ -1,12 +1,12 @@
 // Parsing and use of the runtime's own command-line options.
 #include "runtime/Options.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-#include <unistd.h>
 
 #include "runtime/Frame.h"
 
@@ -103,7 +103,8 @@ bool ParseRuntimeOptions(int argc, const char* const* argv, RuntimeOptions& opti
 std::string RuntimeOptionsHelp(const char* program) {
     std::string text = "usage: ";
     text += program;
-    text += " [options] [-- program arguments]\n"
+    text +=
+        " [options] [-- program arguments]\n"
         "\n"
         "Runtime options:\n"
         "  --windowed           a window instead of full screen\n"

@@ -15,14 +15,30 @@ void Mix(uint32_t w[8]) {
     uint32_t& f = w[5];
     uint32_t& g = w[6];
     uint32_t& h = w[7];
-    a ^= b << 11; d += a; b += c;
-    b ^= c >> 2;  e += b; c += d;
-    c ^= d << 8;  f += c; d += e;
-    d ^= e >> 16; g += d; e += f;
-    e ^= f << 10; h += e; f += g;
-    f ^= g >> 4;  a += f; g += h;
-    g ^= h << 8;  b += g; h += a;
-    h ^= a >> 9;  c += h; a += b;
+    a ^= b << 11;
+    d += a;
+    b += c;
+    b ^= c >> 2;
+    e += b;
+    c += d;
+    c ^= d << 8;
+    f += c;
+    d += e;
+    d ^= e >> 16;
+    g += d;
+    e += f;
+    e ^= f << 10;
+    h += e;
+    f += g;
+    f ^= g >> 4;
+    a += f;
+    g += h;
+    g ^= h << 8;
+    b += g;
+    h += a;
+    h ^= a >> 9;
+    c += h;
+    a += b;
 }
 
 // Adds the words of source (when given) group by group, mixes, and stores each group.
@@ -47,10 +63,18 @@ void IsaacRound(IsaacContext& ctx) {
     for (int i = 0; i < 256; ++i) {
         uint32_t x = m[i];
         switch (i & 3) {
-            case 0: a ^= a << 13; break;
-            case 1: a ^= a >> 6; break;
-            case 2: a ^= a << 2; break;
-            default: a ^= a >> 16; break;
+            case 0:
+                a ^= a << 13;
+                break;
+            case 1:
+                a ^= a >> 6;
+                break;
+            case 2:
+                a ^= a << 2;
+                break;
+            default:
+                a ^= a >> 16;
+                break;
         }
         a += m[(i + 128) & 255];
         uint32_t y = m[(x >> 2) & 255] + a + b;

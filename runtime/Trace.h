@@ -14,7 +14,7 @@
 #include <initializer_list>
 
 class KvTraceArg {
-public:
+  public:
     KvTraceArg(double number) : m_number(number) {}
     KvTraceArg(const char* text) : m_text(text ? text : "") {}
 
@@ -22,7 +22,7 @@ public:
     double Number() const { return m_number; }
     const char* Text() const { return m_text; }
 
-private:
+  private:
     double m_number = 0;
     const char* m_text = nullptr;
 };

@@ -174,8 +174,7 @@ void STARTPOLY(double n) {
 
 void POLYVECTOR(double x, double y, double tx, double ty, double c) {
     KvTrace("POLYVECTOR", {x, y, tx, ty, c});
-    if (pRbow)
-        pRbow->PolyPoint(KvToShort(x), KvToShort(y), float(tx), float(ty), KvToColour(c));
+    if (pRbow) pRbow->PolyPoint(KvToShort(x), KvToShort(y), float(tx), float(ty), KvToColour(c));
 }
 
 void ENDPOLY() {

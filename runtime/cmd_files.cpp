@@ -294,8 +294,7 @@ double SHELLCMD(const KvStr& command, double wait, double /*show*/, double& code
     }
     // Not waiting: a short-lived shell starts the command in the background and ends
     // at once, so the command never lingers as a child of the game.
-    if (!Spawn(pid, {"/bin/sh", "-c", "/bin/sh -c \"$1\" &", "sh", command.GetStrData()},
-               nullptr))
+    if (!Spawn(pid, {"/bin/sh", "-c", "/bin/sh -c \"$1\" &", "sh", command.GetStrData()}, nullptr))
         return 0;
     int ignored = 0;
     WaitForExit(pid, ignored);

@@ -51,7 +51,8 @@ void DrawInputLine(const KvStr& text, double x, double y, bool cursor) {
     pRbow->PasteSurface(kInputSurface);
     KvStr shown = text;
     if (cursor) shown += "_";
-    pRbow->DrawTextA(static_cast<short>(__nCurFont), shown.GetStrData(), KvToShort(x), KvToShort(y));
+    pRbow->DrawTextA(static_cast<short>(__nCurFont), shown.GetStrData(), KvToShort(x),
+                     KvToShort(y));
 }
 }  // namespace
 

@@ -120,15 +120,15 @@ KvStr FORMAT_Str(double width, double decimals, double v) {
     return result;
 }
 
-void BOXCOLL(double& r, double x1, double y1, double w1, double h1, double x2, double y2,
-             double w2, double h2) {
+void BOXCOLL(double& r, double x1, double y1, double w1, double h1, double x2, double y2, double w2,
+             double h2) {
     r = AxisOverlaps(x1, w1, x2, w2) && AxisOverlaps(y1, h1, y2, h2) ? 1 : 0;
 }
 
 double SPRCOLL(double sprite1, double x1, double y1, double sprite2, double x2, double y2) {
     if (!pRbow) return 0;
-    return pRbow->SpriteCollision(KvToInt(sprite1), KvToInt(sprite2), KvToShort(x1),
-                                  KvToShort(y1), KvToShort(x2), KvToShort(y2))
+    return pRbow->SpriteCollision(KvToInt(sprite1), KvToInt(sprite2), KvToShort(x1), KvToShort(y1),
+                                  KvToShort(x2), KvToShort(y2))
                ? 1
                : 0;
 }

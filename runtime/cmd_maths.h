@@ -24,6 +24,6 @@ KvStr MID_Str(const KvStr& s, double start, double count);
 double ASC(const KvStr& s);
 KvStr CHR_Str(double c);
 KvStr FORMAT_Str(double width, double decimals, double v);
-void BOXCOLL(double& r, double x1, double y1, double w1, double h1, double x2, double y2,
-             double w2, double h2);
+void BOXCOLL(double& r, double x1, double y1, double w1, double h1, double x2, double y2, double w2,
+             double h2);
 double SPRCOLL(double sprite1, double x1, double y1, double sprite2, double x2, double y2);

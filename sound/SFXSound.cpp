@@ -103,7 +103,8 @@ int SFXSoundBuffer::GetFreeBuffer() {
         m_currentBuffer = (m_currentBuffer + 1) % m_bufferCount;
         buffer = m_buffers[m_currentBuffer];
         if (buffer < 0) return -1;
-        if (sound_mixer::ChannelPlaying(buffer)) sound_mixer::StopChannel(buffer);  // cut off the oldest
+        if (sound_mixer::ChannelPlaying(buffer))
+            sound_mixer::StopChannel(buffer);  // cut off the oldest
     }
     return buffer;
 }

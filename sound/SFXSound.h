@@ -8,7 +8,7 @@
 class GameWindow;
 
 class SFXSound {
-public:
+  public:
     SFXSound() = default;
     ~SFXSound();
     // Opens the output: 1 on success, 0 when there is no device (every load then
@@ -18,12 +18,12 @@ public:
     bool GetCaps();
     bool IsOpen() const { return m_open; }
 
-private:
+  private:
     bool m_open = false;
 };
 
 class SFXSoundBuffer {
-public:
+  public:
     static constexpr int kMaximumBuffers = 4;
     static constexpr unsigned long kPlayLooping = 1;  // play flag: repeat until stopped
 
@@ -46,7 +46,7 @@ public:
     int CurrentBuffer() const { return m_currentBuffer; }
     bool BufferPlaying(int index) const;
 
-private:
+  private:
     bool LoadFromFile();
     // The buffer for the next play, or -1: a one-buffer sound that is still playing
     // is not restarted; with more buffers the next one in turn is taken, and cut

@@ -30,12 +30,12 @@ bool Convert(const WavSound& sound, std::vector<Uint8>& out) {
     Uint16 format = 0;
     if (!Mix_QuerySpec(&frequency, &format, &channels)) return false;
     size_t frames = sound.sampleBytes / size_t(sound.blockAlign);
-    double estimate = double(frames) * frequency / sound.sampleRate * channels *
-                      SDL_AUDIO_BITSIZE(format) / 8;
+    double estimate =
+        double(frames) * frequency / sound.sampleRate * channels * SDL_AUDIO_BITSIZE(format) / 8;
     if (estimate > double(kMaximumConvertedBytes)) return false;
-    SDL_AudioStream* stream =
-        SDL_NewAudioStream(sound.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB, Uint8(sound.channels),
-                           int(sound.sampleRate), format, Uint8(channels), frequency);
+    SDL_AudioStream* stream = SDL_NewAudioStream(sound.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB,
+                                                 Uint8(sound.channels), int(sound.sampleRate),
+                                                 format, Uint8(channels), frequency);
     if (!stream) return false;
     bool ok = SDL_AudioStreamPut(stream, sound.samples, int(sound.sampleBytes)) == 0 &&
               SDL_AudioStreamFlush(stream) == 0;
@@ -131,8 +131,9 @@ bool StopChannel(int channel) {
 void SetChannelVolume(int channel, int volume) {
     if (!ValidChannel(channel)) return;
     if (volume > 0) volume = 0;
-    Mix_Volume(channel, volume <= -10000 ? 0
-                                         : int(std::lround(MIX_MAX_VOLUME * std::pow(10.0, volume / 2000.0))));
+    Mix_Volume(channel, volume <= -10000
+                            ? 0
+                            : int(std::lround(MIX_MAX_VOLUME * std::pow(10.0, volume / 2000.0))));
 }
 
 void SetChannelPan(int channel, int pan) {

@@ -5,7 +5,9 @@
 #include <cstring>
 
 namespace {
-uint32_t Read32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24); }
+uint32_t Read32(const uint8_t* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24);
+}
 uint16_t Read16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 
 bool Fail(std::string* reason, const char* why) {
@@ -58,7 +60,8 @@ bool ReadWav(const uint8_t* bytes, size_t size, WavSound& sound, std::string* re
 
     Cursor at{bytes, size, 36};
     if (formatLength < 16) return Fail(reason, "the format chunk is too short");
-    uint64_t extra = uint64_t(formatLength - 16) + (formatLength & 1);  // chunks are padded to even sizes
+    uint64_t extra =
+        uint64_t(formatLength - 16) + (formatLength & 1);  // chunks are padded to even sizes
     if (extra > at.Left()) return Fail(reason, "the format chunk runs past the end");
     at.position += size_t(extra);
 
@@ -72,8 +75,10 @@ bool ReadWav(const uint8_t* bytes, size_t size, WavSound& sound, std::string* re
         if (!ReadChunkHeader(at, id, length)) return Fail(reason, "no chunk after the fact chunk");
     }
     if (std::memcmp(id, "data", 4) != 0) return Fail(reason, "no data chunk where expected");
-    if (length > at.Left()) return Fail(reason, "the data chunk claims more bytes than the file holds");
-    if (sound.bitsPerSample == 16 && (length & 1)) return Fail(reason, "16-bit data of an odd size");
+    if (length > at.Left())
+        return Fail(reason, "the data chunk claims more bytes than the file holds");
+    if (sound.bitsPerSample == 16 && (length & 1))
+        return Fail(reason, "16-bit data of an odd size");
     size_t frames = length / size_t(sound.blockAlign);
     if (frames == 0) return Fail(reason, "no samples");
     sound.samples = bytes + at.position;
@@ -81,8 +86,8 @@ bool ReadWav(const uint8_t* bytes, size_t size, WavSound& sound, std::string* re
     return true;
 }
 
-bool ReadWavFile(const char* path, std::vector<uint8_t>& bytes, WavSound& sound, std::string* reason,
-                 size_t maxBytes) {
+bool ReadWavFile(const char* path, std::vector<uint8_t>& bytes, WavSound& sound,
+                 std::string* reason, size_t maxBytes) {
     bytes.clear();
     sound = WavSound();
     std::FILE* file = path ? std::fopen(path, "rb") : nullptr;

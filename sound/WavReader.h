@@ -9,12 +9,12 @@
 #include <vector>
 
 struct WavSound {
-    int channels = 0;          // 1 or 2 (a file with more is taken as 2)
-    uint32_t sampleRate = 0;   // samples per second
-    int bitsPerSample = 0;     // 8 (unsigned) or 16 (signed, little-endian)
-    int blockAlign = 0;        // bytes per sample frame
+    int channels = 0;                  // 1 or 2 (a file with more is taken as 2)
+    uint32_t sampleRate = 0;           // samples per second
+    int bitsPerSample = 0;             // 8 (unsigned) or 16 (signed, little-endian)
+    int blockAlign = 0;                // bytes per sample frame
     const uint8_t* samples = nullptr;  // points into the given file bytes
-    size_t sampleBytes = 0;    // a whole number of frames
+    size_t sampleBytes = 0;            // a whole number of frames
 };
 
 // Reads the layout: the RIFF header and format chunk (36 bytes; a format chunk

@@ -66,7 +66,8 @@ double CpuMilliseconds() {
 // Stars, platform tiles, ladders, walls, aliens and a status line, like a frame of the level.
 void GameFrame(int frame) {
     for (int i = 0; i < 100; ++i) SPRITE(1, (i * 131 + frame) % 640, (i * 71) % 480);
-    for (int i = 0; i < 300; ++i) SPRITE(2 + (i / 60) % 2, (i * 32 - frame) % 672 - 32, 64 + (i / 20) * 24);
+    for (int i = 0; i < 300; ++i)
+        SPRITE(2 + (i / 60) % 2, (i * 32 - frame) % 672 - 32, 64 + (i / 20) * 24);
     for (int i = 0; i < 70; ++i) SPRITE(4, (i * 97) % 640, (i * 43) % 448);
     for (int i = 0; i < 40; ++i) SPRITE(5, (i * 53) % 640, (i * 29) % 448);
     for (int i = 0; i < 10; ++i) ZOOMSPRITE(6, (i * 61 + frame) % 600, 200 + i * 10, 1, 1);
@@ -134,11 +135,14 @@ void PacedRun(int frames, bool sleeping) {
     }
     std::sort(intervals.begin(), intervals.end());
     std::sort(deviations.begin(), deviations.end());
-    auto at = [](const std::vector<double>& v, double q) { return v[std::size_t(q * (v.size() - 1))]; };
-    std::printf("paced %-10s %d frames: interval median %.3f ms, |deviation| median %.3f ms, "
-                "p99 %.3f ms, max %.3f ms; CPU %.0f ms of %.0f ms wall (%.1f%%)\n",
-                sleeping ? "sleep+spin" : "busy wait", frames, at(intervals, 0.5), at(deviations, 0.5),
-                at(deviations, 0.99), deviations.back(), cpu, wall, 100 * cpu / wall);
+    auto at = [](const std::vector<double>& v, double q) {
+        return v[std::size_t(q * (v.size() - 1))];
+    };
+    std::printf(
+        "paced %-10s %d frames: interval median %.3f ms, |deviation| median %.3f ms, "
+        "p99 %.3f ms, max %.3f ms; CPU %.0f ms of %.0f ms wall (%.1f%%)\n",
+        sleeping ? "sleep+spin" : "busy wait", frames, at(intervals, 0.5), at(deviations, 0.5),
+        at(deviations, 0.99), deviations.back(), cpu, wall, 100 * cpu / wall);
 }
 }  // namespace
 
@@ -162,12 +166,16 @@ int main(int argc, char** argv) {
     double fans = MillisecondsPerFrame(GameFrame, 300);
     pRbow->SetBatching(true);
     double flipOnly = MillisecondsPerFrame([](int) { SHOWSCREEN(); }, 300);
-    std::printf("game-like frame (100 stars, 300 tiles, 70 ladders, 40 walls, 10 aliens, 60 characters), unpaced:\n");
-    std::printf("  batched %.3f ms/frame (fixed-function arrays %.3f), one fan per sprite %.3f ms/frame, "
-                "ratio %.2f; empty frame (flip only) %.3f ms\n",
-                batched, batchedFixed, fans, fans / batched, flipOnly);
-    std::printf("sprites per frame at 60 fps (32 x 32, runs of 64 per texture): batched %d, one fan %d\n",
-                SpritesAt60(true), SpritesAt60(false));
+    std::printf(
+        "game-like frame (100 stars, 300 tiles, 70 ladders, 40 walls, 10 aliens, 60 characters), "
+        "unpaced:\n");
+    std::printf(
+        "  batched %.3f ms/frame (fixed-function arrays %.3f), one fan per sprite %.3f ms/frame, "
+        "ratio %.2f; empty frame (flip only) %.3f ms\n",
+        batched, batchedFixed, fans, fans / batched, flipOnly);
+    std::printf(
+        "sprites per frame at 60 fps (32 x 32, runs of 64 per texture): batched %d, one fan %d\n",
+        SpritesAt60(true), SpritesAt60(false));
     pRbow->SetBatching(true);
     if (pacedFrames > 0) {
         PacedRun(pacedFrames, true);

@@ -27,7 +27,8 @@ Bytes BitmapLike() {
     Bytes out(3072, 0);
     out[0] = 'B';
     out[1] = 'M';
-    for (size_t i = 54; i < out.size(); ++i) out[i] = uint8_t((i / 3) % 7 == 0 ? 0xff : (i * 5) % 64);
+    for (size_t i = 54; i < out.size(); ++i)
+        out[i] = uint8_t((i / 3) % 7 == 0 ? 0xff : (i * 5) % 64);
     return out;
 }
 
@@ -77,8 +78,8 @@ void Measure(const char* label, VelShoeBox& box, const std::string& name, size_t
     std::sort(micros.begin(), micros.end());
     double sum = 0;
     for (double m : micros) sum += m;
-    std::printf("%-34s %9.1f us median %9.1f us mean  (%d loads)\n", label, micros[micros.size() / 2],
-                sum / double(micros.size()), rounds);
+    std::printf("%-34s %9.1f us median %9.1f us mean  (%d loads)\n", label,
+                micros[micros.size() / 2], sum / double(micros.size()), rounds);
 }
 
 }  // namespace
@@ -113,7 +114,8 @@ int main() {
     box.SetPath(game);
     for (int pass = 0; pass < 2; ++pass) {  // the first pass warms the caches
         const int scale = pass == 0 ? 1 : 10;
-        Measure("3 KiB bitmap, from appended pack", box, "gfx/tile.bmp", bitmap.size(), 200 * scale);
+        Measure("3 KiB bitmap, from appended pack", box, "gfx/tile.bmp", bitmap.size(),
+                200 * scale);
         Measure("3 KiB bitmap, loose file", box, dir + "/tile.bmp", bitmap.size(), 200 * scale);
         Measure("1 MiB WAV, from appended pack", box, "sfx/shot.wav", wav.size(), 10 * scale);
         Measure("1 MiB WAV, loose file", box, dir + "/shot.wav", wav.size(), 10 * scale);

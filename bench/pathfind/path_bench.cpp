@@ -93,10 +93,10 @@ struct Result {
 };
 
 void Print(const char* what, int searches, const Result& r) {
-    std::printf("  %-34s %8.1f searches/s %12.0f nodes/s  (%d found, %.0f path cells, %.0f "
-                "nodes)\n",
-                what, searches / r.seconds, r.expanded / r.seconds, r.found, r.pathCells,
-                r.expanded);
+    std::printf(
+        "  %-34s %8.1f searches/s %12.0f nodes/s  (%d found, %.0f path cells, %.0f "
+        "nodes)\n",
+        what, searches / r.seconds, r.expanded / r.seconds, r.found, r.pathCells, r.expanded);
 }
 
 Result RunFindPath(const Map& map, const std::vector<Query>& queries) {
@@ -138,28 +138,28 @@ Result RunPlanner(const Map& map, const std::vector<Query>& queries) {
 }
 
 #ifdef KV_BENCH_WITH_BOOST
-using Graph = boost::adjacency_list<boost::vecS, boost::vecS, boost::directedS,
-                                    boost::no_property, boost::property<boost::edge_weight_t, float>>;
+using Graph = boost::adjacency_list<boost::vecS, boost::vecS, boost::directedS, boost::no_property,
+                                    boost::property<boost::edge_weight_t, float>>;
 using Vertex = boost::graph_traits<Graph>::vertex_descriptor;
 
 struct FoundGoal {};
 
 class GoalVisitor : public boost::default_astar_visitor {
-public:
+  public:
     GoalVisitor(Vertex goal, double* examined) : goal_(goal), examined_(examined) {}
     void examine_vertex(Vertex v, const Graph&) {
         ++*examined_;
         if (v == goal_) throw FoundGoal();
     }
 
-private:
+  private:
     Vertex goal_;
     double* examined_;
 };
 
 // The planner's priority 0.7 h + 0.3 g orders nodes as g + (0.7 / 0.3) h does.
 class WeightedManhattan : public boost::astar_heuristic<Graph, float> {
-public:
+  public:
     WeightedManhattan(int width, Vertex goal) : width_(width), goal_(goal) {}
     float operator()(Vertex v) const {
         int x = int(v % width_), y = int(v / width_);
@@ -167,7 +167,7 @@ public:
         return (0.7f / 0.3f) * float(std::abs(gx - x) + std::abs(gy - y));
     }
 
-private:
+  private:
     int width_;
     Vertex goal_;
 };
@@ -215,17 +215,16 @@ Result RunBoost(const Map& map, const std::vector<Query>& queries, double& searc
         ranks[s] = WeightedManhattan(map.width, g)(s);
         auto searchStart = Clock::now();
         try {
-            boost::astar_search_no_init(
-                graph, s, WeightedManhattan(map.width, g),
-                boost::visitor(GoalVisitor(g, &r.expanded))
-                    .predecessor_map(predecessors.data())
-                    .distance_map(distances.data())
-                    .rank_map(ranks.data())
-                    .color_map(colours.data())
-                    .distance_inf(std::numeric_limits<float>::infinity())
-                    .distance_zero(0.0f)
-                    .distance_compare(std::less<float>())
-                    .distance_combine(std::plus<float>()));
+            boost::astar_search_no_init(graph, s, WeightedManhattan(map.width, g),
+                                        boost::visitor(GoalVisitor(g, &r.expanded))
+                                            .predecessor_map(predecessors.data())
+                                            .distance_map(distances.data())
+                                            .rank_map(ranks.data())
+                                            .color_map(colours.data())
+                                            .distance_inf(std::numeric_limits<float>::infinity())
+                                            .distance_zero(0.0f)
+                                            .distance_compare(std::less<float>())
+                                            .distance_combine(std::plus<float>()));
         } catch (const FoundGoal&) {
             ++r.found;
             for (Vertex v = g;; v = predecessors[v]) {
@@ -274,8 +273,7 @@ void RunUnreachable(int size, int searches) {
     std::vector<Query> queries = RandomQueries(map, searches, random);
     for (Query& q : queries) {
         auto block = [&](int x, int y) {
-            if (x >= 0 && y >= 0 && x < size && y < size)
-                map.costs[std::size_t(y) * size + x] = 0;
+            if (x >= 0 && y >= 0 && x < size && y < size) map.costs[std::size_t(y) * size + x] = 0;
         };
         block(q.gx - 1, q.gy), block(q.gx + 1, q.gy), block(q.gx, q.gy - 1), block(q.gx, q.gy + 1);
     }

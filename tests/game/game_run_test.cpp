@@ -38,10 +38,9 @@ KipRun RunKip(const std::string& keys, int frames, const std::string& extra = ""
     std::string folder = pattern;
     std::ofstream(folder + "/keys.txt") << keys;
     std::string command = "TMPDIR=" + folder + " " + KIP_PATH +
-                          " --headless --unpaced --seed 7 --keys " + folder +
-                          "/keys.txt --trace " + folder + "/trace.txt --frames " +
-                          std::to_string(frames) + " " + extra + " >" + folder +
-                          "/out.txt 2>&1";
+                          " --headless --unpaced --seed 7 --keys " + folder + "/keys.txt --trace " +
+                          folder + "/trace.txt --frames " + std::to_string(frames) + " " + extra +
+                          " >" + folder + "/out.txt 2>&1";
     run.status = std::system(command.c_str());
     run.trace = ParseTrace(ReadAll(folder + "/trace.txt"));
     run.errorLog = ReadAll(folder + "/ErrorLog.txt");
@@ -173,8 +172,7 @@ Picture ReadBmp(const std::string& path) {
     uint32_t offset = u32(10);
     int width = int32_t(u32(18)), height = int32_t(u32(22));
     int bytes = (uint8_t(data[28]) | uint8_t(data[29]) << 8) / 8;
-    if (width <= 0 || width > 4096 || height == 0 || height > 4096 || height < -4096 ||
-        bytes < 3)
+    if (width <= 0 || width > 4096 || height == 0 || height > 4096 || height < -4096 || bytes < 3)
         return picture;
     int rows = height < 0 ? -height : height;
     size_t stride = (size_t(width) * bytes + 3) & ~size_t(3);

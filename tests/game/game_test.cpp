@@ -2,12 +2,11 @@
 // progression, the player's movement, jumps and ladders, bullets, type-1 aliens,
 // lives, the caught and game-over screens, the music switch and the main loop.
 #include <gtest/gtest.h>
-
-#include <filesystem>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -22,17 +21,16 @@ namespace g = kipgame;
 
 namespace {
 
-constexpr int kLeft = 203, kRight = 205, kUp = 200, kDown = 208, kAlt = 56, kSpace = 57,
-              kM = 50;
+constexpr int kLeft = 203, kRight = 205, kUp = 200, kDown = 208, kAlt = 56, kSpace = 57, kM = 50;
 
 // A level ready for play without the screens: field built, actor arrays dimensioned,
 // player at the level start, no aliens.
 void FreshLevel() {
     g::ResetAllVariables();
     g::level_1_initial();
-    for (KvIntArray* a : {&g::tac, &g::tacy, &g::tacschalter, &g::kugel1g, &g::fluglinksg,
-                          &g::kugel2g, &g::flugrechtsg, &g::kugel1h, &g::fluglinksh,
-                          &g::kugel2h, &g::flugrechtsh})
+    for (KvIntArray* a :
+         {&g::tac, &g::tacy, &g::tacschalter, &g::kugel1g, &g::fluglinksg, &g::kugel2g,
+          &g::flugrechtsg, &g::kugel1h, &g::fluglinksh, &g::kugel2h, &g::flugrechtsh})
         DIM(*a, 25);
     g::gegner1zahl = g::gegner2zahl = g::gegner3zahl = g::gegner4zahl = -1;
     HoldKeys({});
@@ -107,11 +105,16 @@ double ExpectedCell(int row, int column) {
     if (row < 8 || row > 30 || column > 60) return 0;
     char c = kField[row - 8][column];
     switch (c) {
-        case '=': return 1;
-        case 'H': return 3;
-        case '|': return column == 0 ? 2 : 22;
-        case '+': return row == 8 ? 222 : (column == 0 ? 2222 : 22222);
-        default: return 0;
+        case '=':
+            return 1;
+        case 'H':
+            return 3;
+        case '|':
+            return column == 0 ? 2 : 22;
+        case '+':
+            return row == 8 ? 222 : (column == 0 ? 2222 : 22222);
+        default:
+            return 0;
     }
 }
 
@@ -208,17 +211,38 @@ TEST(Level, StageProgressionCallByCall) {
     EXPECT_EQ(g::lives, 3);
     // Calls 1 ... 33 of level in one game.
     const StageStep steps[] = {
-        {1, 1, 0, -1, -1, -1, 0},   {1, 2, 1, -1, -1, -1, 0},  {1, 3, 2, -1, -1, -1, 0},
-        {1, 4, 3, -1, -1, -1, 0},   {1, 5, 4, -1, -1, -1, 0},  {2, 1, -1, 0, -1, -1, 0},
-        {2, 2, -1, 1, -1, -1, 0},   {2, 3, -1, 2, -1, -1, 0},  {2, 4, -1, 3, -1, -1, 0},
-        {2, 5, -1, 4, -1, -1, 0},   {3, 1, -1, -1, 0, -1, 0},  {3, 2, -1, -1, 1, -1, 0},
-        {3, 3, -1, -1, 2, -1, 0},   {3, 4, -1, -1, 3, -1, 0},  {3, 5, -1, -1, 4, -1, 0},
-        {4, 1, -1, -1, -1, 0, 0},   {4, 2, -1, -1, -1, 1, 0},  {4, 3, -1, -1, -1, 2, 0},
-        {4, 4, -1, -1, -1, 3, 0},   {4, 5, -1, -1, -1, 4, 0},  {5, 1, 9, -1, -1, -1, 5},
-        {5, 2, 14, -1, -1, -1, 5},  {5, 3, 19, -1, -1, -1, 5}, {6, 1, -1, 9, -1, -1, 6},
-        {6, 2, -1, 14, -1, -1, 6},  {6, 3, -1, 19, -1, -1, 6}, {7, 1, -1, -1, 9, -1, 7},
-        {7, 2, -1, -1, 14, -1, 7},  {7, 3, -1, -1, 19, -1, 7}, {8, 1, -1, -1, -1, 9, 8},
-        {8, 2, -1, -1, -1, 14, 8},  {8, 3, -1, -1, -1, 19, 8},
+        {1, 1, 0, -1, -1, -1, 0},
+        {1, 2, 1, -1, -1, -1, 0},
+        {1, 3, 2, -1, -1, -1, 0},
+        {1, 4, 3, -1, -1, -1, 0},
+        {1, 5, 4, -1, -1, -1, 0},
+        {2, 1, -1, 0, -1, -1, 0},
+        {2, 2, -1, 1, -1, -1, 0},
+        {2, 3, -1, 2, -1, -1, 0},
+        {2, 4, -1, 3, -1, -1, 0},
+        {2, 5, -1, 4, -1, -1, 0},
+        {3, 1, -1, -1, 0, -1, 0},
+        {3, 2, -1, -1, 1, -1, 0},
+        {3, 3, -1, -1, 2, -1, 0},
+        {3, 4, -1, -1, 3, -1, 0},
+        {3, 5, -1, -1, 4, -1, 0},
+        {4, 1, -1, -1, -1, 0, 0},
+        {4, 2, -1, -1, -1, 1, 0},
+        {4, 3, -1, -1, -1, 2, 0},
+        {4, 4, -1, -1, -1, 3, 0},
+        {4, 5, -1, -1, -1, 4, 0},
+        {5, 1, 9, -1, -1, -1, 5},
+        {5, 2, 14, -1, -1, -1, 5},
+        {5, 3, 19, -1, -1, -1, 5},
+        {6, 1, -1, 9, -1, -1, 6},
+        {6, 2, -1, 14, -1, -1, 6},
+        {6, 3, -1, 19, -1, -1, 6},
+        {7, 1, -1, -1, 9, -1, 7},
+        {7, 2, -1, -1, 14, -1, 7},
+        {7, 3, -1, -1, 19, -1, 7},
+        {8, 1, -1, -1, -1, 9, 8},
+        {8, 2, -1, -1, -1, 14, 8},
+        {8, 3, -1, -1, -1, 19, 8},
         // The victory point: stage 8 completed, the stage screen shows level 0.
         {8, 0, -1, -1, -1, 24, 9},
     };
@@ -298,9 +322,8 @@ TEST(Level, CyclopsWalksAndTurns) {
         std::snprintf(text, sizeof text, "%g@%g,%g*%g", z.Num(0), z.Num(1), z.Num(2), z.Num(3));
         drawn.push_back(text);
     }
-    EXPECT_EQ(drawn, (std::vector<std::string>{"400@538,100*4", "401@539,100*4",
-                                               "404@539,100*4", "404@61,200*4",
-                                               "402@60,200*4", "402@61,200*4"}));
+    EXPECT_EQ(drawn, (std::vector<std::string>{"400@538,100*4", "401@539,100*4", "404@539,100*4",
+                                               "404@61,200*4", "402@60,200*4", "402@61,200*4"}));
     EXPECT_EQ(g::tiu, 0);
     EXPECT_EQ(g::tiuschalter, 0);
 }
@@ -871,12 +894,12 @@ TEST(Lives, GameOverCyclopsSpinsAndBounces) {
     std::vector<std::string> drawn;
     for (const TraceLine& r : Only(trace.Stop(), "ROTOZOOMSPRITE")) {
         char text[128];
-        std::snprintf(text, sizeof text, "%g@%g,%g/%g*%g", r.Num(0), r.Num(1), r.Num(2),
-                      r.Num(3), r.Num(4));
+        std::snprintf(text, sizeof text, "%g@%g,%g/%g*%g", r.Num(0), r.Num(1), r.Num(2), r.Num(3),
+                      r.Num(4));
         drawn.push_back(text);
     }
-    EXPECT_EQ(drawn, (std::vector<std::string>{"400@548,82/358*4", "401@552,78/360*4",
-                                               "401@548,82/3*4"}));
+    EXPECT_EQ(drawn,
+              (std::vector<std::string>{"400@548,82/358*4", "401@552,78/360*4", "401@548,82/3*4"}));
     EXPECT_EQ(g::sterben, 1);
     EXPECT_EQ(g::phi, 5);
 }
@@ -909,7 +932,8 @@ TEST(MainLoop, LevelClearedOneFrameLate) {
     EXPECT_EQ(g::levelnext, 1);
     EXPECT_EQ(Only(frame2, "SHOWSCREEN").size(), 1u);
     EXPECT_FALSE(Only(frame2, "SPRITE").empty());
-    for (const TraceLine& s : Only(frame2, "SPRITE")) EXPECT_FALSE(s.Num(0) >= 200 && s.Num(0) <= 204);
+    for (const TraceLine& s : Only(frame2, "SPRITE"))
+        EXPECT_FALSE(s.Num(0) >= 200 && s.Num(0) <= 204);
 
     TraceCapture trace3;
     EXPECT_EQ(g::hauptschleife(), g::Sprung::levelstart);
@@ -937,10 +961,10 @@ TEST(MainLoop, LevelStartReloadsMediaAndSetsTheAliens) {
     EXPECT_EQ(g::kipwalklinks, 0);
     EXPECT_EQ(g::walkh, 320);
     EXPECT_EQ(g::gegner1zahl, 0);
-    const double x[25] = {350, 380, 50,  -200, -50, 0,   200,  100, -100, 150, 1200, -560, 1000,
-                          -400, 900, 800, 700, 600, 500, 400, 950, 750,  -350, -500, 550};
-    const double ink[25] = {0,   80,   180,  100, 0,   100, -70,  20,  200, 130, 180, 0,  40,
-                            -70, -120, -180, -100, -50, 0, 80, -100, 100, -80, 30, -30};
+    const double x[25] = {350,  380, 50,  -200, -50, 0,   200, 100, -100, 150,  1200, -560, 1000,
+                          -400, 900, 800, 700,  600, 500, 400, 950, 750,  -350, -500, 550};
+    const double ink[25] = {0,   80,   180,  100,  0,   100, -70, 20,   200, 130, 180, 0,  40,
+                            -70, -120, -180, -100, -50, 0,   80,  -100, 100, -80, 30,  -30};
     const double rows[5] = {-160, 0, 160, 288, 416};
     for (int k = 0; k < 25; ++k) {
         EXPECT_EQ(g::tac(k), x[k]) << k;
@@ -974,30 +998,62 @@ TEST(MainLoop, MediaLoadIntoTheirSlotsInOrder) {
         loads.push_back(text);
     }
     const std::vector<std::string> want = {
-        "LOADFONT fontklein.bmp 1", "SETFONT 1",
-        "LOADSOUND bullfrog.wav 0 1", "LOADSOUND arrow.wav 1 1",
-        "LOADSOUND gunshot1.wav 2 1", "LOADSOUND arrow_leise.wav 3 1",
-        "LOADSOUND gunshot1_gegner.wav 4 1", "LOADSOUND kip.wav 5 1",
-        "LOADSPRITE kip.bmp 4", "LOADSPRITE kipl.bmp 5", "LOADSPRITE kipr.bmp 6",
-        "LOADSPRITE kipo.bmp 7", "LOADSPRITE kipo_a.bmp 77", "LOADSPRITE kipo_b.bmp 777",
-        "LOADSPRITE kipu.bmp 8", "LOADSPRITE kipu_a.bmp 88", "LOADSPRITE kipu_b.bmp 888",
-        "LOADSPRITE shot.bmp 9", "LOADSPRITE tile.bmp 10", "LOADSPRITE leiter.bmp 11",
-        "LOADSPRITE kipl_a.bmp 20", "LOADSPRITE kipl_b.bmp 21", "LOADSPRITE kipr_a.bmp 30",
-        "LOADSPRITE kipr_b.bmp 31", "LOADSPRITE kip_a.bmp 40", "LOADSPRITE kip_b.bmp 41",
-        "LOADSPRITE randlinks.bmp 50", "LOADSPRITE randlinksunten.bmp 52",
-        "LOADSPRITE randrechts.bmp 51", "LOADSPRITE randrechtsunten.bmp 53",
-        "LOADSPRITE randoben.bmp 54", "LOADSPRITE stern1.bmp 110",
-        "LOADSPRITE bigstar.bmp 111", "LOADSPRITE alien.bmp 200", "LOADSPRITE alien1.bmp 201",
-        "LOADSPRITE alien2.bmp 202", "LOADSPRITE alien3.bmp 203", "LOADSPRITE alien4.bmp 204",
-        "LOADSPRITE kip_start.bmp 300", "LOADSPRITE start_leertaste.bmp 301",
-        "LOADSPRITE zyklopi.bmp 400", "LOADSPRITE zyklopi_a.bmp 401",
-        "LOADSPRITE zyklopi_b.bmp 402", "LOADSPRITE zyklopil.bmp 403",
-        "LOADSPRITE zyklopi_al.bmp 404", "LOADSPRITE zyklopi_bl.bmp 405",
-        "LOADSPRITE shot1.bmp 406", "LOADSPRITE viewleiste.bmp 407",
-        "LOADSPRITE kipperfekt.bmp 408", "LOADSPRITE kipperfekt_spiegel.bmp 409",
-        "LOADSPRITE radar.bmp 410", "LOADSPRITE kipradar.bmp 411",
-        "LOADSPRITE gegnerradar.bmp 412", "LOADSPRITE steuer.bmp 413",
-        "LOADFONT fontklein.bmp 1", "SETFONT 1",
+        "LOADFONT fontklein.bmp 1",
+        "SETFONT 1",
+        "LOADSOUND bullfrog.wav 0 1",
+        "LOADSOUND arrow.wav 1 1",
+        "LOADSOUND gunshot1.wav 2 1",
+        "LOADSOUND arrow_leise.wav 3 1",
+        "LOADSOUND gunshot1_gegner.wav 4 1",
+        "LOADSOUND kip.wav 5 1",
+        "LOADSPRITE kip.bmp 4",
+        "LOADSPRITE kipl.bmp 5",
+        "LOADSPRITE kipr.bmp 6",
+        "LOADSPRITE kipo.bmp 7",
+        "LOADSPRITE kipo_a.bmp 77",
+        "LOADSPRITE kipo_b.bmp 777",
+        "LOADSPRITE kipu.bmp 8",
+        "LOADSPRITE kipu_a.bmp 88",
+        "LOADSPRITE kipu_b.bmp 888",
+        "LOADSPRITE shot.bmp 9",
+        "LOADSPRITE tile.bmp 10",
+        "LOADSPRITE leiter.bmp 11",
+        "LOADSPRITE kipl_a.bmp 20",
+        "LOADSPRITE kipl_b.bmp 21",
+        "LOADSPRITE kipr_a.bmp 30",
+        "LOADSPRITE kipr_b.bmp 31",
+        "LOADSPRITE kip_a.bmp 40",
+        "LOADSPRITE kip_b.bmp 41",
+        "LOADSPRITE randlinks.bmp 50",
+        "LOADSPRITE randlinksunten.bmp 52",
+        "LOADSPRITE randrechts.bmp 51",
+        "LOADSPRITE randrechtsunten.bmp 53",
+        "LOADSPRITE randoben.bmp 54",
+        "LOADSPRITE stern1.bmp 110",
+        "LOADSPRITE bigstar.bmp 111",
+        "LOADSPRITE alien.bmp 200",
+        "LOADSPRITE alien1.bmp 201",
+        "LOADSPRITE alien2.bmp 202",
+        "LOADSPRITE alien3.bmp 203",
+        "LOADSPRITE alien4.bmp 204",
+        "LOADSPRITE kip_start.bmp 300",
+        "LOADSPRITE start_leertaste.bmp 301",
+        "LOADSPRITE zyklopi.bmp 400",
+        "LOADSPRITE zyklopi_a.bmp 401",
+        "LOADSPRITE zyklopi_b.bmp 402",
+        "LOADSPRITE zyklopil.bmp 403",
+        "LOADSPRITE zyklopi_al.bmp 404",
+        "LOADSPRITE zyklopi_bl.bmp 405",
+        "LOADSPRITE shot1.bmp 406",
+        "LOADSPRITE viewleiste.bmp 407",
+        "LOADSPRITE kipperfekt.bmp 408",
+        "LOADSPRITE kipperfekt_spiegel.bmp 409",
+        "LOADSPRITE radar.bmp 410",
+        "LOADSPRITE kipradar.bmp 411",
+        "LOADSPRITE gegnerradar.bmp 412",
+        "LOADSPRITE steuer.bmp 413",
+        "LOADFONT fontklein.bmp 1",
+        "SETFONT 1",
     };
     EXPECT_EQ(loads, want);
 }
@@ -1022,13 +1078,20 @@ TEST(MainLoop, OneFrameDrawsInLayers) {
         if (line.command != "SPRITE" && line.command != "ZOOMSPRITE") continue;
         int slot = static_cast<int>(line.Num(0));
         std::string layer = "player";
-        if (line.command == "ZOOMSPRITE") layer = slot == 4 ? "lives" : "?";
-        else if (slot == 110) layer = "stars";
-        else if (slot == 111) layer = "big star";
-        else if (slot == 10 || slot == 11 || slot == 50 || slot == 51) layer = "field";
-        else if (slot >= 52 && slot <= 54) layer = "wall ends";
-        else if (slot == 9) layer = "bullet";
-        else if (slot >= 200 && slot <= 204) layer = "alien";
+        if (line.command == "ZOOMSPRITE")
+            layer = slot == 4 ? "lives" : "?";
+        else if (slot == 110)
+            layer = "stars";
+        else if (slot == 111)
+            layer = "big star";
+        else if (slot == 10 || slot == 11 || slot == 50 || slot == 51)
+            layer = "field";
+        else if (slot >= 52 && slot <= 54)
+            layer = "wall ends";
+        else if (slot == 9)
+            layer = "bullet";
+        else if (slot >= 200 && slot <= 204)
+            layer = "alien";
         else if (slot == 407) {
             layer = "strip";
             EXPECT_EQ(line.Num(1), 0);
@@ -1036,9 +1099,8 @@ TEST(MainLoop, OneFrameDrawsInLayers) {
         }
         if (layers.empty() || layers.back() != layer) layers.push_back(layer);
     }
-    EXPECT_EQ(layers, (std::vector<std::string>{"stars", "big star", "field", "wall ends",
-                                                "player", "bullet", "alien", "strip",
-                                                "lives"}));
+    EXPECT_EQ(layers, (std::vector<std::string>{"stars", "big star", "field", "wall ends", "player",
+                                                "bullet", "alien", "strip", "lives"}));
 }
 
 TEST(MainLoop, MusicSwitchSequence) {
@@ -1088,7 +1150,8 @@ void RunAliensBeyondTheirArrays() {
 
 TEST(ErrorLine, LogNamesTheFailingStatementsSourceLine) {
     std::remove(KvErrorLogPath().c_str());
-    EXPECT_EXIT(RunAliensBeyondTheirArrays(), [](int) { return true; }, "");
+    EXPECT_EXIT(
+        RunAliensBeyondTheirArrays(), [](int) { return true; }, "");
     std::string log = ReadFile(KvErrorLogPath());
     int line = SourceLineOf("kip_aliens.cpp", "L if (tac(i) == 5555) continue;");
     ASSERT_GT(line, 0);

@@ -16,12 +16,12 @@ struct TraceLine {
 // Opens the runtime's trace into a file of the test folder; Stop closes it and
 // returns its lines.
 class TraceCapture {
-public:
+  public:
     TraceCapture();
     ~TraceCapture();
     std::vector<TraceLine> Stop();
 
-private:
+  private:
     std::string m_path;
     bool m_open = false;
 };

@@ -2,10 +2,11 @@
 // or top-down) so the tests own every byte they read back.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 #include <filesystem>
 #include <functional>
 #include <string>

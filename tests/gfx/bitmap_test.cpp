@@ -9,7 +9,9 @@
 #include "tests/gfx/BitmapFiles.h"
 
 namespace {
-TestRgb Distinct(int x, int y) { return {uint8_t(10 + x * 20), uint8_t(5 + y * 30), uint8_t(x * 7 + y)}; }
+TestRgb Distinct(int x, int y) {
+    return {uint8_t(10 + x * 20), uint8_t(5 + y * 30), uint8_t(x * 7 + y)};
+}
 
 bool Parse(const std::vector<uint8_t>& bytes, BitmapImage& image) {
     MemoryByteSource source(bytes.data(), bytes.size());
@@ -72,7 +74,8 @@ TEST(BitmapReader, PaletteEntryEqualToKeyIsTransparentWhateverItsIndex) {
     palette[200] = {255, 0, 128};
     palette[7] = {0, 255, 0};
     BitmapImage image;
-    ASSERT_TRUE(Parse(MakeBitmap8(3, 2, palette, [](int x, int) { return uint8_t(x == 1 ? 200 : 7); }), image));
+    ASSERT_TRUE(Parse(
+        MakeBitmap8(3, 2, palette, [](int x, int) { return uint8_t(x == 1 ? 200 : 7); }), image));
     TexelImage t;
     CutBitmapRectangle(image, 0, 0, 0, 0, 4096, 0x8000FF, true, t);
     ExpectTexel(t, 2, 0, 0, {0, 255, 0}, 255);
@@ -120,17 +123,18 @@ TEST(BitmapReaderNegative, HostileHeadersAreRejected) {
         PutLE(bad, at, value, bytes);
         return bad;
     };
-    EXPECT_FALSE(Parse(variant(0, 'X', 1), image));                   // not "BM"
-    EXPECT_FALSE(Parse(variant(10, 0xFFFFFFF0u, 4), image));          // offset outside the file
-    EXPECT_FALSE(Parse(variant(10, 20, 4), image));                   // block too short
-    EXPECT_FALSE(Parse(variant(18, 0, 4), image));                    // zero width
-    EXPECT_FALSE(Parse(variant(18, uint32_t(-4), 4), image));         // negative width
-    EXPECT_FALSE(Parse(variant(18, 0x80000000u, 4), image));          // 2^31 width
-    EXPECT_FALSE(Parse(variant(18, 0x7FFFFFFFu, 4), image));          // beyond the data
-    EXPECT_FALSE(Parse(variant(22, 0, 4), image));                    // zero height
-    EXPECT_FALSE(Parse(variant(22, uint32_t(INT32_MIN), 4), image));  // height that cannot be negated
-    EXPECT_FALSE(Parse(variant(22, 5000, 4), image));                 // rows missing
-    EXPECT_FALSE(Parse(variant(28, 16, 2), image));                   // 16 bits per pixel
+    EXPECT_FALSE(Parse(variant(0, 'X', 1), image));            // not "BM"
+    EXPECT_FALSE(Parse(variant(10, 0xFFFFFFF0u, 4), image));   // offset outside the file
+    EXPECT_FALSE(Parse(variant(10, 20, 4), image));            // block too short
+    EXPECT_FALSE(Parse(variant(18, 0, 4), image));             // zero width
+    EXPECT_FALSE(Parse(variant(18, uint32_t(-4), 4), image));  // negative width
+    EXPECT_FALSE(Parse(variant(18, 0x80000000u, 4), image));   // 2^31 width
+    EXPECT_FALSE(Parse(variant(18, 0x7FFFFFFFu, 4), image));   // beyond the data
+    EXPECT_FALSE(Parse(variant(22, 0, 4), image));             // zero height
+    EXPECT_FALSE(
+        Parse(variant(22, uint32_t(INT32_MIN), 4), image));  // height that cannot be negated
+    EXPECT_FALSE(Parse(variant(22, 5000, 4), image));        // rows missing
+    EXPECT_FALSE(Parse(variant(28, 16, 2), image));          // 16 bits per pixel
     EXPECT_FALSE(Parse(variant(28, 32, 2), image));
     std::vector<uint8_t> truncated(good.begin(), good.end() - 1);
     EXPECT_FALSE(Parse(truncated, image));
@@ -159,7 +163,8 @@ TEST(BitmapReaderNegative, SizeOfAFileWithBadDepthReadsButThePixelsDoNot) {
 }
 
 TEST(BitmapReaderNegative, PaletteShorterThanTheIndexReadsBlack) {
-    std::vector<uint8_t> file = MakeBitmap8(2, 1, {TestRgb{9, 9, 9}}, [](int x, int) { return uint8_t(x ? 250 : 0); });
+    std::vector<uint8_t> file =
+        MakeBitmap8(2, 1, {TestRgb{9, 9, 9}}, [](int x, int) { return uint8_t(x ? 250 : 0); });
     // Keep only 8 palette entries: the pixel rows move up behind them.
     std::vector<uint8_t> shortPalette(file.begin(), file.begin() + 54 + 32);
     shortPalette.insert(shortPalette.end(), file.end() - 4, file.end());
@@ -181,9 +186,9 @@ TEST(TexelOps, MipLevelUsesTheWeightedFilter) {
     ASSERT_EQ(h, 2);
     auto red = [&](int x, int y) { return int(level[(y * 4 + x) * 4]); };
     EXPECT_EQ(next[0], (4 * red(0, 0) + 2 * red(1, 0) + 2 * red(1, 2) + red(0, 2)) / 9);
-    EXPECT_EQ(next[4], (2 * red(2, 0) + red(2, 2)) / 3);  // last column
+    EXPECT_EQ(next[4], (2 * red(2, 0) + red(2, 2)) / 3);                // last column
     EXPECT_EQ(next[(1 * 2 + 0) * 4], (2 * red(0, 2) + red(1, 2)) / 3);  // last row
-    EXPECT_EQ(next[(1 * 2 + 1) * 4], red(2, 2));          // last corner
+    EXPECT_EQ(next[(1 * 2 + 1) * 4], red(2, 2));                        // last corner
     // Down to 1 x 1 from a strip: sides never fall below 1.
     std::vector<uint8_t> strip(8 * 1 * 4, 200), small;
     MakeNextMipLevel(strip, 8, 1, small, w, h);

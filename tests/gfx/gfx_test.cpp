@@ -1,20 +1,18 @@
 // Sprites, fonts, primitives, surfaces, the flip and the drawing commands, checked
 // pixel by pixel in the off-screen frame of the headless renderer.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
-
 #include <string>
 #include <vector>
 
 #include "gfx/BitmapReader.h"
 #include "gfx/OpenGLRainbows.h"
-#include "runtime/kv.h"
 #include "runtime/Options.h"
 #include "runtime/Trace.h"
+#include "runtime/kv.h"
 #include "tests/gfx/BitmapFiles.h"
 
 namespace {
@@ -23,7 +21,7 @@ const TestRgb kBlack{0, 0, 0};
 const TestRgb kGreen{0, 255, 0};
 
 class RuntimeEnvironment : public ::testing::Environment {
-public:
+  public:
     void SetUp() override { ASSERT_TRUE(KvStartRuntimeForTests()); }
 };
 
@@ -52,7 +50,9 @@ void Load(const std::string& name, const std::vector<uint8_t>& bytes, int slot) 
 
 // A 32 x 32 sprite: opaque red with a keyed 8 x 8 hole in the top-left corner.
 std::vector<uint8_t> HoleSprite() {
-    return MakeBitmap24(32, 32, [](int x, int y) { return x < 8 && y < 8 ? kKey : TestRgb{200, 0, 0}; });
+    return MakeBitmap24(32, 32, [](int x, int y) {
+        return x < 8 && y < 8 ? kKey : TestRgb{200, 0, 0};
+    });
 }
 
 // A 128 x 128 font: the cell of code c is filled with colour (c, 100, 200), except
@@ -67,7 +67,12 @@ std::vector<uint8_t> TestFont() {
 
 TEST(Sprites, ColourKeyExactlyTransparent) {
     FreshFrame();
-    Load("key.bmp", MakeBitmap24(2, 1, [](int x, int) { return x == 0 ? kKey : TestRgb{255, 0, 127}; }), 1);
+    Load("key.bmp",
+         MakeBitmap24(2, 1,
+                      [](int x, int) {
+                          return x == 0 ? kKey : TestRgb{255, 0, 127};
+                      }),
+         1);
     FILLRECT(0, 0, 40, 40, 0x00FF00);
     SPRITE(1, 10, 10);
     EXPECT_PIXEL(10, 10, kGreen);
@@ -79,7 +84,8 @@ TEST(Sprites, PaletteKeyTransparentAndOddRowsUnsheared) {
     std::vector<TestRgb> palette(256, TestRgb{9, 9, 9});
     palette[77] = kKey;
     palette[3] = {250, 10, 10};
-    Load("pal.bmp", MakeBitmap8(5, 2, palette, [](int x, int) { return uint8_t(x % 2 ? 77 : 3); }), 2);
+    Load("pal.bmp", MakeBitmap8(5, 2, palette, [](int x, int) { return uint8_t(x % 2 ? 77 : 3); }),
+         2);
     FILLRECT(0, 0, 40, 40, 0x00FF00);
     SPRITE(2, 20, 20);
     EXPECT_PIXEL(20, 20, (TestRgb{250, 10, 10}));
@@ -88,7 +94,9 @@ TEST(Sprites, PaletteKeyTransparentAndOddRowsUnsheared) {
     EXPECT_PIXEL(25, 21, kGreen);
 
     FreshFrame();
-    auto colour = [](int x, int y) { return TestRgb{uint8_t(40 * x + 10), uint8_t(100 + 50 * y), 7}; };
+    auto colour = [](int x, int y) {
+        return TestRgb{uint8_t(40 * x + 10), uint8_t(100 + 50 * y), 7};
+    };
     Load("odd.bmp", MakeBitmap24(3, 3, colour), 3);
     Load("odd_top.bmp", MakeBitmap24(3, 3, colour, true), 4);
     SPRITE(3, 0, 0);
@@ -132,7 +140,12 @@ TEST(Sprites, StretchSpriteNegativeWidthIsCulled) {
 }
 
 TEST(Sprites, RotoZoomNormalisesNegativeAngles) {
-    Load("roto.bmp", MakeBitmap24(16, 8, [](int x, int) { return x < 8 ? TestRgb{255, 0, 0} : TestRgb{0, 0, 255}; }), 7);
+    Load("roto.bmp",
+         MakeBitmap24(16, 8,
+                      [](int x, int) {
+                          return x < 8 ? TestRgb{255, 0, 0} : TestRgb{0, 0, 255};
+                      }),
+         7);
     std::vector<uint8_t> minus, plus, none;
     FreshFrame();
     ROTOZOOMSPRITE(7, 100, 100, -90, 2);
@@ -165,8 +178,8 @@ TEST(Sprites, CollisionOnlyForOverlappingOpaquePixels) {
     Load("hole_a.bmp", HoleSprite(), 10);
     Load("hole_b.bmp", HoleSprite(), 11);
     EXPECT_TRUE(pRbow->SpriteCollision(10, 11, 0, 0, 20, 20));
-    EXPECT_FALSE(pRbow->SpriteCollision(10, 11, 0, 0, 32, 0));   // edge to edge
-    EXPECT_FALSE(pRbow->SpriteCollision(10, 11, 0, 0, 0, 40));   // apart
+    EXPECT_FALSE(pRbow->SpriteCollision(10, 11, 0, 0, 32, 0));  // edge to edge
+    EXPECT_FALSE(pRbow->SpriteCollision(10, 11, 0, 0, 0, 40));  // apart
     // B's keyed corner over A's last opaque pixel: only keyed pixels of B overlap.
     EXPECT_FALSE(pRbow->SpriteCollision(10, 11, 0, 0, 31, 31));
     EXPECT_TRUE(pRbow->SpriteCollision(11, 10, 31, 31, 0, 0) == false);
@@ -317,9 +330,13 @@ TEST(Fonts, TextCellsOfA128Font) {
 // eighth of the picture, not of the texture.
 TEST(Fonts, CellsOfAFontSmallerThanItsTexture) {
     FreshFrame();
-    LOADFONT(WriteTestFile("font96.bmp", MakeBitmap24(96, 48, [](int x, int y) {
-                 return TestRgb{uint8_t((y / 6) * 16 + x / 6), 50, 150};
-             })).c_str(), 5);
+    LOADFONT(WriteTestFile("font96.bmp",
+                           MakeBitmap24(96, 48,
+                                        [](int x, int y) {
+                                            return TestRgb{uint8_t((y / 6) * 16 + x / 6), 50, 150};
+                                        }))
+                 .c_str(),
+             5);
     double w = 0, h = 0;
     GETFONTSIZE(w, h);
     EXPECT_EQ(w, 6);
@@ -367,8 +384,8 @@ TEST(Surfaces, GrabbedScreenTilesAndBackground) {
 
 TEST(Surfaces, LoadedPictureTiles) {
     std::string path = WriteTestFile("back.bmp", MakeBitmap24(640, 480, [](int x, int y) {
-        return TestRgb{uint8_t(x / 3), uint8_t(y / 2), 77};
-    }));
+                                         return TestRgb{uint8_t(x / 3), uint8_t(y / 2), 77};
+                                     }));
     ASSERT_TRUE(pRbow->LoadSurface(2, path.c_str()));
     EXPECT_EQ(pRbow->Surface(2)->columnCount, 10);
     EXPECT_EQ(pRbow->Surface(2)->rowCount, 8);
@@ -384,7 +401,7 @@ TEST(Surfaces, LoadedPictureTiles) {
 
 TEST(Surfaces, SnapshotFileOfTheScreen) {
     FreshFrame();
-    FILLRECT(0, 0, 1, 1, 0x0000FF);      // top-left red
+    FILLRECT(0, 0, 1, 1, 0x0000FF);          // top-left red
     FILLRECT(639, 479, 640, 480, 0xFF0000);  // bottom-right blue
     std::string path = TestTempDir() + "kip_gfx_snap_" + std::to_string(getpid()) + ".bmp";
     EXPECT_EQ(SAVEBMP(path.c_str()), 0);
@@ -439,8 +456,8 @@ TEST(Headless, ScreenshotOfTheShownFrameAndTrace) {
     std::fclose(file);
     std::string f = std::to_string(frame);
     EXPECT_EQ(std::string(text), f + " FILLRECT 20 10 10 30 65280\n" + f + " SPRITE 1 2.5 -3\n" +
-                                     f + " PRINT 0.5 3 4\n" + f + " PRINT \"0.5\" 3 4\n" +
-                                     f + " SHOWSCREEN\n");
+                                     f + " PRINT 0.5 3 4\n" + f + " PRINT \"0.5\" 3 4\n" + f +
+                                     " SHOWSCREEN\n");
     std::remove(shot.c_str());
     std::remove(trace.c_str());
 }
@@ -531,8 +548,8 @@ TEST(FramePacing, UnpacedDoesNotWaitAndTimerIsNeverZero) {
 // flip moves the frame grid on by one interval.
 TEST(Surfaces, BlendScreenFadesOverFiftyOneFramesAndOneMore) {
     std::string path = WriteTestFile("blend.bmp", MakeBitmap24(640, 480, [](int, int) {
-        return TestRgb{0, 0, 200};
-    }));
+                                         return TestRgb{0, 0, 200};
+                                     }));
     FreshFrame();
     FILLRECT(0, 0, 640, 480, 0x0000FF);
     {
@@ -569,7 +586,8 @@ TEST(LoaderErrors, UnloadableFontOrBackgroundIsError3) {
         std::string text;
         if (!file) return text;
         char chunk[256];
-        for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) text.append(chunk, n);
+        for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+            text.append(chunk, n);
         std::fclose(file);
         return text;
     };
@@ -591,7 +609,12 @@ TEST(LoaderErrors, UnloadableFontOrBackgroundIsError3) {
 
 TEST(Batching, VertexArraysDrawTheSamePixelsAsOneFanPerSprite) {
     Load("batch_a.bmp", HoleSprite(), 30);
-    Load("batch_b.bmp", MakeBitmap24(13, 7, [](int x, int y) { return TestRgb{uint8_t(x * 19), uint8_t(y * 33), 90}; }), 31);
+    Load("batch_b.bmp",
+         MakeBitmap24(13, 7,
+                      [](int x, int y) {
+                          return TestRgb{uint8_t(x * 19), uint8_t(y * 33), 90};
+                      }),
+         31);
     LOADFONT(WriteTestFile("font.bmp", TestFont()).c_str(), 2);
     auto scene = [] {
         FreshFrame();

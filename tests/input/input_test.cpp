@@ -16,8 +16,8 @@
 #include "input/InputRecords.h"
 #include "input/KeyScript.h"
 #include "input/KeyTable.h"
-#include "runtime/kv.h"
 #include "runtime/Options.h"
+#include "runtime/kv.h"
 
 namespace {
 
@@ -92,9 +92,9 @@ TEST(KeyCharacters, SpecialKeysAndModifiers) {
     for (int modifier : {42, 54, 29, 56, 58, 69, 221})
         EXPECT_EQ(KeyCharacter(modifier, 'x'), 0) << "key " << modifier;
     EXPECT_EQ(KeyCharacter(30, 'a'), 'a');
-    EXPECT_EQ(KeyCharacter(15, 9), 0);      // Tab: a control character
-    EXPECT_EQ(KeyCharacter(1, 27), 0);      // Escape
-    EXPECT_EQ(KeyCharacter(40, 0xE4), 0);   // a character beyond ASCII
+    EXPECT_EQ(KeyCharacter(15, 9), 0);     // Tab: a control character
+    EXPECT_EQ(KeyCharacter(1, 27), 0);     // Escape
+    EXPECT_EQ(KeyCharacter(40, 0xE4), 0);  // a character beyond ASCII
     EXPECT_EQ(DefaultKeyCharacter(57), ' ');
     EXPECT_EQ(DefaultKeyCharacter(44), 'z');
 }
@@ -104,8 +104,8 @@ struct TypedKeys {
     char last = 0;
     void Set(int key, bool down) { state[key] = down ? 0x80 : 0; }
     char Next() {
-        return NextTypedCharacter(state, [](int k) { return KeyCharacter(k, DefaultKeyCharacter(k)); },
-                                  last);
+        return NextTypedCharacter(
+            state, [](int k) { return KeyCharacter(k, DefaultKeyCharacter(k)); }, last);
     }
 };
 
@@ -209,14 +209,15 @@ bool Down(const KeyScript& script, long frame, int key) {
 TEST(KeyScriptTest, DownUpAndTapByFrame) {
     KeyScript script;
     std::string error;
-    ASSERT_TRUE(script.Parse("# walk left, jump, fire once\n"
-                             "2 down 203   # hold left\n"
-                             "\n"
-                             "5 tap 57\n"
-                             "  4 down 56 57\r\n"
-                             "6 UP 203 56\n"
-                             "7 up 57\n",
-                             "walk.keys", error))
+    ASSERT_TRUE(
+        script.Parse("# walk left, jump, fire once\n"
+                     "2 down 203   # hold left\n"
+                     "\n"
+                     "5 tap 57\n"
+                     "  4 down 56 57\r\n"
+                     "6 UP 203 56\n"
+                     "7 up 57\n",
+                     "walk.keys", error))
         << error;
     EXPECT_FALSE(Down(script, 0, 203));
     EXPECT_FALSE(Down(script, 1, 203));
@@ -269,7 +270,7 @@ TEST(KeyScriptTest, BadLinesNameTheFileAndLine) {
 // ---- the commands on a running runtime ---------------------------------------------
 
 class InputCommands : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         static bool started = KvStartRuntimeForTests();
         ASSERT_TRUE(started);
@@ -324,9 +325,9 @@ TEST_F(InputCommands, InkeyReportsAHeldKeyOnce) {
     long f = KvFrameNumber();
     std::string text = std::to_string(f) + " down 30\n" +      // a
                        std::to_string(f + 2) + " down 42\n" +  // Shift as well: A
-                       std::to_string(f + 3) + " up 30 42\n" +
-                       std::to_string(f + 4) + " tap 28\n" +   // Return
-                       std::to_string(f + 5) + " tap 14\n";    // Backspace
+                       std::to_string(f + 3) + " up 30 42\n" + std::to_string(f + 4) +
+                       " tap 28\n" +                         // Return
+                       std::to_string(f + 5) + " tap 14\n";  // Backspace
     Script(text.c_str());
     EXPECT_STREQ(INKEY_Str().GetStrData(), "a");
     EXPECT_STREQ(INKEY_Str().GetStrData(), "");
@@ -451,7 +452,7 @@ TEST_F(InputCommands, WaitingCommandsDoNotWaitWithoutAPerson) {
 // ---- SHOWSCREEN's end keys, end to end ---------------------------------------------
 
 class EndKeys : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/kv_keys_XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -459,13 +460,12 @@ protected:
     }
     void TearDown() override { std::system(("rm -rf '" + m_dir + "'").c_str()); }
 
-    void WriteScript(const std::string& text) {
-        std::ofstream(m_dir + "/run.keys") << text;
-    }
+    void WriteScript(const std::string& text) { std::ofstream(m_dir + "/run.keys") << text; }
     // Runs the key program headless with the script; returns its exit code.
     int Run(const std::string& extra = "") {
-        std::string command = "cd '" + m_dir + "' && TMPDIR='" + m_dir + "' '" KEYS_PROGRAM
-                              "' --headless --unpaced --keys run.keys " + extra + " > output.txt 2>&1";
+        std::string command = "cd '" + m_dir + "' && TMPDIR='" + m_dir +
+                              "' '" KEYS_PROGRAM "' --headless --unpaced --keys run.keys " + extra +
+                              " > output.txt 2>&1";
         int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }

@@ -134,13 +134,14 @@ uint32_t Fnv(const std::string& data) {
 // LZO blocks
 
 TEST(Compression, PackThenUnpackReturnsTheInput) {
-    const std::vector<Bytes> inputs = {
-        ToBytes("x"), ToBytes("BM tile tile tile tile tile tile tile"), RandomBytes(70000, 1),
-        Bytes(1 << 20, 0x42)};
+    const std::vector<Bytes> inputs = {ToBytes("x"),
+                                       ToBytes("BM tile tile tile tile tile tile tile"),
+                                       RandomBytes(70000, 1), Bytes(1 << 20, 0x42)};
     for (const Bytes& raw : inputs) {
         const Bytes block = PackBlock(raw);
         ASSERT_GE(block.size(), 4u);
-        const uint32_t header = block[0] | block[1] << 8 | block[2] << 16 | uint32_t(block[3]) << 24;
+        const uint32_t header =
+            block[0] | block[1] << 8 | block[2] << 16 | uint32_t(block[3]) << 24;
         EXPECT_EQ(header, raw.size());
         VelCompression c;
         c.mode = VelCompression::kModeLzo;
@@ -333,7 +334,9 @@ TEST(PackDirectory, UnpackedFileNamesStayPlainFileNames) {
     entry.name = "../../home/x";
     EXPECT_EQ(UnpackedFileName(entry), "~sbx1Fab.._.._home_x");
     entry.name = "a\\b/c\n.wav";
-    EXPECT_EQ(UnpackedFileName(entry), "~sbx1Fab" "a_b_c_.wav");
+    EXPECT_EQ(UnpackedFileName(entry),
+              "~sbx1Fab"
+              "a_b_c_.wav");
     entry.name = std::string(250, 'n') + ".wav";
     const std::string longName = UnpackedFileName(entry);
     EXPECT_EQ(longName.size(), 255u);
@@ -354,7 +357,7 @@ TEST(PackBuilderNegative, BadNamesAndSizesAreRefused) {
 // Media boxes on disk
 
 class MediaBoxTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const char* old = getenv("TMPDIR");
         if (old != nullptr) oldTmp_ = old;
@@ -369,13 +372,17 @@ protected:
         setenv("TMPDIR", tmp_.c_str(), 1);
     }
     void TearDown() override {
-        if (hadTmp_) setenv("TMPDIR", oldTmp_.c_str(), 1); else unsetenv("TMPDIR");
+        if (hadTmp_)
+            setenv("TMPDIR", oldTmp_.c_str(), 1);
+        else
+            unsetenv("TMPDIR");
         fs::remove_all(root_);
     }
     std::string WritePack(const std::vector<std::pair<std::string, Bytes>>& entries,
                           bool countFromEnd = false, const std::string& name = "media.pak") {
         const std::string path = work_ + "/" + name;
-        WriteFile(path, MakePack(entries, countFromEnd, countFromEnd ? RandomBytes(999, 5) : Bytes{}));
+        WriteFile(path,
+                  MakePack(entries, countFromEnd, countFromEnd ? RandomBytes(999, 5) : Bytes{}));
         return path;
     }
 
@@ -394,8 +401,9 @@ TEST_F(MediaBoxTest, EntryIsUnpackedIntoAPrivateFolder) {
     EXPECT_EQ(fs::path(path).parent_path().string(), box.PrivateDirectory());
     EXPECT_EQ(fs::path(box.PrivateDirectory()).parent_path().string(), tmp_);
     EXPECT_EQ(fs::path(path).filename().string().rfind("~sbx", 0), 0u);
-    EXPECT_EQ(fs::path(path).filename().string().substr(fs::path(path).filename().string().size() - 8),
-              "tile.bmp");
+    EXPECT_EQ(
+        fs::path(path).filename().string().substr(fs::path(path).filename().string().size() - 8),
+        "tile.bmp");
     struct stat info;
     ASSERT_EQ(stat(box.PrivateDirectory().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
@@ -471,9 +479,10 @@ TEST_F(MediaBoxTest, HostileEntryNamesStayInsideThePrivateFolder) {
                            {"a/b.bmp", ToBytes("2")},
                            {"/abs.bmp", ToBytes("3")},
                            {std::string(255, 'z'), ToBytes("4")}}));
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"../../evil.bmp", "1"}, {"x/a/b.bmp", "2"}, {"q/abs.bmp", "3"},
-        {std::string(255, 'z'), "4"}};
+    const std::vector<std::pair<std::string, std::string>> cases = {{"../../evil.bmp", "1"},
+                                                                    {"x/a/b.bmp", "2"},
+                                                                    {"q/abs.bmp", "3"},
+                                                                    {std::string(255, 'z'), "4"}};
     for (const auto& [name, content] : cases) {
         std::string path;
         ASSERT_TRUE(box.Lookup(name, path)) << name;
@@ -535,8 +544,8 @@ TEST_F(MediaBoxTest, SetShoeBoxesTellsAndForgetsOldFiles) {
     EXPECT_FALSE(__g_ShoeBox_Media.Lookup("a.bmp", path));
     SETSHOEBOX(KvStr(""), KvStr(pack.c_str()));
     const std::string said = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(said, "Setting box:" + pack + "\nSetting box:\n" + "Setting box:\nSetting box:" +
-                        pack + "\n");
+    EXPECT_EQ(said, "Setting box:" + pack + "\nSetting box:\n" +
+                        "Setting box:\nSetting box:" + pack + "\n");
     EXPECT_EQ(CountFiles(tmp_), 0);
     EXPECT_TRUE(__g_ShoeBox_Data.Path().empty());
     EXPECT_EQ(__g_ShoeBox_Media.Path(), pack);
@@ -587,13 +596,17 @@ TEST_F(MediaBoxTest, PackAppendedToAnExecutableIsFound) {
     WriteFile(work_ + "/shot.wav", wav);
     std::string out;
     ASSERT_EQ(RunCommand(std::string(KVPACK_PATH) + " append " + exe + " " + work_ + "/tile.bmp " +
-                      work_ + "/shot.wav", out), 0) << out;
+                             work_ + "/shot.wav",
+                         out),
+              0)
+        << out;
     fs::remove(work_ + "/tile.bmp");
     fs::remove(work_ + "/shot.wav");
     ASSERT_EQ(RunCommand(exe + " self DATA/TILE.bmp sfx/shot.wav nothing.wav", out), 0) << out;
     EXPECT_NE(out.find(" " + std::to_string(Fnv("bitmap")) + "\n"), std::string::npos) << out;
     EXPECT_NE(out.find(" " + std::to_string(Fnv(std::string(wav.begin(), wav.end()))) + "\n"),
-              std::string::npos) << out;
+              std::string::npos)
+        << out;
     EXPECT_NE(out.find("missing []"), std::string::npos) << out;
     EXPECT_EQ(CountEntries(tmp_), 0) << out;
 }
@@ -606,15 +619,20 @@ TEST_F(MediaBoxTest, KvpackCreateListExtractRoundTrip) {
     const std::string pack = work_ + "/out.pak";
     std::string out;
     // The shorter name is given first; both entries must stay reachable by their own names.
-    ASSERT_EQ(RunCommand(kvpack + " create " + pack + " " + work_ + "/tile.bmp " + work_ +
-                      "/bigtile.bmp", out), 0) << out;
+    ASSERT_EQ(
+        RunCommand(kvpack + " create " + pack + " " + work_ + "/tile.bmp " + work_ + "/bigtile.bmp",
+                   out),
+        0)
+        << out;
     ASSERT_EQ(RunCommand(kvpack + " list " + pack, out), 0) << out;
     EXPECT_NE(out.find("tile.bmp"), std::string::npos);
     EXPECT_NE(out.find("bigtile.bmp"), std::string::npos);
     EXPECT_NE(out.find("20000"), std::string::npos);
-    ASSERT_EQ(RunCommand(kvpack + " extract " + pack + " bigtile.bmp " + work_ + "/x1", out), 0) << out;
+    ASSERT_EQ(RunCommand(kvpack + " extract " + pack + " bigtile.bmp " + work_ + "/x1", out), 0)
+        << out;
     EXPECT_EQ(ReadFile(work_ + "/x1"), std::string(big.begin(), big.end()));
-    ASSERT_EQ(RunCommand(kvpack + " extract " + pack + " Tile.BMP " + work_ + "/x2", out), 0) << out;
+    ASSERT_EQ(RunCommand(kvpack + " extract " + pack + " Tile.BMP " + work_ + "/x2", out), 0)
+        << out;
     EXPECT_EQ(ReadFile(work_ + "/x2"), "small tile");
     // The runtime's reader sees the same pack.
     VelShoeBox box;
@@ -638,11 +656,14 @@ TEST_F(MediaBoxTest, KvpackRefusesBadCommands) {
     fs::create_directories(work_ + "/sub");
     WriteFile(work_ + "/sub/A.BMP", ToBytes("b"));
     EXPECT_EQ(RunCommand(kvpack + " create " + work_ + "/p.pak " + work_ + "/a.bmp " + work_ +
-                      "/sub/A.BMP", out), 1);
+                             "/sub/A.BMP",
+                         out),
+              1);
     EXPECT_NE(out.find("two files named"), std::string::npos) << out;
     EXPECT_EQ(RunCommand(kvpack + " append " + work_ + "/nofile " + work_ + "/a.bmp", out), 1);
     EXPECT_FALSE(fs::exists(work_ + "/nofile"));
-    ASSERT_EQ(RunCommand(kvpack + " create " + work_ + "/p.pak " + work_ + "/a.bmp", out), 0) << out;
+    ASSERT_EQ(RunCommand(kvpack + " create " + work_ + "/p.pak " + work_ + "/a.bmp", out), 0)
+        << out;
     EXPECT_EQ(RunCommand(kvpack + " extract " + work_ + "/p.pak b.bmp " + work_ + "/o", out), 1);
     EXPECT_FALSE(fs::exists(work_ + "/o"));
     EXPECT_EQ(RunCommand(kvpack + " list " + work_ + "/a.bmp", out), 1);

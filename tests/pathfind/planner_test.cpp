@@ -54,7 +54,7 @@ TEST(FixedDeque, KeepsOrderAcrossTheRingEdge) {
     deque.pushBack(4);
     deque.pushBack(5);
     ASSERT_EQ(deque.size(), 4u);
-    deque.pushBack(6);  // full: ignored
+    deque.pushBack(6);   // full: ignored
     deque.insert(1, 9);  // full: ignored
     EXPECT_EQ(deque.size(), 4u);
     deque.popBack();
@@ -170,25 +170,28 @@ TEST(AStar, EqualPrioritiesAreServedInArrivalOrder) {
 // straight through the expensive middle row (cost 3.1 after scaling) although the
 // cheap detour over the top row costs only 0.6.
 TEST(AStar, WeightFavoursTheDistanceToTheGoal) {
-    Grid grid{5, 3, {1, 1, 1, 1, 1,  //
-                     1, 10, 10, 10, 1,  //
-                     0, 0, 0, 0, 0}};
+    Grid grid{5,
+              3,
+              {1, 1, 1, 1, 1,     //
+               1, 10, 10, 10, 1,  //
+               0, 0, 0, 0, 0}};
     AStarPlanner planner;
     auto d = Request(grid, 0, 1, 4, 1);
     EXPECT_EQ(Search(planner, d), (Cells{{0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 1}}));
     EXPECT_NEAR(planner.getPathCost(), 3.1f, 1e-5);
     // Weighing only the cost so far finds the cheap detour.
     d.weight = 0;
-    EXPECT_EQ(Search(planner, d),
-              (Cells{{0, 1}, {0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {4, 1}}));
+    EXPECT_EQ(Search(planner, d), (Cells{{0, 1}, {0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {4, 1}}));
     EXPECT_NEAR(planner.getPathCost(), 0.6f, 1e-5);
 }
 
 // Whatever nodes are re-routed on the way, the goal's cost is that of its path.
 TEST(AStar, PathCostIsTheSumOfItsCells) {
-    Grid grid{4, 3, {1, 9, 9, 9,  //
-                     1, 1, 1, 9,  //
-                     9, 9, 1, 1}};
+    Grid grid{4,
+              3,
+              {1, 9, 9, 9,  //
+               1, 1, 1, 9,  //
+               9, 9, 1, 1}};
     AStarPlanner planner;
     auto path = Search(planner, Request(grid, 0, 0, 3, 2));
     ASSERT_FALSE(path.empty());

@@ -1,6 +1,5 @@
 // The file commands: the line cache, listings, directories and shell commands.
 #include <gtest/gtest.h>
-
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,7 +38,7 @@ std::string ReadFile(const fs::path& path) {
 
 // Every test works in a fresh folder of its own, which is the current directory.
 class FilesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         __g_FastFile.FillBuffer(nullptr);
         char pattern[] = "/tmp/kv_files_XXXXXX";
@@ -290,9 +289,9 @@ TEST_F(FilesTest, FileRequestThroughTheDesktopDialog) {
     EXPECT_EQ(Str(FILEREQUEST_Str(1, "All|*.*")), "NO_FILE");
 
     fs::create_directory("bin");
-    WriteFile("bin/zenity",
-              "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > " + fs::current_path().string() +
-                  "/args.txt\necho 'C:\\Games\\pic.bmp'\n");
+    WriteFile("bin/zenity", "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > " +
+                                fs::current_path().string() +
+                                "/args.txt\necho 'C:\\Games\\pic.bmp'\n");
     chmod("bin/zenity", 0755);
     setenv("PATH", (fs::current_path() / "bin").c_str(), 1);
     KvStr chosen = FILEREQUEST_Str(0, "Pictures|*.bmp;*.png|All|*.*");
@@ -302,6 +301,5 @@ TEST_F(FilesTest, FileRequestThroughTheDesktopDialog) {
     EXPECT_NE(args.find("--save\n"), std::string::npos);
     EXPECT_NE(args.find("--file-filter=Pictures | *.bmp *.png\n"), std::string::npos);
     EXPECT_NE(args.find("--file-filter=All | *.*\n"), std::string::npos);
-    EXPECT_NE(args.find("--filename=" + fs::current_path().string() + "/\n"),
-              std::string::npos);
+    EXPECT_NE(args.find("--filename=" + fs::current_path().string() + "/\n"), std::string::npos);
 }

@@ -18,7 +18,7 @@ struct ProbeRun {
 };
 
 class FrameTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/kv_frame_XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -125,8 +125,8 @@ TEST_F(FrameTest, BadOptionsAreRefusedClearly) {
 TEST_F(FrameTest, HelpListsTheRuntimeOptions) {
     ProbeRun run = Start("--help");
     EXPECT_EQ(run.exitCode, 0);
-    for (const char* option : {"--headless", "--unpaced", "--frames", "--seed", "--keys",
-                               "--trace", "--screenshot", "--windowed"})
+    for (const char* option : {"--headless", "--unpaced", "--frames", "--seed", "--keys", "--trace",
+                               "--screenshot", "--windowed"})
         EXPECT_NE(run.output.find(option), std::string::npos) << option;
 }
 

@@ -10,8 +10,8 @@
 #include "runtime/Frame.h"
 #include "runtime/Random.h"
 #include "runtime/cmd_draw.h"
-#include "tests/gfx/BitmapFiles.h"
 #include "runtime/cmd_maths.h"
+#include "tests/gfx/BitmapFiles.h"
 
 namespace {
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -198,7 +198,7 @@ TEST(Collision, BoxesTouchingOrOverlapping) {
 
 // SPRCOLL hands truncated sprite numbers and 16-bit coordinates to the sprite layer.
 class SpriteCollisionTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { started_ = KvStartRuntimeForTests(); }
     static bool started_;
 };
@@ -210,7 +210,7 @@ TEST_F(SpriteCollisionTest, OverlappingOpaqueSprites) {
     LOADSPRITE(WriteTestFile("sprcoll.bmp", solid).c_str(), 1);
     LOADSPRITE(WriteTestFile("sprcoll.bmp", solid).c_str(), 2);
     EXPECT_EQ(SPRCOLL(1, 0, 0, 2, 4.9, 4.9), 1);
-    EXPECT_EQ(SPRCOLL(1.9, 0, 0, 2.5, 7, -7), 1);   // corners touch
+    EXPECT_EQ(SPRCOLL(1.9, 0, 0, 2.5, 7, -7), 1);  // corners touch
     EXPECT_EQ(SPRCOLL(1, 0, 0, 2, 9, 0), 0);
     EXPECT_EQ(SPRCOLL(1, 0, 0, 2, 65536 + 4, 0), 1);  // coordinates wrap at 16 bits
     EXPECT_EQ(SPRCOLL(1, 0, 0, 3, 0, 0), 0);          // an empty slot

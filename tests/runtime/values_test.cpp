@@ -185,7 +185,7 @@ TEST(Arrays, IndexingIsFirstSubscriptFastest) {
     DIM(a, 3, 2);
     a(2, 1) = 42;
     EXPECT_EQ(a.Data()[5], 42);  // 2 + 1 * 3, the last of six
-    a(2.7, 1.2) = 7;  // subscripts are truncated
+    a(2.7, 1.2) = 7;             // subscripts are truncated
     EXPECT_EQ(a.Data()[5], 7);
     EXPECT_EQ(a(2, 1), 7);
 
@@ -217,7 +217,7 @@ TEST(Arrays, DimAgainZeroesEveryElement) {
 
 // Runtime errors end the program through the shutdown, which writes the error log.
 class ArrayErrors : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/kv_values_XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -238,13 +238,13 @@ protected:
     std::string m_dir;
 };
 
-#define EXPECT_RUNTIME_ERROR(statement, code, line)                                     \
-    EXPECT_EXIT(                                                                        \
-        {                                                                               \
-            __dLn(0, line);                                                             \
-            statement;                                                                  \
-        },                                                                              \
-        ::testing::ExitedWithCode(0), "");                                              \
+#define EXPECT_RUNTIME_ERROR(statement, code, line)                                   \
+    EXPECT_EXIT(                                                                      \
+        {                                                                             \
+            __dLn(0, line);                                                           \
+            statement;                                                                \
+        },                                                                            \
+        ::testing::ExitedWithCode(0), "");                                            \
     EXPECT_EQ(Log(), "-End On Line\r\n" #code "\r\n" #line "\r\n" #line "\r\n0\r\n"); \
     std::remove(LogPath().c_str())
 

@@ -82,8 +82,8 @@ std::vector<uint8_t> MakeWav(const WavSpec& s) {
 
 std::string WriteTemp(const std::vector<uint8_t>& bytes, const char* name) {
     std::string path = std::string("/tmp/kv_sound_") + std::to_string(getpid()) + "_" + name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return path;
 }
 
@@ -228,7 +228,7 @@ struct Recording {
 };
 
 class DiskSound : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_output = "/tmp/kv_sound_out_" + std::to_string(getpid()) + ".raw";
         setenv("SDL_AUDIODRIVER", "disk", 1);

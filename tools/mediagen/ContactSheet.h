@@ -11,13 +11,13 @@
 namespace mediagen {
 
 struct SheetEntry {
-  std::string name;
-  Image image;
-  bool isFont = false;  // black is its transparent colour, not the key
+    std::string name;
+    Image image;
+    bool isFont = false;  // black is its transparent colour, not the key
 };
 
-Image makeContactSheet(const std::vector<SheetEntry>& entries, const GlyphSet& glyphs, const Image& gameFont,
-                       const std::string& sampleText);
+Image makeContactSheet(const std::vector<SheetEntry>& entries, const GlyphSet& glyphs,
+                       const Image& gameFont, const std::string& sampleText);
 
 // Draws text with a generated font sheet (16 x 8 cells, black transparent).
 void drawWithFont(Image& target, const Image& font, int x, int y, const std::string& text);

@@ -17,8 +17,8 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes encodeBitmap(const Image& image, int bitsPerPixel);
 
 struct SoundFormat {
-  int sampleRate = 22050;
-  int bitsPerSample = 16;  // 8 (unsigned) or 16 (signed)
+    int sampleRate = 22050;
+    int bitsPerSample = 16;  // 8 (unsigned) or 16 (signed)
 };
 
 // Mono PCM from samples in -1 … 1 (values beyond are clipped).

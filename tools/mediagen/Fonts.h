@@ -9,14 +9,14 @@
 namespace mediagen {
 
 struct FontRecipe {
-  std::string glyphFile;
-  int cellWidth = 8;
-  int cellHeight = 8;
-  int scale = 1;
-  int originX = 0;  // where the glyph's 8 x 8 grid starts inside its cell
-  int originY = 0;
-  int bitsPerPixel = 24;
-  TextStyle style;
+    std::string glyphFile;
+    int cellWidth = 8;
+    int cellHeight = 8;
+    int scale = 1;
+    int originX = 0;  // where the glyph's 8 x 8 grid starts inside its cell
+    int originY = 0;
+    int bitsPerPixel = 24;
+    TextStyle style;
 };
 
 FontRecipe parseFontRecipe(SourceText& source);

@@ -12,30 +12,33 @@
 namespace mediagen {
 
 class GlyphSet {
- public:
-  static constexpr int kSize = 8;
+  public:
+    static constexpr int kSize = 8;
 
-  static GlyphSet parse(SourceText& source);
+    static GlyphSet parse(SourceText& source);
 
-  bool has(int code) const { return code >= 0 && code < 128 && present_[code]; }
-  bool ink(int code, int x, int y) const { return has(code) && ((rows_[code][y] >> (7 - x)) & 1); }
+    bool has(int code) const { return code >= 0 && code < 128 && present_[code]; }
+    bool ink(int code, int x, int y) const {
+        return has(code) && ((rows_[code][y] >> (7 - x)) & 1);
+    }
 
- private:
-  std::array<bool, 128> present_{};
-  std::array<std::array<std::uint8_t, kSize>, 128> rows_{};
+  private:
+    std::array<bool, 128> present_{};
+    std::array<std::array<std::uint8_t, kSize>, 128> rows_{};
 };
 
 struct TextStyle {
-  int scale = 1;
-  Colour ink;
-  Colour inkBottom;  // the ink runs from ink at the top to inkBottom at the bottom
-  bool hasOutline = false;
-  Colour outline;
+    int scale = 1;
+    Colour ink;
+    Colour inkBottom;  // the ink runs from ink at the top to inkBottom at the bottom
+    bool hasOutline = false;
+    Colour outline;
 };
 
 // Sets text with its first cell's top-left at (x, y), 8 × scale pixels a
 // character. Characters without a glyph are an error.
-void drawText(Image& image, const GlyphSet& glyphs, int x, int y, const std::string& text, const TextStyle& style);
+void drawText(Image& image, const GlyphSet& glyphs, int x, int y, const std::string& text,
+              const TextStyle& style);
 
 int textWidth(const std::string& text, int scale);
 

@@ -11,10 +11,10 @@
 namespace mediagen {
 
 struct SoundRecipe {
-  SoundFormat format;
-  long sampleCount = 0;
-  double gain = 1.0;
-  std::vector<Voice> voices;
+    SoundFormat format;
+    long sampleCount = 0;
+    double gain = 1.0;
+    std::vector<Voice> voices;
 };
 
 SoundRecipe parseSound(SourceText& source);

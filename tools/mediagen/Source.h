@@ -10,31 +10,31 @@
 namespace mediagen {
 
 struct SourceError : std::runtime_error {
-  using std::runtime_error::runtime_error;
+    using std::runtime_error::runtime_error;
 };
 
 struct SourceLine {
-  int number = 0;
-  std::string text;
+    int number = 0;
+    std::string text;
 };
 
 // A source file as numbered lines. Lines whose first non-blank character is
 // '#' are comments, blank lines carry nothing; nextStatement skips both,
 // nextRaw (used inside character grids) does not.
 class SourceText {
- public:
-  static SourceText load(const std::filesystem::path& path);
-  static SourceText fromString(std::string name, const std::string& text);
+  public:
+    static SourceText load(const std::filesystem::path& path);
+    static SourceText fromString(std::string name, const std::string& text);
 
-  const std::string& name() const { return name_; }
-  bool nextStatement(SourceLine& line);
-  bool nextRaw(SourceLine& line);
-  [[noreturn]] void fail(int line, const std::string& message) const;
+    const std::string& name() const { return name_; }
+    bool nextStatement(SourceLine& line);
+    bool nextRaw(SourceLine& line);
+    [[noreturn]] void fail(int line, const std::string& message) const;
 
- private:
-  std::string name_;
-  std::vector<std::string> lines_;
-  std::size_t position_ = 0;
+  private:
+    std::string name_;
+    std::vector<std::string> lines_;
+    std::size_t position_ = 0;
 };
 
 // Splits a statement into words at blanks. A word in double quotes keeps its
