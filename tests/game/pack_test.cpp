@@ -1,0 +1,109 @@
+// The game as one self-contained file: a copy of the kip executable in a folder
+// without any loose media still finds every picture, font and sound in the pack
+// appended to it, byte for byte, and plays from it.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Output(const std::string& command) {
+    std::string text;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return text;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, n);
+    pclose(pipe);
+    return text;
+}
+
+// FNV-1a over a file's bytes, as the lookup helper prints it.
+long long HashFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    uint32_t hash = 2166136261u;
+    for (char c; in.get(c);) hash = (hash ^ uint32_t(uint8_t(c))) * 16777619u;
+    return hash;
+}
+
+class PackedGame : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/kip_pack_test_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+        m_kip = m_dir / "kip";
+        fs::copy_file(KIP_PATH, m_kip);
+        fs::permissions(m_kip, fs::perms::owner_all);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    // The media the build generates beside the executable, less the review sheet.
+    std::set<std::string> MediaNames() const {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(KIP_MEDIA_DIR)) {
+            std::string name = entry.path().filename().string();
+            std::string ext = entry.path().extension().string();
+            if ((ext == ".bmp" || ext == ".wav") && name != "contact_sheet.bmp") names.insert(name);
+        }
+        return names;
+    }
+
+    fs::path m_dir;
+    fs::path m_kip;
+};
+
+TEST_F(PackedGame, EveryMediaNameIsFoundInTheExecutable) {
+    std::set<std::string> names = MediaNames();
+    ASSERT_EQ(names.size(), 54u);  // 46 pictures, 2 fonts, 6 sounds
+    std::string command = "cd '" + m_dir.string() + "' && TMPDIR='" + m_dir.string() + "' '" +
+                          LOOKUP_HELPER_PATH + "' '" + m_kip.string() + "'";
+    for (const std::string& name : names) command += " " + name;
+    // One "found <path> <hash>" or "missing" line per name, in the order asked.
+    std::istringstream lines(Output(command));
+    auto name = names.begin();
+    int found = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("found ", 0) != 0 && line.rfind("missing", 0) != 0) continue;
+        ASSERT_NE(name, names.end()) << line;
+        std::size_t space = line.rfind(' ');
+        if (line.rfind("found ", 0) == 0 &&
+            std::stoll(line.substr(space + 1)) == HashFile(fs::path(KIP_MEDIA_DIR) / *name))
+            ++found;  // the unpacked copy holds exactly the bytes of the generated file
+        else
+            ADD_FAILURE() << *name << ": " << line;
+        ++name;
+    }
+    EXPECT_EQ(found, 54);
+}
+
+TEST_F(PackedGame, PlaysFromThePackAlone) {
+    // The stage screen of the first level: its texts need the game's font from the pack.
+    std::string shot = (m_dir / "stage.bmp").string();
+    std::string command =
+        "cd '" + m_dir.string() + "' && TMPDIR='" + m_dir.string() +
+        "' ./kip --headless --unpaced --seed 3 --frames 12 --screenshot 10:" + shot +
+        " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::ifstream in(shot, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(bytes.size(), 921654u);
+    int lit = 0;
+    for (std::size_t i = 54; i < bytes.size(); ++i) lit += bytes[i] != 0;
+    EXPECT_GT(lit, 1000) << "the stage screen is blank";
+    // Only the executable is left: the unpacked files went with the program.
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(m_dir)) files += entry.is_regular_file();
+    EXPECT_EQ(files, 3);  // kip, stage.bmp, ErrorLog.txt
+}
+
+}  // namespace
