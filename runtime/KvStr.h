@@ -20,6 +20,12 @@ class KvStr {
     KvStr& operator=(const KvStr& other) = default;
     KvStr& operator=(const double& number);
 
+    // Texts in double quotes take these directly: through KvStr they would compete
+    // with the number conversion.
+    KvStr operator+(const char* right) const { return *this + KvStr(right); }
+    KvStr operator-(const char* right) const { return *this - KvStr(right); }
+    KvStr operator*(const char* right) const { return *this * KvStr(right); }
+    KvStr operator/(const char* right) const { return *this / KvStr(right); }
     KvStr operator+(const KvStr& right) const;
     KvStr operator+(const double& right) const;
     KvStr operator-(const KvStr& right) const;

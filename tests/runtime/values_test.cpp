@@ -28,6 +28,8 @@ TEST(KvStrOperators, SeparatorFormsAppendADash) {
     EXPECT_EQ(Text(ab - empty), "ab");  // no separator for an empty right side
     EXPECT_EQ(Text(ab), "ab");          // the left operand is unchanged
     EXPECT_EQ(Text(ab - 2.5), "ab-2.5");
+    EXPECT_EQ(Text(ab + "x"), "abx");  // texts in quotes, as translated code writes them
+    EXPECT_EQ(Text(ab * "x"), "ab-x");
 }
 
 TEST(KvStrOperators, AppendingAStringToItself) {

@@ -284,13 +284,13 @@ void addPatternVoices(SoundParse& p, const Pattern& pattern, double startBeat,
 Pattern joinInstrumentLines(const Pattern& pattern) {
     Pattern joined;
     joined.beats = pattern.beats;
-    for (const auto& [name, notes] : pattern.lines) {
+    for (const auto& line : pattern.lines) {
         auto same = std::find_if(joined.lines.begin(), joined.lines.end(),
-                                 [&](const auto& l) { return l.first == name; });
+                                 [&](const auto& l) { return l.first == line.first; });
         if (same == joined.lines.end())
-            joined.lines.push_back({name, notes});
+            joined.lines.push_back(line);
         else
-            same->second.insert(same->second.end(), notes.begin(), notes.end());
+            same->second.insert(same->second.end(), line.second.begin(), line.second.end());
     }
     return joined;
 }
