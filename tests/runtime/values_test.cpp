@@ -34,9 +34,10 @@ TEST(KvStrOperators, SeparatorFormsAppendADash) {
 
 TEST(KvStrOperators, AppendingAStringToItself) {
     KvStr s("ha");
-    s += s;
+    const KvStr& same = s;
+    s += same;
     EXPECT_EQ(Text(s), "haha");
-    s -= s;
+    s -= same;
     EXPECT_EQ(Text(s), "haha-haha");
 }
 
