@@ -22,6 +22,11 @@ void __MainGameSub_() {
     } else if (g_mode == "end") {
         __dLn(0, 9);
         END();
+    } else if (g_mode == "forever") {
+        for (;;) {
+            __dLn(0, 20);
+            SHOWSCREEN();
+        }
     } else if (g_mode == "cmdline") {
         __dLn(0, 11);
         KvStr line = GETCOMMANDLINE_Str();

@@ -148,4 +148,18 @@ TEST_F(FrameTest, ExampleRunsItsFramesAndEndsAtTheRequestedCount) {
     EXPECT_EQ(shot.substr(0, 2), "BM");
 }
 
+TEST_F(FrameTest, AQuitRequestEndsTheProgramThroughTheShutdown) {
+    // A request to close (the window's close button, or SIGTERM, which the platform
+    // layer turns into the same request) ends the program as a normal end does.
+    // The probe shows frames until it is stopped; the request is sent once start-up has
+    // written its first log line.
+    std::string command = "cd '" + m_dir + "' || exit 1; TMPDIR='" + m_dir + "' '" PROBE_PATH +
+                          "' --headless forever & pid=$!; for i in $(seq 100); do "
+                          "[ -s ErrorLog.txt ] && break; sleep 0.1; done; kill -TERM $pid; "
+                          "wait $pid";
+    int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(ClosingLines(), "-End On Line\r\n0\r\n0\r\n20\r\n0\r\n");
+}
+
 }  // namespace
