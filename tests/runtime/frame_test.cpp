@@ -159,7 +159,12 @@ TEST_F(FrameTest, AQuitRequestEndsTheProgramThroughTheShutdown) {
                           "wait $pid";
     int status = std::system(command.c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(ClosingLines(), "-End On Line\r\n0\r\n0\r\n20\r\n0\r\n");
+    // Error 0 at error line 0; the last line is the loop's, or 0 when the request came
+    // while start-up was still showing its first frame.
+    std::string lines = ClosingLines();
+    EXPECT_TRUE(lines == "-End On Line\r\n0\r\n0\r\n20\r\n0\r\n" ||
+                lines == "-End On Line\r\n0\r\n0\r\n0\r\n0\r\n")
+        << lines;
 }
 
 }  // namespace
