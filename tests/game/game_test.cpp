@@ -1166,6 +1166,7 @@ TEST(ErrorLine, LogNamesTheFailingStatementsSourceLine) {
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     GTEST_FLAG_SET(death_test_style, "threadsafe");
+    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
     // A fresh folder for the error log and the traces, shared with death-test children;
     // the process that made it removes it at the end.
     static std::string ownFolder;
@@ -1176,7 +1177,6 @@ int main(int argc, char** argv) {
         ownFolder = folder;
     }
     setenv("TMPDIR", std::getenv("KIP_GAME_TEST_DIR"), 1);
-    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
     if (!KvStartRuntimeForTests()) {
         std::fprintf(stderr, "the runtime could not be started\n");
         return 1;
