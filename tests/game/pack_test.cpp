@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,20 +11,11 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/TestFolder.h"
+
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Output(const std::string& command) {
-    std::string text;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return text;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, n);
-    pclose(pipe);
-    return text;
-}
 
 // FNV-1a over a file's bytes, as the lookup helper prints it.
 long long HashFile(const fs::path& path) {
@@ -38,14 +28,12 @@ long long HashFile(const fs::path& path) {
 class PackedGame : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/kip_pack_test_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
+        ASSERT_TRUE(m_folder.Made());
+        m_dir = m_folder.Path();
         m_kip = m_dir / "kip";
         fs::copy_file(KIP_PATH, m_kip);
         fs::permissions(m_kip, fs::perms::owner_all);
     }
-    void TearDown() override { fs::remove_all(m_dir); }
 
     // The media the build generates beside the executable, less the review sheet.
     std::set<std::string> MediaNames() const {
@@ -58,6 +46,7 @@ class PackedGame : public ::testing::Test {
         return names;
     }
 
+    TestFolder m_folder{"kip_pack_test"};
     fs::path m_dir;
     fs::path m_kip;
 };
@@ -69,7 +58,7 @@ TEST_F(PackedGame, EveryMediaNameIsFoundInTheExecutable) {
                           LOOKUP_HELPER_PATH + "' '" + m_kip.string() + "'";
     for (const std::string& name : names) command += " " + name;
     // One "found <path> <hash>" or "missing" line per name, in the order asked.
-    std::istringstream lines(Output(command));
+    std::istringstream lines(RunCommand(command).output);
     auto name = names.begin();
     int found = 0;
     for (std::string line; std::getline(lines, line);) {
@@ -91,11 +80,10 @@ TEST_F(PackedGame, PlaysFromThePackAlone) {
     std::string shot = (m_dir / "stage.bmp").string();
     std::string command =
         "cd '" + m_dir.string() + "' && TMPDIR='" + m_dir.string() +
-        "' ./kip --headless --unpaced --seed 3 --frames 12 --screenshot 10:" + shot +
-        " >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    std::ifstream in(shot, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        "' ./kip --headless --unpaced --seed 3 --frames 12 --screenshot 10:" + shot;
+    CommandResult run = RunCommand(command);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    std::string bytes = ReadFileText(shot);
     ASSERT_EQ(bytes.size(), 921654u);
     int lit = 0;
     for (std::size_t i = 54; i < bytes.size(); ++i) lit += bytes[i] != 0;

@@ -18,6 +18,7 @@
 #include "input/KeyTable.h"
 #include "runtime/Options.h"
 #include "runtime/kv.h"
+#include "tests/support/TestFolder.h"
 
 namespace {
 
@@ -453,14 +454,9 @@ TEST_F(InputCommands, WaitingCommandsDoNotWaitWithoutAPerson) {
 
 class EndKeys : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/kv_keys_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { std::system(("rm -rf '" + m_dir + "'").c_str()); }
+    void SetUp() override { ASSERT_TRUE(m_folder.Made()); }
 
-    void WriteScript(const std::string& text) { std::ofstream(m_dir + "/run.keys") << text; }
+    void WriteScript(const std::string& text) { std::ofstream(m_folder / "run.keys") << text; }
     // Runs the key program headless with the script; returns its exit code.
     int Run(const std::string& extra = "") {
         std::string command = "cd '" + m_dir + "' && TMPDIR='" + m_dir +
@@ -469,12 +465,7 @@ class EndKeys : public ::testing::Test {
         int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    std::string Read(const std::string& name) const {
-        std::ifstream in(m_dir + "/" + name, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string Read(const std::string& name) const { return ReadFileText(m_folder / name); }
     // Error code and line from the closing lines of the error log.
     std::string Ending() const {
         std::string log = Read("ErrorLog.txt");
@@ -486,7 +477,8 @@ class EndKeys : public ::testing::Test {
         std::getline(lines, line);
         return code + " " + line;
     }
-    std::string m_dir;
+    TestFolder m_folder{"kv_keys"};
+    const std::string& m_dir = m_folder.Path();
 };
 
 TEST_F(EndKeys, EscapeEndsAtThatScreenFlip) {

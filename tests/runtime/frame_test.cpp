@@ -4,50 +4,28 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
+
+#include "tests/support/TestFolder.h"
 
 namespace {
 
-struct ProbeRun {
-    int exitCode = -1;
-    std::string output;  // standard output and standard error
-};
+using ProbeRun = CommandResult;
 
 class FrameTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/kv_frame_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { std::system(("rm -rf '" + m_dir + "'").c_str()); }
+    void SetUp() override { ASSERT_TRUE(m_folder.Made()); }
 
     ProbeRun Start(const std::string& arguments, const std::string& environment = "",
                    const char* program = PROBE_PATH) {
-        std::string command = "cd '" + m_dir + "' && env " + environment + " TMPDIR='" + m_dir +
-                              "' '" + program + "' " + arguments + " 2>&1";
-        ProbeRun run;
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe) return run;
-        char buffer[4096];
-        std::size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
-        int status = pclose(pipe);
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return run;
+        return RunCommand("cd '" + m_dir + "' && env " + environment + " TMPDIR='" + m_dir + "' '" +
+                          program + "' " + arguments);
     }
-    std::string ReadFile(const std::string& name) const {
-        std::ifstream in(m_dir + "/" + name, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string ReadFile(const std::string& name) const { return ReadFileText(m_folder / name); }
     bool Exists(const std::string& name) const {
-        return access((m_dir + "/" + name).c_str(), F_OK) == 0;
+        return access((m_folder / name).c_str(), F_OK) == 0;
     }
     // The error log without the renderer line that start-up writes first.
     std::string ClosingLines() const {
@@ -56,7 +34,8 @@ class FrameTest : public ::testing::Test {
         return end == std::string::npos ? log : log.substr(end);
     }
 
-    std::string m_dir;
+    TestFolder m_folder{"kv_frame"};
+    const std::string& m_dir = m_folder.Path();
 };
 
 TEST_F(FrameTest, NormalEndWritesTheFiveClosingLines) {

@@ -4,15 +4,14 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <limits>
-#include <sstream>
 #include <string>
 
 #include "runtime/Frame.h"
 #include "runtime/IntConv.h"
 #include "runtime/KvArray.h"
 #include "runtime/KvStr.h"
+#include "tests/support/TestFolder.h"
 
 namespace {
 
@@ -221,24 +220,24 @@ TEST(Arrays, DimAgainZeroesEveryElement) {
 // Runtime errors end the program through the shutdown, which writes the error log.
 class ArrayErrors : public ::testing::Test {
   protected:
+    // The log goes to this test's own folder; the death-test children inherit TMPDIR.
     void SetUp() override {
-        char pattern[] = "/tmp/kv_values_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-        setenv("TMPDIR", m_dir.c_str(), 1);
+        ASSERT_TRUE(m_folder.Made());
+        const char* old = std::getenv("TMPDIR");
+        m_oldTmp = old ? old : "";
+        setenv("TMPDIR", m_folder.Path().c_str(), 1);
     }
     void TearDown() override {
-        std::remove(LogPath().c_str());
-        rmdir(m_dir.c_str());
+        if (m_oldTmp.empty())
+            unsetenv("TMPDIR");
+        else
+            setenv("TMPDIR", m_oldTmp.c_str(), 1);
     }
-    std::string LogPath() const { return m_dir + "/ErrorLog.txt"; }
-    std::string Log() const {
-        std::ifstream in(LogPath(), std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    std::string m_dir;
+    std::string LogPath() const { return m_folder / "ErrorLog.txt"; }
+    std::string Log() const { return ReadFileText(LogPath()); }
+
+    TestFolder m_folder{"kv_values"};
+    std::string m_oldTmp;
 };
 
 #define EXPECT_RUNTIME_ERROR(statement, code, line)                                   \
