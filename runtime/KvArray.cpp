@@ -9,6 +9,24 @@ namespace {
 // No array may be larger than this many bytes: a size beyond it is error 7 rather
 // than an attempt that could take the whole machine down.
 constexpr double kMaxArrayBytes = 4.0 * 1024 * 1024 * 1024;
+
+// The product of every size of at least 1, truncated.
+double ElementCount(const double* sizes, int count) {
+    double product = 1;
+    for (int k = 0; k < count; ++k)
+        if (sizes[k] >= 1) product *= sizes[k];
+    return static_cast<double>(static_cast<int64_t>(product < 9e18 ? product : 9e18));
+}
+
+// Whether the block can be had: within the byte and element limits, every size a
+// 32-bit number.
+bool Fits(const double* sizes, int count, double elements, std::size_t elementSize) {
+    if (elements * elementSize > kMaxArrayBytes || elements > 2147483647.0) return false;
+    for (int k = 0; k < count; ++k)
+        if (sizes[k] != sizes[k] || sizes[k] >= 2147483648.0 || sizes[k] <= -2147483649.0)
+            return false;
+    return true;
+}
 }  // namespace
 
 template <typename Element>
@@ -17,18 +35,12 @@ void KvArray<Element>::Dim(double s1, double s2, double s3, double s4, double s5
     double sizes[kMaxDims] = {s1, s2, s3, s4, s5, s6, s7, s8};
     if (!(sizes[0] >= 1)) sizes[0] = 1;  // also catches NaN
 
-    double count = 1;
-    for (double s : sizes)
-        if (s >= 1) count *= s;
-    count = static_cast<double>(static_cast<int64_t>(count < 9e18 ? count : 9e18));
-    bool tooLarge = count * sizeof(Element) > kMaxArrayBytes || count > 2147483647.0;
-    for (double s : sizes)
-        if (s != s || s >= 2147483648.0 || s <= -2147483649.0) tooLarge = true;
+    double count = ElementCount(sizes, kMaxDims);
 
     delete[] m_data;
     m_data = nullptr;
     m_count = 0;
-    if (tooLarge) KvArrayError(7);
+    if (!Fits(sizes, kMaxDims, count, sizeof(Element))) KvArrayError(7);
     m_data = new (std::nothrow) Element[static_cast<std::size_t>(count)]();
     if (!m_data) KvArrayError(7);
     m_count = static_cast<int64_t>(count);
