@@ -11,7 +11,7 @@ namespace {
 constexpr double kMaxArrayBytes = 4.0 * 1024 * 1024 * 1024;
 
 // The product of every size of at least 1, truncated.
-double ElementCount(const double* sizes, int count) {
+double CountElements(const double* sizes, int count) {
     double product = 1;
     for (int k = 0; k < count; ++k)
         if (sizes[k] >= 1) product *= sizes[k];
@@ -35,7 +35,7 @@ void KvArray<Element>::Dim(double s1, double s2, double s3, double s4, double s5
     double sizes[kMaxDims] = {s1, s2, s3, s4, s5, s6, s7, s8};
     if (!(sizes[0] >= 1)) sizes[0] = 1;  // also catches NaN
 
-    double count = ElementCount(sizes, kMaxDims);
+    double count = CountElements(sizes, kMaxDims);
 
     delete[] m_data;
     m_data = nullptr;
