@@ -6,11 +6,9 @@
 
 #include "runtime/Options.h"
 
-bool g_kvTracing = false;
+std::FILE* g_kvTraceFile = nullptr;
 
 namespace {
-std::FILE* g_traceFile = nullptr;
-
 void WriteText(std::FILE* out, const char* text) {
     std::fputc('"', out);
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
@@ -28,29 +26,27 @@ void WriteText(std::FILE* out, const char* text) {
 bool KvOpenTrace(const char* path) {
     KvCloseTrace();
     if (std::strcmp(path, "-") == 0)
-        g_traceFile = stdout;
+        g_kvTraceFile = stdout;
     else
-        g_traceFile = std::fopen(path, "w");
-    g_kvTracing = g_traceFile != nullptr;
-    return g_kvTracing;
+        g_kvTraceFile = std::fopen(path, "w");
+    return KvTracing();
 }
 
 void KvCloseTrace() {
-    if (g_traceFile && g_traceFile != stdout) std::fclose(g_traceFile);
-    if (g_traceFile == stdout) std::fflush(stdout);
-    g_traceFile = nullptr;
-    g_kvTracing = false;
+    if (g_kvTraceFile && g_kvTraceFile != stdout) std::fclose(g_kvTraceFile);
+    if (g_kvTraceFile == stdout) std::fflush(stdout);
+    g_kvTraceFile = nullptr;
 }
 
 void KvTraceWrite(const char* command, std::initializer_list<KvTraceArg> args) {
-    if (!g_traceFile) return;
-    std::fprintf(g_traceFile, "%ld %s", KvFrameNumber(), command);
+    if (!g_kvTraceFile) return;
+    std::fprintf(g_kvTraceFile, "%ld %s", KvFrameNumber(), command);
     for (const KvTraceArg& arg : args) {
-        std::fputc(' ', g_traceFile);
+        std::fputc(' ', g_kvTraceFile);
         if (arg.IsText())
-            WriteText(g_traceFile, arg.Text());
+            WriteText(g_kvTraceFile, arg.Text());
         else
-            std::fprintf(g_traceFile, "%g", arg.Number());
+            std::fprintf(g_kvTraceFile, "%g", arg.Number());
     }
-    std::fputc('\n', g_traceFile);
+    std::fputc('\n', g_kvTraceFile);
 }

@@ -11,6 +11,7 @@
 // frame number of SHOWSCREEN's own line is the frame it ends.
 #pragma once
 
+#include <cstdio>
 #include <initializer_list>
 
 class KvTraceArg {
@@ -31,12 +32,13 @@ class KvTraceArg {
 bool KvOpenTrace(const char* path);
 void KvCloseTrace();
 
-extern bool g_kvTracing;
-inline bool KvTracing() { return g_kvTracing; }
+// The open trace, or null when tracing is off.
+extern std::FILE* g_kvTraceFile;
+inline bool KvTracing() { return g_kvTraceFile != nullptr; }
 
 void KvTraceWrite(const char* command, std::initializer_list<KvTraceArg> args);
 
 // Writes the line only when tracing is on.
 inline void KvTrace(const char* command, std::initializer_list<KvTraceArg> args = {}) {
-    if (g_kvTracing) KvTraceWrite(command, args);
+    if (KvTracing()) KvTraceWrite(command, args);
 }
