@@ -12,6 +12,7 @@
 #include "gfx/GameWindow.h"
 #include "gfx/OpenGLRainbows.h"
 #include "input/DXInput.h"
+#include "media/MediaLookup.h"
 #include "runtime/KvArray.h"
 #include "runtime/Options.h"
 #include "runtime/Trace.h"
@@ -44,8 +45,6 @@ DXInput* pDXin = nullptr;
 SFXSound* pDXsnd = nullptr;
 SFXSoundBuffer* DXwav = nullptr;
 VelNetwork* pVelNet = nullptr;
-
-void SETSHOEBOX(KvStr data, KvStr music);
 
 namespace {
 GameWindow* g_window = nullptr;
