@@ -27,8 +27,7 @@ bool NobodyAtTheKeys() { return KvOptions().headless || (pDXin && pDXin->IsScrip
 // A joystick record as a missing device leaves it: centred, nothing held.
 DIJOYSTATE ReadJoystick(double j) {
     DIJOYSTATE state;
-    std::memset(&state, 0, sizeof state);
-    for (uint32_t& pov : state.rgdwPOV) pov = kHatCentred;
+    ReduceJoystick(RawJoystick(), state);
     if (pDXin) pDXin->GetJoystickData(&state, static_cast<char>(KvToInt(j)));
     return state;
 }
