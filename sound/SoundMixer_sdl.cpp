@@ -49,9 +49,10 @@ bool Convert(const WavSound& sound, std::vector<Uint8>& out) {
     return ok;
 }
 
-Uint8 SideLevel(int attenuation) {  // hundredths of a decibel, 0 or less
+// An attenuation in hundredths of a decibel (0 or less) as a level of 0 ... full.
+int Level(int attenuation, int full) {
     if (attenuation <= -10000) return 0;
-    return Uint8(std::lround(255.0 * std::pow(10.0, attenuation / 2000.0)));
+    return int(std::lround(full * std::pow(10.0, attenuation / 2000.0)));
 }
 }  // namespace
 
@@ -130,18 +131,15 @@ bool StopChannel(int channel) {
 
 void SetChannelVolume(int channel, int volume) {
     if (!ValidChannel(channel)) return;
-    if (volume > 0) volume = 0;
-    Mix_Volume(channel, volume <= -10000
-                            ? 0
-                            : int(std::lround(MIX_MAX_VOLUME * std::pow(10.0, volume / 2000.0))));
+    Mix_Volume(channel, Level(volume > 0 ? 0 : volume, MIX_MAX_VOLUME));
 }
 
 void SetChannelPan(int channel, int pan) {
     if (!ValidChannel(channel)) return;
     if (pan > 10000) pan = 10000;
     if (pan < -10000) pan = -10000;
-    Uint8 left = pan > 0 ? SideLevel(-pan) : 255;
-    Uint8 right = pan < 0 ? SideLevel(pan) : 255;
+    Uint8 left = Uint8(pan > 0 ? Level(-pan, 255) : 255);
+    Uint8 right = Uint8(pan < 0 ? Level(pan, 255) : 255);
     Mix_SetPanning(channel, left, right);
 }
 
