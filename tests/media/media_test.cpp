@@ -52,6 +52,13 @@ void AppendEntry(Bytes& dir, const std::string& name, int32_t offset, int32_t si
     AppendInt32(dir, size);
 }
 
+// Appends the directory bytes `dir` and, as the file's last 4 bytes, the position they start at.
+void AppendDirectory(Bytes& file, const Bytes& dir) {
+    const int32_t position = int32_t(file.size());
+    file.insert(file.end(), dir.begin(), dir.end());
+    AppendInt32(file, position);
+}
+
 // A whole pack file: `prefix` followed by a tail holding the named contents.
 Bytes MakePack(const std::vector<std::pair<std::string, Bytes>>& entries, bool countFromEnd,
                const Bytes& prefix = {}) {
@@ -251,9 +258,7 @@ TEST(PackDirectory, EntriesNamedWithANulByteAreSkipped) {
     AppendEntry(dir, std::string("\0ile.bmp", 8), 0, int32_t(blank.size()));
     AppendEntry(dir, "tile.bmp", int32_t(blank.size()), int32_t(real.size()));
     dir.push_back(0);
-    const int32_t d = int32_t(file.size());
-    file.insert(file.end(), dir.begin(), dir.end());
-    AppendInt32(file, d);
+    AppendDirectory(file, dir);
     EXPECT_EQ(Content(file, "tile.bmp"), "real");
     EXPECT_EQ(Pick(file, "anything"), "-");
 }
@@ -286,9 +291,7 @@ TEST(PackDirectoryNegative, PositionsOutsideTheFileAreNotFound) {
         Bytes dir;
         AppendEntry(dir, "a.bmp", offset, size);
         dir.push_back(0);
-        const int32_t d = int32_t(file.size());
-        file.insert(file.end(), dir.begin(), dir.end());
-        AppendInt32(file, d);
+        AppendDirectory(file, dir);
         return file;
     };
     const int32_t n = int32_t(block.size());
@@ -317,9 +320,7 @@ TEST(PackDirectoryNegative, DirectoryRunningOffTheEndStopsCleanly) {
     AppendEntry(dir, "first.bmp", 0, firstSize);
     dir.push_back(200);  // a name of 200 bytes announced, a few bytes present
     dir.insert(dir.end(), {'a', 'b', 'c'});
-    const int32_t d = int32_t(file.size());
-    file.insert(file.end(), dir.begin(), dir.end());
-    AppendInt32(file, d);
+    AppendDirectory(file, dir);
     EXPECT_EQ(Content(file, "first.bmp"), "first");  // entries before the cut still answer
     EXPECT_EQ(Pick(file, "other.bmp"), "-");
 }
