@@ -111,6 +111,12 @@ void OpenGLRainbows::SetBlending(bool on) {
         glDisable(GL_BLEND);
 }
 
+void OpenGLRainbows::OpaqueWhiteDrawing() {
+    SetBlending(false);
+    alphaFactor = 1.0f;
+    SetColour(1, 1, 1, 1);
+}
+
 void OpenGLRainbows::DoAlpha(float f) {
     FlushQuads();
     if (f == 0 || std::isnan(f)) {

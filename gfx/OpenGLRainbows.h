@@ -87,6 +87,8 @@ class OpenGLRainbows {
     // Sets the current colour (and remembers it for the quad queue).
     void SetColour(float r, float g, float b, float a);
     void SetBlending(bool on);
+    // Opaque drawing in white at full intensity: blending off, alpha factor 1.
+    void OpaqueWhiteDrawing();
 
     // Sprites.
     static void GetBMPSize(const char* path, int& width, int& height);

@@ -37,13 +37,6 @@ void LoadPicture(const KvStr& file, double n, bool normalMap) {
 void DrawText(const char* text, double x, double y) {
     if (pRbow) pRbow->DrawTextA(short(__nCurFont), text, KvToShort(x), KvToShort(y));
 }
-
-void OpaqueDrawing() {
-    pRbow->SetBlending(false);
-    pRbow->SetColour(1, 1, 1, 1);
-    pRbow->alphaFactor = 1;
-    pRbow->SetColour(1, 1, 1, 1);
-}
 }  // namespace
 
 void LOADSPRITE(const KvStr& file, double n) {
@@ -200,7 +193,7 @@ void BLENDSCREEN(const KvStr& file) {
     pRbow->FreeSurface(1);
     pRbow->LoadSurface(0, path.GetStrData(), false);
     pRbow->PasteSurface(0);
-    OpaqueDrawing();
+    pRbow->OpaqueWhiteDrawing();
 }
 
 double SAVEBMP(const KvStr& file) {

@@ -13,11 +13,7 @@
 namespace {
 // Every frame starts opaque, white, with the background picture drawn.
 void PrepareNextFrame() {
-    pRbow->SetBlending(true);
-    pRbow->SetBlending(false);
-    pRbow->SetColour(1, 1, 1, 1);
-    pRbow->alphaFactor = 1.0f;
-    pRbow->SetColour(1, 1, 1, 1);
+    pRbow->OpaqueWhiteDrawing();
     pRbow->PasteSurface(0);
     pRbow->Make2DViewport();
 }
