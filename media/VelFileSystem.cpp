@@ -28,17 +28,21 @@ bool VelFileSystem::CreateExclusive(const std::string& path) {
     return handle_ >= 0;
 }
 
-bool VelFileSystem::WriteAll(const void* data, int64_t size) {
-    if (handle_ < 0 || size < 0) return false;
+bool WriteAllTo(int fd, const void* data, int64_t size) {
+    if (fd < 0 || size < 0) return false;
     const char* p = static_cast<const char*>(data);
     while (size > 0) {
-        const ssize_t n = ::write(handle_, p, size_t(size));
+        const ssize_t n = ::write(fd, p, size_t(size));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         p += n;
         size -= n;
     }
     return true;
+}
+
+bool VelFileSystem::WriteAll(const void* data, int64_t size) {
+    return WriteAllTo(handle_, data, size);
 }
 
 void VelFileSystem::Close() {

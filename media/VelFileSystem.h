@@ -29,6 +29,10 @@ class VelFileSystem {
     int handle_ = -1;  // none
 };
 
+// Writes all bytes to an open file descriptor, going on after interrupted writes; false on any
+// failure.
+bool WriteAllTo(int fd, const void* data, int64_t size);
+
 // A pack read from an open file; the size is taken once, when the source is made.
 class FilePackSource : public PackSource {
   public:

@@ -96,19 +96,6 @@ bool MakeInputs(const std::vector<std::string>& files, std::vector<PackInput>& i
     return true;
 }
 
-bool WriteAllTo(int fd, const std::vector<unsigned char>& bytes) {
-    const unsigned char* p = bytes.data();
-    size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        left -= size_t(n);
-    }
-    return true;
-}
-
 int Create(const std::string& packPath, const std::vector<std::string>& files) {
     std::vector<PackInput> inputs;
     std::vector<unsigned char> tail;
@@ -120,7 +107,8 @@ int Create(const std::string& packPath, const std::vector<std::string>& files) {
     std::string temp = packPath + ".kvpack-XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) return Fail(ErrnoText("cannot create", temp));
-    const bool written = WriteAllTo(fd, tail) && ::fchmod(fd, 0644) == 0;
+    const bool written =
+        WriteAllTo(fd, tail.data(), int64_t(tail.size())) && ::fchmod(fd, 0644) == 0;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || ::rename(temp.c_str(), packPath.c_str()) != 0) {
         const std::string message = ErrnoText("cannot write", packPath);
@@ -147,7 +135,7 @@ int Append(const std::string& targetPath, const std::vector<std::string>& files)
         ::close(fd);
         return Fail(error);
     }
-    if (!WriteAllTo(fd, tail)) {
+    if (!WriteAllTo(fd, tail.data(), int64_t(tail.size()))) {
         const std::string message = ErrnoText("cannot write", targetPath);
         // Cut the file back to what it was: a half pack must not stay behind.
         if (::ftruncate(fd, info.st_size) != 0) std::perror("kvpack: cannot restore file");
