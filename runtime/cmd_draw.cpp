@@ -29,9 +29,7 @@ bool ResolveData(const KvStr& file, KvStr& path) {
 void LoadPicture(const KvStr& file, double n, bool normalMap) {
     KvStr path;
     if (!pRbow || !ResolveData(file, path)) return;
-    int slot = KvToInt(n);
-    pRbow->FreeSprite(slot);
-    pRbow->LoadSprite(unsigned(slot), path.GetStrData(), kSpriteKey, normalMap);
+    pRbow->LoadSprite(unsigned(KvToInt(n)), path.GetStrData(), kSpriteKey, normalMap);
 }
 
 void DrawText(const char* text, double x, double y) {
