@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int kHeaderSize = 4;
-
 void InitialiseLzoOnce() {
     static const bool initialised = (lzo_init() == LZO_E_OK);
     (void)initialised;
@@ -21,10 +19,6 @@ unsigned char* SharedWorkArea() {
     static std::unique_ptr<lzo_align_t[]> area(
         new lzo_align_t[(LZO1X_1_MEM_COMPRESS + sizeof(lzo_align_t) - 1) / sizeof(lzo_align_t)]);
     return reinterpret_cast<unsigned char*>(area.get());
-}
-
-uint32_t ReadLength(const unsigned char* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
 void WriteLength(unsigned char* p, uint32_t n) {
@@ -48,6 +42,11 @@ void VelCompression::Clear() {
     InitialiseLzoOnce();
 }
 
+uint32_t VelCompression::AnnouncedLength(const unsigned char* block) {
+    return uint32_t(block[0]) | uint32_t(block[1]) << 8 | uint32_t(block[2]) << 16 |
+           uint32_t(block[3]) << 24;
+}
+
 int64_t VelCompression::MaxExpansion(int64_t streamSize) {
     // A stream byte yields at most 255 bytes of output (a zero byte in a run-length extension);
     // the rest is a few bytes of instruction overhead.
@@ -59,7 +58,7 @@ int VelCompression::UnPack(const unsigned char* data, int size) {
     Clear();
     damaged_ = true;
     if (mode != kModeLzo || data == nullptr || size < kHeaderSize) return 0;
-    const int64_t announced = ReadLength(data);
+    const int64_t announced = AnnouncedLength(data);
     const int64_t streamSize = size - kHeaderSize;
     // An announced length the stream cannot possibly produce marks a damaged block; it is
     // never allocated.

@@ -9,6 +9,8 @@ class VelCompression {
   public:
     // The only mode that is built: length header plus LZO1X stream.
     static constexpr int32_t kModeLzo = 1;
+    // Bytes of the unpacked-length header at the start of a block.
+    static constexpr int kHeaderSize = 4;
     // Largest unpacked length a block may announce (the result length is a signed 32-bit count).
     static constexpr int64_t kMaxUnpackedLength = INT32_MAX;
 
@@ -31,6 +33,9 @@ class VelCompression {
     // Whether the last UnPack found the block damaged (tells a failure from an empty result).
     bool Damaged() const { return damaged_; }
 
+    // The unpacked length announced by a block's header (the block holds kHeaderSize bytes
+    // at least).
+    static uint32_t AnnouncedLength(const unsigned char* block);
     // Most unpacked bytes an LZO1X stream of streamSize bytes can expand to.
     static int64_t MaxExpansion(int64_t streamSize);
 

@@ -155,11 +155,12 @@ bool OpenPack(const std::string& packPath, VelFileSystem& file) {
 }
 
 long long UnpackedLength(FilePackSource& source, const PackEntry& entry) {
-    unsigned char header[4];
-    if (entry.size < 4 || entry.position < 0 || !source.ReadAt(entry.position, header, 4)) {
+    unsigned char header[VelCompression::kHeaderSize];
+    if (entry.size < VelCompression::kHeaderSize || entry.position < 0 ||
+        !source.ReadAt(entry.position, header, VelCompression::kHeaderSize)) {
         return -1;
     }
-    return (long long)(header[0] | header[1] << 8 | header[2] << 16 | uint32_t(header[3]) << 24);
+    return (long long)VelCompression::AnnouncedLength(header);
 }
 
 int List(const std::string& packPath) {
