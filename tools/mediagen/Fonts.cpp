@@ -11,14 +11,7 @@ Colour readColour(const SourceText& source, const SourceLine& line,
                   const std::vector<std::string>& words, std::size_t first) {
     if (words.size() < first + 3)
         source.fail(line.number, "a colour is three numbers: red green blue");
-    int channel[3];
-    for (int i = 0; i < 3; ++i) {
-        channel[i] = parseInt(source, line.number, words[first + static_cast<std::size_t>(i)]);
-        if (channel[i] < 0 || channel[i] > 255)
-            source.fail(line.number, "colour channels run from 0 to 255");
-    }
-    Colour c{static_cast<std::uint8_t>(channel[0]), static_cast<std::uint8_t>(channel[1]),
-             static_cast<std::uint8_t>(channel[2])};
+    Colour c = parseColour(source, line.number, words, first);
     if (c == kBlack)
         source.fail(line.number, "black is transparent in a font; use a dark colour instead");
     return c;

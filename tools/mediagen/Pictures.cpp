@@ -67,14 +67,7 @@ void addLegend(PictureBuild& b, const Statement& s) {
     const std::string& key = s.words[1];
     if (key.size() != 1 || key == ".")
         b.fail(s, "the legend character is one character other than '.'");
-    int channel[3];
-    for (int i = 0; i < 3; ++i) {
-        channel[i] = b.number(s, 2 + static_cast<std::size_t>(i));
-        if (channel[i] < 0 || channel[i] > 255) b.fail(s, "colour channels run from 0 to 255");
-    }
-    b.legend[key[0]] = {static_cast<std::uint8_t>(channel[0]),
-                        static_cast<std::uint8_t>(channel[1]),
-                        static_cast<std::uint8_t>(channel[2])};
+    b.legend[key[0]] = parseColour(b.source, s.line, s.words, 2);
 }
 
 void doPalette(PictureBuild& b, const Statement& s) {

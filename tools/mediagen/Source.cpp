@@ -129,4 +129,15 @@ double parseNumber(const SourceText& source, int line, const std::string& word) 
     return value;
 }
 
+Colour parseColour(const SourceText& source, int line, const std::vector<std::string>& words,
+                   std::size_t first) {
+    std::uint8_t channel[3];
+    for (std::size_t i = 0; i < 3; ++i) {
+        int value = parseInt(source, line, words.at(first + i));
+        if (value < 0 || value > 255) source.fail(line, "colour channels run from 0 to 255");
+        channel[i] = static_cast<std::uint8_t>(value);
+    }
+    return {channel[0], channel[1], channel[2]};
+}
+
 }  // namespace mediagen

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/mediagen/Image.h"
+
 namespace mediagen {
 
 struct SourceError : std::runtime_error {
@@ -43,6 +45,9 @@ std::vector<std::string> splitWords(const SourceText& source, const SourceLine& 
 
 int parseInt(const SourceText& source, int line, const std::string& word);
 double parseNumber(const SourceText& source, int line, const std::string& word);
+// Three words from words[first] on: red, green and blue, each 0 to 255.
+Colour parseColour(const SourceText& source, int line, const std::vector<std::string>& words,
+                   std::size_t first);
 
 std::string readWholeFile(const std::filesystem::path& path);
 
