@@ -86,6 +86,12 @@ double oneValue(const SourceText& source, int line, const std::string& key,
     return values[0];
 }
 
+// The number of a "KEY VALUE" statement, within least ... most.
+double statementValue(const SourceText& source, int line, const std::vector<std::string>& words,
+                      double least, double most) {
+    return oneValue(source, line, words[0], {parseNumber(source, line, words[1])}, least, most);
+}
+
 // Applies a setting of the voice shape; false when the key is not one.
 bool applyShapeSetting(VoiceShape& shape, const SourceText& source, int line,
                        const std::string& key, const std::vector<double>& values) {
@@ -241,14 +247,11 @@ void parseStatement(SoundParse& p, const SourceLine& line) {
             p.source.fail(line.number, "bits is 8 or 16");
         }
     } else if (key == "length" && words.size() == 2) {
-        p.length = oneValue(p.source, line.number, key,
-                            {parseNumber(p.source, line.number, words[1])}, 0.001, 600.0);
+        p.length = statementValue(p.source, line.number, words, 0.001, 600.0);
     } else if (key == "gain" && words.size() == 2) {
-        p.recipe.gain = oneValue(p.source, line.number, key,
-                                 {parseNumber(p.source, line.number, words[1])}, 0.0, 10.0);
+        p.recipe.gain = statementValue(p.source, line.number, words, 0.0, 10.0);
     } else if (key == "tempo" && words.size() == 2) {
-        p.tempo = oneValue(p.source, line.number, key,
-                           {parseNumber(p.source, line.number, words[1])}, 20.0, 400.0);
+        p.tempo = statementValue(p.source, line.number, words, 20.0, 400.0);
     } else if (key == "layer") {
         parseLayer(p, line, words);
     } else if (key == "instrument") {
