@@ -152,6 +152,12 @@ class OpenGLRainbows {
 
   protected:
     struct SpriteQuad;
+    // Marks a texture unit whose bound texture is not known.
+    static constexpr unsigned int kUnknownTexture = ~0u;
+    // Texture uploads read tightly packed rows; the bound texture repeats and filters
+    // linearly (mipmapped when asked).
+    static void SetUnpackSettings();
+    static void SetTextureParameters(bool mipmapped);
     void ResetSlotTables();
     void DrawQuad(int slot, const float corners[8]);
     void DrawRotatedQuad(int slot, float centreX, float centreY, float angle, float hw, float hh);

@@ -11,25 +11,8 @@
 #include "gfx/TexelOps.h"
 
 namespace {
-constexpr unsigned int kUnknownTexture = ~0u;
-
 // Half of a size, rounded toward minus infinity.
 int FloorHalf(int n) { return n >= 0 ? n / 2 : -((-n + 1) / 2); }
-
-void SetUnpackSettings() {
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-}
-
-void SetTextureParameters(bool mipmapped) {
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
-                    mipmapped ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
-}
 
 int MaxTextureSize() {
     GLint size = 0;
@@ -37,6 +20,21 @@ int MaxTextureSize() {
     return size > 0 ? std::min<int>(size, kMaxTextureSide) : 1024;
 }
 }  // namespace
+
+void OpenGLRainbows::SetUnpackSettings() {
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+}
+
+void OpenGLRainbows::SetTextureParameters(bool mipmapped) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
+                    mipmapped ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
+}
 
 void OpenGLRainbows::ResetSlotTables() {
     for (int slot = 0; slot < kSpriteSlots; ++slot) {

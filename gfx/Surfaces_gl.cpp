@@ -15,23 +15,8 @@
 namespace {
 constexpr int kFileTile = 64;
 constexpr int kScreenTile = 32;
-constexpr unsigned int kUnknownTexture = ~0u;
 
 bool ValidSurface(long surface) { return surface >= 0 && surface < kSurfaceCount; }
-
-void SetTileParameters() {
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-}
-
-void SetUnpackSettings() {
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-}
 }  // namespace
 
 const RainbowSurface* OpenGLRainbows::Surface(int surface) const {
@@ -63,7 +48,7 @@ bool OpenGLRainbows::LoadSurface(unsigned int surface, const char* path, bool /*
                                maxTextureSize, 0, false, tile);
             glGenTextures(1, &s.tileNames[i][j]);
             glBindTexture(GL_TEXTURE_2D, s.tileNames[i][j]);
-            SetTileParameters();
+            SetTextureParameters(false);
             glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tile.width, tile.height, 0, GL_RGBA,
                          GL_UNSIGNED_BYTE, tile.rgba.data());
             s.tileWidths[i][j] = int16_t(tile.width);
@@ -94,7 +79,7 @@ void OpenGLRainbows::GrabSurface(int surface) {
             GLuint& name = s.tileNames[columns][rows];
             glGenTextures(1, &name);
             glBindTexture(GL_TEXTURE_2D, name);
-            SetTileParameters();
+            SetTextureParameters(false);
             glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tile, tile, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                          nullptr);
             glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, x, m_height - y - tile, tile, tile);
