@@ -16,8 +16,8 @@ void CheckBlock(const unsigned char* data, size_t size) {
     compression.mode = VelCompression::kModeLzo;
     const int n = compression.UnPack(data, int(size));
     if (compression.Damaged()) return;
-    const uint32_t announced =
-        size >= 4 ? (data[0] | data[1] << 8 | data[2] << 16 | uint32_t(data[3]) << 24) : 0;
+    // A block that decodes holds a whole header.
+    const uint32_t announced = VelCompression::AnnouncedLength(data);
     if (n != compression.ResultLength() || uint32_t(n) > announced) abort();
     const std::vector<unsigned char> raw(compression.Result(), compression.Result() + n);
     VelCompression again;
