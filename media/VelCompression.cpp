@@ -37,7 +37,6 @@ VelCompression::~VelCompression() { Clear(); }
 void VelCompression::Clear() {
     result_.reset();
     resultLength_ = 0;
-    windowPosition_ = 0;
     damaged_ = false;
     InitialiseLzoOnce();
 }

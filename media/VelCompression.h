@@ -45,6 +45,5 @@ class VelCompression {
   private:
     std::unique_ptr<unsigned char[]> result_;
     int32_t resultLength_ = 0;
-    int16_t windowPosition_ = 0;
     bool damaged_ = false;
 };
