@@ -16,7 +16,7 @@ struct Statement {
 struct PictureBuild {
     SourceText& source;
     PictureLibrary& library;
-    Picture picture;
+    Picture picture{};
     bool sized = false;
     std::map<char, Colour> legend{{'.', kKeyColour}};
 
@@ -237,7 +237,7 @@ const Picture& PictureLibrary::get(const std::string& name) {
 }
 
 Picture PictureLibrary::build(SourceText& source) {
-    PictureBuild b{source, *this, {}, false, {{'.', kKeyColour}}};
+    PictureBuild b{source, *this};
     SourceLine line;
     while (source.nextStatement(line)) {
         Statement statement{line.number, splitWords(source, line)};

@@ -30,12 +30,12 @@ struct Pattern {
 
 struct SoundParse {
     SourceText& source;
-    SoundRecipe recipe;
+    SoundRecipe recipe{};
     double length = -1.0;  // seconds, for effects
     double tempo = 0.0;    // beats a minute, for music
-    std::map<std::string, Instrument> instruments;
-    std::map<std::string, Pattern> patterns;
-    std::vector<std::string> song;
+    std::map<std::string, Instrument> instruments{};
+    std::map<std::string, Pattern> patterns{};
+    std::vector<std::string> song{};
     std::uint32_t nextSeed = 12345;
 };
 
@@ -330,7 +330,7 @@ double noteFrequency(const std::string& name) {
 }
 
 SoundRecipe parseSound(SourceText& source) {
-    SoundParse p{source, {}, -1.0, 0.0, {}, {}, {}, 12345};
+    SoundParse p{source};
     SourceLine line;
     while (source.nextStatement(line)) parseStatement(p, line);
     bool isMusic = !p.song.empty();
