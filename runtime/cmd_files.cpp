@@ -91,11 +91,12 @@ std::vector<std::pair<std::string, std::string>> ParseFilter(const char* filter)
     return pairs;
 }
 
-std::vector<std::string> DialogArguments(bool load, const char* filter, const std::string& folder,
-                                         std::string& program) {
+// The command line of the desktop's file dialog (zenity, else kdialog); empty when
+// neither is installed.
+std::vector<std::string> DialogArguments(bool load, const char* filter, const std::string& folder) {
     std::vector<std::string> args;
     auto pairs = ParseFilter(filter);
-    program = FindProgram("zenity");
+    std::string program = FindProgram("zenity");
     if (!program.empty()) {
         args = {program, "--file-selection", "--filename=" + folder};
         if (!load) args.push_back("--save");
@@ -264,9 +265,8 @@ double GETFILELIST(const KvStr& pattern, KvStrArray& list) {
 
 KvStr FILEREQUEST_Str(double load, const KvStr& filter) {
     KvStr result = "NO_FILE";
-    std::string program;
     std::string start = CurrentDirectory();
-    auto args = DialogArguments(load != 0, filter.GetStrData(), start + "/", program);
+    auto args = DialogArguments(load != 0, filter.GetStrData(), start + "/");
     // Without a desktop (or when running headless) there is no one to choose a file.
     if (args.empty() || KvOptions().headless) return result;
 
