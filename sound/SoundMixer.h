@@ -9,7 +9,6 @@ namespace sound_mixer {
 // Opens the output at 22050 Hz, 16-bit, stereo; false when there is no device.
 bool OpenDevice();
 void CloseDevice();
-bool DeviceOpen();
 
 // A block of samples converted once to the device's format; shared by every channel
 // of a slot.

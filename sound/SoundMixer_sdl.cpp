@@ -80,8 +80,6 @@ void CloseDevice() {
     g_open = false;
 }
 
-bool DeviceOpen() { return g_open; }
-
 SampleBlock* MakeSampleBlock(const WavSound& sound) {
     if (!g_open) return nullptr;
     SampleBlock* block = new SampleBlock();
