@@ -27,9 +27,7 @@ class FAST_FILE {
     // Replaces a line in the cache: 0, 3 (no such file: text "NO_FILE") or 7.
     double PutFile(const char* file, short line, KvStr& text);
 
-    const char* FileName() const { return m_fileName; }
     int LastLine() const { return m_lastLine; }
-    bool Changed() const { return m_changed != 0; }
 
   private:
     void Clear();
