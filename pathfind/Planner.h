@@ -42,7 +42,8 @@ class Planner {
     Planner& operator=(const Planner&) = delete;
 
     // Takes a request; false (and nothing changed) for a start or goal outside the
-    // map, a start equal to the goal, or a map that cannot be held.
+    // map or a start equal to the goal; false with no map loaded for a map that
+    // cannot be held.
     bool createMap(const Description& description);
     virtual void initialize();
     void cleanup();
