@@ -168,6 +168,9 @@ class OpenGLRainbows {
     void UploadMipmaps(std::vector<uint8_t> texels, int width, int height);
     bool MakeCollisionMask(int slot);
     void KeepFrameForScreenshot();
+    // Snapshots cover the frame rounded up to whole groups of four pixels.
+    void ReadSnapshot(std::vector<uint8_t>& rgb);
+    bool WriteSnapshot(const std::string& path, const std::vector<uint8_t>& rgb) const;
     void WaitForFrameSlot();
 
     GameWindow* m_window = nullptr;

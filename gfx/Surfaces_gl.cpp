@@ -159,12 +159,23 @@ void OpenGLRainbows::FreeSurface(int surface) {
     std::memset(&s, 0, sizeof s);
 }
 
+namespace {
+int RoundUpToFour(int n) { return (n + 3) & ~3; }
+}  // namespace
+
+void OpenGLRainbows::ReadSnapshot(std::vector<uint8_t>& rgb) {
+    ReadFrame(0, 0, RoundUpToFour(m_width), RoundUpToFour(m_height), rgb);
+}
+
+bool OpenGLRainbows::WriteSnapshot(const std::string& path, const std::vector<uint8_t>& rgb) const {
+    return WriteBitmap24(path, RoundUpToFour(m_width), RoundUpToFour(m_height), rgb);
+}
+
 bool OpenGLRainbows::SaveBMPFile(const char* path) {
     if (!path || !*path) return false;
-    int width = (m_width + 3) & ~3, height = (m_height + 3) & ~3;
     std::vector<uint8_t> rgb;
-    ReadFrame(0, 0, width, height, rgb);
-    return WriteBitmap24(path, width, height, rgb);
+    ReadSnapshot(rgb);
+    return WriteSnapshot(path, rgb);
 }
 
 // The flip clears the frame, so a screenshot asked for the frame being shown is
@@ -173,7 +184,7 @@ void OpenGLRainbows::KeepFrameForScreenshot() {
     long frame = KvFrameNumber() + 1;
     for (const ScreenshotRequest& request : KvOptions().screenshots) {
         if (request.frame != frame) continue;
-        ReadFrame(0, 0, (m_width + 3) & ~3, (m_height + 3) & ~3, m_shownFrame);
+        ReadSnapshot(m_shownFrame);
         m_shownFrameNumber = frame;
         return;
     }
@@ -181,5 +192,5 @@ void OpenGLRainbows::KeepFrameForScreenshot() {
 
 bool OpenGLRainbows::WriteShownFrame(const std::string& path) {
     if (m_shownFrameNumber != KvFrameNumber()) return SaveBMPFile(path.c_str());
-    return WriteBitmap24(path, (m_width + 3) & ~3, (m_height + 3) & ~3, m_shownFrame);
+    return WriteSnapshot(path, m_shownFrame);
 }
