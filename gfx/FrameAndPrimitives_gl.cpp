@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <initializer_list>
 #include <thread>
 
 #include "gfx/OpenGLRainbows.h"
@@ -27,6 +28,13 @@ void PlatformSleep(double milliseconds) {
 FrameClock g_clock = OpenGLRainbows::DefaultFrameClock();
 
 float Channel(unsigned long colour, int index) { return float((colour >> (8 * index)) & 0xFF); }
+
+// One primitive through screen points x, y (y grows downward on the screen).
+void ScreenVertices(GLenum mode, std::initializer_list<short> xy) {
+    glBegin(mode);
+    for (const short* p = xy.begin(); p + 1 < xy.end(); p += 2) glVertex2f(p[0], -float(p[1]));
+    glEnd();
+}
 }  // namespace
 
 FrameClock OpenGLRainbows::DefaultFrameClock() {
@@ -137,61 +145,45 @@ void OpenGLRainbows::DoAlpha(float f) {
 
 // The shared frame of the primitives: colour scaled by the alpha factor, no texture,
 // and the projection moved so that integer coordinates hit pixel centres.
-void OpenGLRainbows::BeginPrimitive(unsigned long colour, int& slot, int& second, int& variant) {
+OpenGLRainbows::BoundTextures OpenGLRainbows::BeginPrimitive(unsigned long colour) {
     FlushQuads();
     float f = alphaFactor;
     SetColour(Channel(colour, 0) * f / 255.0f, Channel(colour, 1) * f / 255.0f,
               Channel(colour, 2) * f / 255.0f, 1);
-    slot = boundSlot;
-    second = boundSecondSlot;
-    variant = boundVariant;
+    BoundTextures bound{boundSlot, boundSecondSlot, boundVariant};
     SetTexture3D(-1, -1, 0);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glTranslatef(0.375f, -0.375f, 0);
     glMatrixMode(GL_MODELVIEW);
+    return bound;
 }
 
-void OpenGLRainbows::EndPrimitive(int slot, int second, int variant) {
+void OpenGLRainbows::EndPrimitive(const BoundTextures& bound) {
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     SetColour(alphaFactor, alphaFactor, alphaFactor, 1);
-    SetTexture3D(slot, second, variant);
+    SetTexture3D(bound.slot, bound.second, bound.variant);
 }
 
 void OpenGLRainbows::DrawPixel(short x, short y, unsigned long colour) {
-    int slot, second, variant;
-    BeginPrimitive(colour, slot, second, variant);
-    glBegin(GL_POINTS);
-    glVertex2f(x, -float(y));
-    glEnd();
-    EndPrimitive(slot, second, variant);
+    BoundTextures bound = BeginPrimitive(colour);
+    ScreenVertices(GL_POINTS, {x, y});
+    EndPrimitive(bound);
 }
 
 void OpenGLRainbows::DrawLine(short x1, short y1, short x2, short y2, unsigned long colour) {
-    int slot, second, variant;
-    BeginPrimitive(colour, slot, second, variant);
-    glBegin(GL_LINES);
-    glVertex2f(x1, -float(y1));
-    glVertex2f(x2, -float(y2));
-    glEnd();
-    glBegin(GL_POINTS);  // the end pixel is always set
-    glVertex2f(x2, -float(y2));
-    glEnd();
-    EndPrimitive(slot, second, variant);
+    BoundTextures bound = BeginPrimitive(colour);
+    ScreenVertices(GL_LINES, {x1, y1, x2, y2});
+    ScreenVertices(GL_POINTS, {x2, y2});  // the end pixel is always set
+    EndPrimitive(bound);
 }
 
 void OpenGLRainbows::DrawRect(short x1, short y1, short x2, short y2, unsigned long colour) {
-    int slot, second, variant;
-    BeginPrimitive(colour, slot, second, variant);
-    glBegin(GL_QUADS);
-    glVertex2f(x1, -float(y2));
-    glVertex2f(x2, -float(y2));
-    glVertex2f(x2, -float(y1));
-    glVertex2f(x1, -float(y1));
-    glEnd();
-    EndPrimitive(slot, second, variant);
+    BoundTextures bound = BeginPrimitive(colour);
+    ScreenVertices(GL_QUADS, {x1, y2, x2, y2, x2, y1, x1, y1});
+    EndPrimitive(bound);
 }
 
 // The corners are kept until EndPoly, so that drawing between StartPoly and EndPoly

@@ -163,8 +163,12 @@ class OpenGLRainbows {
     void DrawRotatedQuad(int slot, float centreX, float centreY, float angle, float hw, float hh);
     bool SelectSpriteTexture(int slot);
     void SetTextureUnit(int unit, bool enabled, unsigned int name);
-    void BeginPrimitive(unsigned long colour, int& slot, int& second, int& variant);
-    void EndPrimitive(int slot, int second, int variant);
+    // The textures an untextured primitive unbinds, bound again after it.
+    struct BoundTextures {
+        int slot, second, variant;
+    };
+    BoundTextures BeginPrimitive(unsigned long colour);
+    void EndPrimitive(const BoundTextures& bound);
     void UploadMipmaps(std::vector<uint8_t> texels, int width, int height);
     bool MakeCollisionMask(int slot);
     void KeepFrameForScreenshot();
