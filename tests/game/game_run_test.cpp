@@ -6,22 +6,14 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 
 #include "tests/game/game_test_support.h"
+#include "tests/support/TestFolder.h"
 
 namespace {
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 struct KipRun {
     std::vector<TraceLine> trace;
@@ -33,19 +25,18 @@ struct KipRun {
 // Runs kip with the key script for the given number of frames in a fresh folder.
 KipRun RunKip(const std::string& keys, int frames, const std::string& extra = "") {
     KipRun run;
-    char pattern[] = "/tmp/kip_run_test_XXXXXX";
-    EXPECT_NE(mkdtemp(pattern), nullptr);
-    std::string folder = pattern;
+    TestFolder made("kip_run_test");
+    EXPECT_TRUE(made.Made());
+    const std::string& folder = made.Path();
     std::ofstream(folder + "/keys.txt") << keys;
     std::string command = "TMPDIR=" + folder + " " + KIP_PATH +
                           " --headless --unpaced --seed 7 --keys " + folder + "/keys.txt --trace " +
                           folder + "/trace.txt --frames " + std::to_string(frames) + " " + extra +
                           " >" + folder + "/out.txt 2>&1";
     run.status = std::system(command.c_str());
-    run.trace = ParseTrace(ReadAll(folder + "/trace.txt"));
-    run.errorLog = ReadAll(folder + "/ErrorLog.txt");
-    run.output = ReadAll(folder + "/out.txt");
-    std::filesystem::remove_all(folder);
+    run.trace = ParseTrace(ReadFileText(folder + "/trace.txt"));
+    run.errorLog = ReadFileText(folder + "/ErrorLog.txt");
+    run.output = ReadFileText(folder + "/out.txt");
     return run;
 }
 
@@ -163,7 +154,7 @@ struct Picture {
 
 Picture ReadBmp(const std::string& path) {
     Picture picture;
-    std::string data = ReadAll(path);
+    std::string data = ReadFileText(path);
     if (data.size() < 54 || data[0] != 'B' || data[1] != 'M') return picture;
     auto u32 = [&](size_t at) {
         return uint32_t(uint8_t(data[at])) | uint32_t(uint8_t(data[at + 1])) << 8 |
@@ -201,13 +192,12 @@ int LitIn(const Picture& picture, double x, double y) {
 }
 
 TEST(GameRun, ScreenshotShowsLevelKipAndAlien) {
-    char folder[] = "/tmp/kip_shot_test_XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    std::string shot = std::string(folder) + "/level.bmp";
+    TestFolder folder("kip_shot_test");
+    ASSERT_TRUE(folder.Made());
+    std::string shot = folder / "level.bmp";
     KipRun run = RunKip(kToTheTopFloor, 562, "--screenshot 560:" + shot);
     ExpectCleanEnd(run);
     Picture picture = ReadBmp(shot);
-    std::filesystem::remove_all(folder);
     ASSERT_EQ(picture.width, 640);
     ASSERT_EQ(picture.height, 480);
     // The frame shown as the 560th carries the trace lines of frame 559.

@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "game/kip_globals.h"
@@ -16,6 +15,7 @@
 #include "runtime/Options.h"
 #include "runtime/kv.h"
 #include "tests/game/game_test_support.h"
+#include "tests/support/TestFolder.h"
 
 namespace g = kipgame;
 
@@ -62,13 +62,6 @@ std::string PrintArgs(const TraceLine& line) {
 void LevelWithSpace() {
     KeysFromNow({"+1 tap 57"});
     g::level();
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // ---------------------------------------------------------------------------------
@@ -1152,7 +1145,7 @@ TEST(ErrorLine, LogNamesTheFailingStatementsSourceLine) {
     std::remove(KvErrorLogPath().c_str());
     EXPECT_EXIT(
         RunAliensBeyondTheirArrays(), [](int) { return true; }, "");
-    std::string log = ReadFile(KvErrorLogPath());
+    std::string log = ReadFileText(KvErrorLogPath());
     int line = SourceLineOf("kip_aliens.cpp", "L if (tac(i) == 5555) continue;");
     ASSERT_GT(line, 0);
     // "-End On Line", error code, error line, last line, file number.

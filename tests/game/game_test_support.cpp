@@ -16,12 +16,12 @@ double TraceLine::Num(size_t k) const {
     return k < args.size() ? std::strtod(args[k].c_str(), nullptr) : -99999;
 }
 
-std::string TestFolder() {
+std::string TemporaryDirectory() {
     const char* dir = std::getenv("TMPDIR");
     return dir ? dir : "/tmp";
 }
 
-TraceCapture::TraceCapture() : m_path(TestFolder() + "/trace.txt") {
+TraceCapture::TraceCapture() : m_path(TemporaryDirectory() + "/trace.txt") {
     m_open = KvOpenTrace(m_path.c_str());
     EXPECT_TRUE(m_open) << m_path;
 }

@@ -35,4 +35,4 @@ void HoldKeys(std::initializer_list<int> keys);
 void KeysFromNow(const std::vector<std::string>& relativeLines);
 
 // The folder the tests write into (also $TMPDIR of the runtime).
-std::string TestFolder();
+std::string TemporaryDirectory();

@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,6 +18,7 @@
 #include "runtime/FastFile.h"
 #include "runtime/Frame.h"
 #include "runtime/cmd_files.h"
+#include "tests/support/TestFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -29,21 +29,15 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
+std::string ReadFile(const fs::path& path) { return ReadFileText(path.string()); }
 
 // Every test works in a fresh folder of its own, which is the current directory.
 class FilesTest : public ::testing::Test {
   protected:
     void SetUp() override {
         __g_FastFile.FillBuffer(nullptr);
-        char pattern[] = "/tmp/kv_files_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = fs::path(pattern);
+        ASSERT_TRUE(made_.Made());
+        folder_ = fs::path(made_.Path());
         previous_ = fs::current_path();
         fs::current_path(folder_);
         __g_error = 0;
@@ -51,7 +45,6 @@ class FilesTest : public ::testing::Test {
     void TearDown() override {
         __g_FastFile.FillBuffer(nullptr);
         fs::current_path(previous_);
-        fs::remove_all(folder_);
     }
     // Names of the files in the folder, to see no temporary file was left.
     std::vector<std::string> Entries() const {
@@ -61,6 +54,7 @@ class FilesTest : public ::testing::Test {
         std::sort(names.begin(), names.end());
         return names;
     }
+    TestFolder made_{"kv_files"};
     fs::path folder_, previous_;
 };
 
