@@ -159,6 +159,9 @@ class OpenGLRainbows {
     static void SetUnpackSettings();
     static void SetTextureParameters(bool mipmapped);
     void ResetSlotTables();
+    // Texture coordinates of the picture's bottom-left, bottom-right, top-right and
+    // top-left corners in the slot's power-of-two texture.
+    void PictureTextureCorners(int slot, float texture[8]) const;
     void DrawQuad(int slot, const float corners[8]);
     void DrawRotatedQuad(int slot, float centreX, float centreY, float angle, float hw, float hh);
     bool SelectSpriteTexture(int slot);

@@ -175,11 +175,17 @@ bool OpenGLRainbows::SelectSpriteTexture(int slot) {
     return true;
 }
 
-// corners: screen x, y of bottom-left, bottom-right, top-right, top-left.
-void OpenGLRainbows::DrawQuad(int slot, const float corners[8]) {
+void OpenGLRainbows::PictureTextureCorners(int slot, float texture[8]) const {
     float s = float(m_pictureWidth[slot]) / float(m_textureWidth[slot]);
     float t = float(m_pictureHeight[slot]) / float(m_textureHeight[slot]);
-    const float texture[8] = {0, 0, s, 0, s, t, 0, t};
+    const float corners[8] = {0, 0, s, 0, s, t, 0, t};
+    std::copy(corners, corners + 8, texture);
+}
+
+// corners: screen x, y of bottom-left, bottom-right, top-right, top-left.
+void OpenGLRainbows::DrawQuad(int slot, const float corners[8]) {
+    float texture[8];
+    PictureTextureCorners(slot, texture);
     float gl[8];
     for (int i = 0; i < 4; ++i) {
         gl[2 * i] = corners[2 * i];
@@ -210,9 +216,8 @@ void OpenGLRainbows::DrawRotatedQuad(int slot, float centreX, float centreY, flo
     glPushMatrix();
     glTranslatef(centreX, -centreY, 0);
     glRotatef(angle, 0, 0, 1);
-    float s = float(m_pictureWidth[slot]) / float(m_textureWidth[slot]);
-    float t = float(m_pictureHeight[slot]) / float(m_textureHeight[slot]);
-    const float texture[8] = {0, 0, s, 0, s, t, 0, t};
+    float texture[8];
+    PictureTextureCorners(slot, texture);
     const float corners[8] = {-hw, -hh, hw, -hh, hw, hh, -hw, hh};
     QuadBatch::DrawFan(corners, texture);
     glPopMatrix();
