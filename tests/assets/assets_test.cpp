@@ -16,6 +16,7 @@
 
 #include "gfx/BitmapReader.h"
 #include "sound/WavReader.h"
+#include "tests/support/TestFolder.h"
 #include "tools/mediagen/Fonts.h"
 #include "tools/mediagen/Pictures.h"
 #include "tools/mediagen/Sounds.h"
@@ -84,14 +85,9 @@ int countKeyed(const BitmapImage& image, int x, int y, int width, int height, ui
     return keyed;
 }
 
-std::string fileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), {});
-}
-
 bool sameBytes(const fs::path& a, const fs::path& b) {
-    std::string first = fileBytes(a);
-    return !first.empty() && first == fileBytes(b);
+    std::string first = ReadFileText(a.string());
+    return !first.empty() && first == ReadFileText(b.string());
 }
 
 }  // namespace
@@ -309,8 +305,9 @@ TEST(SoundFiles, MusicStaysSmall) {
 // ---- the generator
 
 TEST(Generator, TwoRunsWriteIdenticalFiles) {
-    fs::path base = fs::temp_directory_path() / ("kip_mediagen_test_" + std::to_string(::getpid()));
-    fs::remove_all(base);
+    TestFolder folder("kip_mediagen_test");
+    ASSERT_TRUE(folder.Made());
+    fs::path base = folder.Path();
     for (const char* run : {"first", "second"}) {
         std::string command = std::string(MEDIAGEN_PATH) + " " + KIP_ASSETS_DIR + " " +
                               (base / run).string() + " > /dev/null";
@@ -325,7 +322,6 @@ TEST(Generator, TwoRunsWriteIdenticalFiles) {
         ++compared;
     }
     EXPECT_EQ(compared, 46 + 2 + 6 + 1);
-    fs::remove_all(base);
 }
 
 namespace {

@@ -19,6 +19,7 @@
 #include "media/MediaPack.h"
 #include "media/VelCompression.h"
 #include "media/VelShoeBox.h"
+#include "tests/support/TestFolder.h"
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
@@ -117,16 +118,11 @@ int CountEntries(const std::string& dir) {
     return int(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
 }
 
-// Runs a shell command, collecting standard output and error; returns the exit status.
+// The shared command runner, with the output kept in the caller's variable.
 int RunCommand(const std::string& command, std::string& output) {
-    output.clear();
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) return -1;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    const int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    CommandResult result = ::RunCommand(command);
+    output = result.output;
+    return result.exitCode;
 }
 
 uint32_t Fnv(const std::string& data) {
@@ -363,9 +359,8 @@ class MediaBoxTest : public ::testing::Test {
         const char* old = getenv("TMPDIR");
         if (old != nullptr) oldTmp_ = old;
         hadTmp_ = old != nullptr;
-        std::string pattern = (fs::temp_directory_path() / "kvmedia-test-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
+        ASSERT_TRUE(folder_.Made());
+        root_ = folder_.Path();
         tmp_ = root_ + "/tmp";
         work_ = root_ + "/work";
         fs::create_directories(tmp_);
@@ -377,7 +372,6 @@ class MediaBoxTest : public ::testing::Test {
             setenv("TMPDIR", oldTmp_.c_str(), 1);
         else
             unsetenv("TMPDIR");
-        fs::remove_all(root_);
     }
     std::string WritePack(const std::vector<std::pair<std::string, Bytes>>& entries,
                           bool countFromEnd = false, const std::string& name = "media.pak") {
@@ -387,6 +381,7 @@ class MediaBoxTest : public ::testing::Test {
         return path;
     }
 
+    TestFolder folder_{"kvmedia-test"};
     std::string root_, tmp_, work_, oldTmp_;
     bool hadTmp_ = false;
 };
