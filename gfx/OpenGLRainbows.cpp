@@ -68,12 +68,8 @@ bool OpenGLRainbows::Init(GameWindow* window, int width, int height, int colourD
 }
 
 // The pixel format was chosen when the window was made; what is left is to report
-// which kind of renderer it got. The request keeps the depth of the first call.
+// which kind of renderer it got.
 void OpenGLRainbows::SetDCPixelFormat() {
-    if (!m_pixelFormatChosen) {
-        m_pixelFormatChosen = true;
-        m_requestedColourDepth = m_colourDepth;
-    }
     if (m_window->IsSoftwareRenderer()) {
         if (!KvOptions().headless)
             PlatformMessageBox("!!OpenGL Software Emulation!!",

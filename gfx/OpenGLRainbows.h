@@ -186,8 +186,6 @@ class OpenGLRainbows {
     int m_colourDepth = 0;
     bool m_fullscreen = false;
     bool m_initialised = false;
-    bool m_pixelFormatChosen = false;
-    int m_requestedColourDepth = 0;
     double m_nextFrameTime = 0;
     double m_frameInterval = 0;
     double m_counterFrequency = 0;
