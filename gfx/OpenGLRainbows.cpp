@@ -26,14 +26,9 @@ bool BatchingWanted() {
 }  // namespace
 
 OpenGLRainbows::OpenGLRainbows() : m_surfaces(new RainbowSurface[kSurfaceCount]) {
-    m_initialised = false;
-    boundSlot = -1;
-    boundSecondSlot = -1;
-    boundVariant = 0;
     ResetSlotTables();
     std::memset(m_surfaces.get(), 0, sizeof(RainbowSurface) * kSurfaceCount);
     m_batching = BatchingWanted();
-    alphaFactor = 1.0f;
     SetupAccurateTimer();
     SetMaxFPS(60);
     m_nextFrameTime = Now();
