@@ -151,7 +151,6 @@ class OpenGLRainbows {
     int32_t boundVariant = 0;
 
   protected:
-    struct SpriteQuad;
     // Marks a texture unit whose bound texture is not known.
     static constexpr unsigned int kUnknownTexture = ~0u;
     // Texture uploads read tightly packed rows; the bound texture repeats and filters

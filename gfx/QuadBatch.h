@@ -3,7 +3,6 @@
 // order they were queued: the same primitives as one fan per sprite.
 #pragma once
 
-#include <cstddef>
 #include <vector>
 
 class QuadBatch {
@@ -12,7 +11,6 @@ class QuadBatch {
     // coordinates; texture: s, t of the same corners.
     void Add(const float corners[8], const float texture[8]);
     bool Empty() const { return m_positions.empty(); }
-    std::size_t QuadCount() const { return m_counts.size(); }
     // Draws the queued quads with the current texture and colour, and empties the queue.
     void Flush();
     // Draws one quad as its own triangle fan, at once.
