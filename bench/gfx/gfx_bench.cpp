@@ -15,31 +15,16 @@
 #include "gfx/OpenGLRainbows.h"
 #include "runtime/Options.h"
 #include "runtime/kv.h"
+#include "tests/gfx/BitmapFiles.h"
 
 namespace {
-void PutLE(std::vector<uint8_t>& out, std::size_t at, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out[at + i] = uint8_t(value >> (8 * i));
-}
-
-// A 24-bit picture with a keyed border, written to a temporary file.
+// A 24-bit picture with a keyed left column and bottom row, written to a temporary file.
 std::string WritePicture(const std::string& name, int w, int h, uint8_t shade) {
-    std::size_t row = (std::size_t(w) * 3 + 3) & ~std::size_t(3);
-    std::vector<uint8_t> out(54 + row * h, 0);
-    out[0] = 'B';
-    out[1] = 'M';
-    PutLE(out, 10, 54, 4);
-    PutLE(out, 14, 40, 4);
-    PutLE(out, 18, w, 4);
-    PutLE(out, 22, h, 4);
-    PutLE(out, 28, 24, 2);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            uint8_t* p = &out[54 + y * row + x * 3];
-            bool key = x == 0 || y == 0;
-            p[0] = key ? 128 : uint8_t(shade + x);
-            p[1] = key ? 0 : uint8_t(shade + y * 3);
-            p[2] = key ? 255 : shade;
-        }
+    std::vector<uint8_t> out = MakeBitmap24(w, h, [&](int x, int top) {
+        int y = h - 1 - top;  // rows counted from the bottom
+        if (x == 0 || y == 0) return TestRgb{255, 0, 128};
+        return TestRgb{shade, uint8_t(shade + y * 3), uint8_t(shade + x)};
+    });
     std::string path = KvTempDirectory() + "kip_bench_" + std::to_string(getpid()) + name;
     std::FILE* f = std::fopen(path.c_str(), "wb");
     std::fwrite(out.data(), 1, out.size(), f);
