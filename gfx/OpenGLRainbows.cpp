@@ -1,5 +1,5 @@
 // OpenGLRainbows: life of the graphics object — binding to the window, full screen
-// and window, viewports, the message pump and the time source.
+// and window, viewports, the message pump and freeing every sprite and surface.
 #include "gfx/OpenGLRainbows.h"
 
 #define GL_GLEXT_PROTOTYPES 1
