@@ -157,6 +157,8 @@ class OpenGLRainbows {
     // linearly (mipmapped when asked).
     static void SetUnpackSettings();
     static void SetTextureParameters(bool mipmapped);
+    // The largest texture side the driver takes (at most kMaxTextureSide).
+    static int MaxTextureSize();
     void ResetSlotTables();
     // Texture coordinates of the picture's bottom-left, bottom-right, top-right and
     // top-left corners in the slot's power-of-two texture.

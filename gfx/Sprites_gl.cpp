@@ -13,13 +13,13 @@
 namespace {
 // Half of a size, rounded toward minus infinity.
 int FloorHalf(int n) { return n >= 0 ? n / 2 : -((-n + 1) / 2); }
+}  // namespace
 
-int MaxTextureSize() {
+int OpenGLRainbows::MaxTextureSize() {
     GLint size = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
     return size > 0 ? std::min<int>(size, kMaxTextureSide) : 1024;
 }
-}  // namespace
 
 void OpenGLRainbows::SetUnpackSettings() {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);

@@ -33,8 +33,7 @@ bool OpenGLRainbows::LoadSurface(unsigned int surface, const char* path, bool /*
     FreeSurface(int(surface));
     BitmapImage image;
     if (!ReadBitmapFromFile(path, image)) return false;
-    int maxTextureSize = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
+    int maxTextureSize = MaxTextureSize();
     FlushQuads();
     SetUnpackSettings();
     glActiveTexture(GL_TEXTURE0);
@@ -63,9 +62,7 @@ bool OpenGLRainbows::LoadSurface(unsigned int surface, const char* path, bool /*
 
 void OpenGLRainbows::GrabSurface(int surface) {
     if (!ValidSurface(surface)) return;
-    int maxTextureSize = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
-    int tile = std::min(kScreenTile, std::max(1, maxTextureSize));
+    int tile = std::min(kScreenTile, MaxTextureSize());
     FreeSurface(surface);
     FlushQuads();
     SetUnpackSettings();
