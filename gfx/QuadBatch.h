@@ -15,6 +15,8 @@ class QuadBatch {
     void Flush();
     // Draws one quad as its own triangle fan, at once.
     static void DrawFan(const float corners[8], const float texture[8]);
+    // Sends one quad's corners to the primitive the caller has begun.
+    static void SendCorners(const float corners[8], const float texture[8]);
     // Queued quads are drawn with a small shader that computes what the fixed-function
     // state would; off, they go through the fixed-function state.
     static bool s_useShader;

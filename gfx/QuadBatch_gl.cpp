@@ -96,9 +96,13 @@ void QuadBatch::Flush() {
 
 void QuadBatch::DrawFan(const float corners[8], const float texture[8]) {
     glBegin(GL_TRIANGLE_FAN);
+    SendCorners(corners, texture);
+    glEnd();
+}
+
+void QuadBatch::SendCorners(const float corners[8], const float texture[8]) {
     for (int i = 0; i < 4; ++i) {
         glTexCoord2f(texture[2 * i], texture[2 * i + 1]);
         glVertex2f(corners[2 * i], corners[2 * i + 1]);
     }
-    glEnd();
 }

@@ -36,14 +36,10 @@ void OpenGLRainbows::DrawTextA(short font, const char* text, short x, short y) {
         float right = float(left + cellWidth);
         const float corners[8] = {float(left), bottom, right, bottom, right, top, float(left), top};
         const float texture[8] = {s0, t0, s0 + su, t0, s0 + su, t0 + sv, s0, t0 + sv};
-        if (oneBatch) {
-            for (int i = 0; i < 4; ++i) {
-                glTexCoord2f(texture[2 * i], texture[2 * i + 1]);
-                glVertex2f(corners[2 * i], corners[2 * i + 1]);
-            }
-        } else {
+        if (oneBatch)
+            QuadBatch::SendCorners(corners, texture);
+        else
             m_quads.Add(corners, texture);
-        }
         left += cellWidth;
     }
     if (oneBatch) glEnd();
