@@ -53,8 +53,7 @@ void LOADFONT(const KvStr& file, double n) {
     __nCurFont = ClampFont(n);
     KvStr path;
     if (!pRbow || !ResolveData(file, path)) return;
-    if (!pRbow->LoadSprite(unsigned(kFontSlotBase + __nCurFont), path.GetStrData(), 0, false))
-        KvFatalError(3);
+    if (!pRbow->LoadFont(unsigned(__nCurFont), path.GetStrData())) KvFatalError(3);
 }
 
 void SETFONT(double n) {
