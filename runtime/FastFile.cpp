@@ -21,9 +21,10 @@ FAST_FILE __g_FastFile;
 namespace {
 constexpr int kLastLineNumber = FAST_FILE::kLines - 1;
 
-// Opens a regular file for reading; folders and devices are not text files.
+// Opens a regular file for reading; folders, devices and FIFOs are not text files
+// (opened without blocking, so a FIFO cannot stall the program).
 std::FILE* OpenRegularFile(const char* name) {
-    int fd = open(name, O_RDONLY | O_CLOEXEC);
+    int fd = open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return nullptr;
     struct stat info;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {

@@ -2,19 +2,24 @@
 // and the shutdown that writes the error log.
 #include "runtime/Frame.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "gfx/GameWindow.h"
 #include "gfx/OpenGLRainbows.h"
 #include "input/DXInput.h"
 #include "media/MediaLookup.h"
+#include "media/VelFileSystem.h"
 #include "runtime/KvArray.h"
 #include "runtime/Options.h"
+#include "runtime/Signals.h"
 #include "runtime/Trace.h"
 #include "runtime/VelNetwork.h"
 #include "runtime/cmd_draw.h"
@@ -50,6 +55,8 @@ namespace {
 GameWindow* g_window = nullptr;
 bool g_platformStarted = false;
 int g_exitCode = 0;
+int g_errorLog = -1;  // the open error log; none when it could not be made
+bool g_errorLogStarted = false;
 
 std::string ProgramPath() {
     char buffer[4096];
@@ -137,21 +144,63 @@ std::string KvTempDirectory() {
 
 std::string KvErrorLogPath() { return KvTempDirectory() + "ErrorLog.txt"; }
 
+namespace {
+void SayErrorLogIsNotWritten(const std::string& path, const char* what, int error) {
+    std::fprintf(stderr, "The error log %s %s (%s), so this run writes no log.\n", path.c_str(),
+                 what, std::strerror(error));
+}
+
+// The old log is deleted and a new one made in its place, never through a link: in a
+// shared temporary folder another user could have planted one, or could swap one in
+// later, so every line goes through the file opened here. When the old log cannot be
+// removed (another user's file in a sticky folder), or a link or file stands there
+// again, no log is written, and the person is told once.
+void StartErrorLog() {
+    if (g_errorLog >= 0) ::close(g_errorLog);
+    g_errorLog = -1;
+    g_errorLogStarted = true;
+    const std::string path = KvErrorLogPath();
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+        SayErrorLogIsNotWritten(path, "cannot be removed", errno);
+        return;
+    }
+    g_errorLog = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                        0600);
+    if (g_errorLog < 0) SayErrorLogIsNotWritten(path, "cannot be made", errno);
+}
+
+// A relative $TMPDIR would name another folder once the program has moved into its own.
+void MakeTemporaryFolderAbsolute() {
+    const char* dir = std::getenv("TMPDIR");
+    if (!dir || !*dir || dir[0] == '/') return;
+    char cwd[4096];
+    if (!getcwd(cwd, sizeof cwd)) return;
+    setenv("TMPDIR", (std::string(cwd) + "/" + dir).c_str(), 1);
+}
+
+// A box's one sentence about its unpacking folder goes to standard error and the log.
+void ReportUnpackingFolder(const std::string& sentence) {
+    std::fprintf(stderr, "%s\n", sentence.c_str());
+    KvAppendErrorLog(sentence.c_str());
+}
+}  // namespace
+
 void KvAppendErrorLog(const char* line) {
-    std::FILE* log = std::fopen(KvErrorLogPath().c_str(), "ab");
-    if (!log) return;  // a line that cannot be written is skipped
-    std::fprintf(log, "%s\r\n", line);
-    std::fclose(log);
+    if (!g_errorLogStarted) StartErrorLog();
+    if (g_errorLog < 0) return;  // told already at start-up
+    const std::string text = std::string(line) + "\r\n";
+    WriteAllTo(g_errorLog, text.data(), int64_t(text.size()));
 }
 
 double KvNow() { return pRbow ? pRbow->Now() : PlatformMilliseconds(); }
 
 int __GlobalInit(const char* /*cmdline*/, const char* title) {
+    SetShoeBoxReporter(ReportUnpackingFolder);
     if (!OpenWindow(title)) {
-        std::remove(KvErrorLogPath().c_str());
+        StartErrorLog();
         return 0;
     }
-    std::remove(KvErrorLogPath().c_str());
+    StartErrorLog();
     CreateDevices();
     pRbow->Init(g_window, __KV_RESX, __KV_RESY, 0, static_cast<unsigned short>(__KV_FRAMERATE));
     const RuntimeOptions& options = KvOptions();
@@ -167,6 +216,7 @@ int __GlobalInit(const char* /*cmdline*/, const char* title) {
     __nCurFont = 0;
 
     std::string path = ProgramPath();
+    RemoveStaleUnpackFolders();
     SETSHOEBOX(path.c_str(), path.c_str());
     EnterProgramFolder(path);
     LOADFONT("Smalfont.bmp", 0);
@@ -187,7 +237,9 @@ void __EndProgram() {
         WriteLogNumber(__g_debugfile);
     }
     DeleteDevices();
-    KvCloseTrace();
+    // A trace or screenshot that could not be written makes the run a failure, though
+    // the program went on.
+    if (!KvCloseTrace() || KvOutputFailed()) g_exitCode = g_exitCode ? g_exitCode : 1;
     if (g_platformStarted) PlatformQuit();
     std::fflush(stdout);
     std::exit(g_exitCode);
@@ -233,6 +285,8 @@ void StoreSettings(const KvSettings& settings) {
 // Reads the runtime's options and opens the trace and the key script. Returns the
 // exit code when the program is not to start (help, or a bad option), else -1.
 int PrepareRun(int argc, char** argv) {
+    KvInstallSignalHandlers();
+    MakeTemporaryFolderAbsolute();
     RuntimeOptions& options = KvOptions();
     std::string error;
     if (!ParseRuntimeOptions(argc - 1, argv + 1, options, error)) {

@@ -14,6 +14,7 @@ namespace {
 RuntimeOptions g_options;
 long g_frameNumber = 0;
 ScreenshotWriter g_screenshotWriter = nullptr;
+bool g_outputFailed = false;
 
 bool ParseLong(const char* text, long& value) {
     if (!text || !*text) return false;
@@ -137,12 +138,18 @@ long KvFrameNumber() { return g_frameNumber; }
 
 void KvSetScreenshotWriter(ScreenshotWriter writer) { g_screenshotWriter = writer; }
 
+void KvNoteOutputFailure() { g_outputFailed = true; }
+
+bool KvOutputFailed() { return g_outputFailed; }
+
 void KvFrameCompleted() {
     ++g_frameNumber;
     for (const ScreenshotRequest& request : g_options.screenshots) {
         if (request.frame != g_frameNumber) continue;
-        if (!g_screenshotWriter || !g_screenshotWriter(request.path))
+        if (!g_screenshotWriter || !g_screenshotWriter(request.path)) {
             std::fprintf(stderr, "could not write the screenshot %s\n", request.path.c_str());
+            KvNoteOutputFailure();
+        }
     }
     if (g_options.frames >= 0 && g_frameNumber >= g_options.frames) {
         __g_error = 0;

@@ -1,14 +1,33 @@
 // Writing the command trace.
 #include "runtime/Trace.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "runtime/Options.h"
 
 std::FILE* g_kvTraceFile = nullptr;
 
 namespace {
+std::string g_tracePath;
+bool g_traceFailed = false;
+
+bool TraceIsStandardOutput() { return g_kvTraceFile == stdout; }
+
+// A trace that cannot be written (a full disk, a closed pipe) is given up: the person is
+// told once, the program goes on, and the run ends with a non-zero exit code.
+void SayTraceFailed(int error) {
+    if (!g_traceFailed) {
+        std::fprintf(stderr, "The trace %s cannot be written (%s), so it stops here.\n",
+                     TraceIsStandardOutput() ? "on standard output" : g_tracePath.c_str(),
+                     std::strerror(error ? error : EIO));
+    }
+    g_traceFailed = true;
+    KvNoteOutputFailure();
+}
+
 void WriteText(std::FILE* out, const char* text) {
     std::fputc('"', out);
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
@@ -25,6 +44,8 @@ void WriteText(std::FILE* out, const char* text) {
 
 bool KvOpenTrace(const char* path) {
     KvCloseTrace();
+    g_tracePath = path;
+    g_traceFailed = false;
     if (std::strcmp(path, "-") == 0)
         g_kvTraceFile = stdout;
     else
@@ -32,10 +53,14 @@ bool KvOpenTrace(const char* path) {
     return KvTracing();
 }
 
-void KvCloseTrace() {
-    if (g_kvTraceFile && g_kvTraceFile != stdout) std::fclose(g_kvTraceFile);
-    if (g_kvTraceFile == stdout) std::fflush(stdout);
+bool KvCloseTrace() {
+    if (!g_kvTraceFile) return !g_traceFailed;
+    errno = 0;
+    bool written = std::fflush(g_kvTraceFile) == 0 && !std::ferror(g_kvTraceFile);
+    if (!TraceIsStandardOutput()) written = std::fclose(g_kvTraceFile) == 0 && written;
+    if (!written) SayTraceFailed(errno);
     g_kvTraceFile = nullptr;
+    return !g_traceFailed;
 }
 
 void KvTraceWrite(const char* command, std::initializer_list<KvTraceArg> args) {
@@ -49,4 +74,9 @@ void KvTraceWrite(const char* command, std::initializer_list<KvTraceArg> args) {
             std::fprintf(g_kvTraceFile, "%g", arg.Number());
     }
     std::fputc('\n', g_kvTraceFile);
+    if (std::ferror(g_kvTraceFile)) {
+        SayTraceFailed(errno);
+        if (!TraceIsStandardOutput()) std::fclose(g_kvTraceFile);
+        g_kvTraceFile = nullptr;
+    }
 }
