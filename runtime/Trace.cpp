@@ -75,6 +75,8 @@ void KvTraceWrite(const char* command, std::initializer_list<KvTraceArg> args) {
     }
     std::fputc('\n', g_kvTraceFile);
     if (std::ferror(g_kvTraceFile)) {
+        errno = 0;
+        std::fflush(g_kvTraceFile);  // the reason of this write, not of an older one
         SayTraceFailed(errno);
         if (!TraceIsStandardOutput()) std::fclose(g_kvTraceFile);
         g_kvTraceFile = nullptr;
