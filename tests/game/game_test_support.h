@@ -34,8 +34,8 @@ void HoldKeys(std::initializer_list<int> keys);
 // A key script whose frame numbers count from the current frame ("+0" = now).
 void KeysFromNow(const std::vector<std::string>& relativeLines);
 
-// The number the error log gives a line of the game: the line of the first line
-// of game/<file> holding `text`, plus the file's block of 10000 × fileNumber; -1
+// The number the error log gives a line of the game: the number of the first line
+// of game/<file> that holds `text`, plus the file's block, 10000 × fileNumber; -1
 // when no line holds it.
 int GameLineOf(const std::string& file, int fileNumber, const std::string& text);
 // The five lines that end the error log: "-End On Line", the error code, the error
