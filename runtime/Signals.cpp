@@ -26,11 +26,19 @@ void Handle(int number, void (*handler)(int)) {
     sigemptyset(&action.sa_mask);
     sigaction(number, &action, nullptr);
 }
+
+// A signal ignored by whoever started the program stays ignored: nohup's SIGHUP, the
+// SIGINT of a job a shell started in the background.
+bool IgnoredFromTheStart(int number) {
+    struct sigaction current = {};
+    return sigaction(number, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+}
 }  // namespace
 
 void KvInstallSignalHandlers() {
     Handle(SIGPIPE, SIG_IGN);
-    for (int number : {SIGHUP, SIGINT, SIGTERM}) Handle(number, OnQuitSignal);
+    for (int number : {SIGHUP, SIGINT, SIGTERM})
+        if (!IgnoredFromTheStart(number)) Handle(number, OnQuitSignal);
 }
 
 bool KvQuitSignalled() { return g_quitSignal != 0; }

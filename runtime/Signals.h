@@ -4,8 +4,9 @@
 // pipe is an error of that write, not the end of the program.
 #pragma once
 
-// Ignores SIGPIPE and turns SIGHUP, SIGINT and SIGTERM into a quit request. A second
-// Ctrl+C ends a program that did not get to its shutdown at once.
+// Ignores SIGPIPE and turns SIGHUP, SIGINT and SIGTERM into a quit request, except those
+// the program was started with ignored (nohup). A second Ctrl+C ends a program that did
+// not get to its shutdown at once.
 void KvInstallSignalHandlers();
 
 // True once SIGHUP, SIGINT or SIGTERM has arrived; the window's message pump then ends

@@ -42,9 +42,11 @@ void RedirectOutputs(const std::string& outPath, const std::string& errPath, int
     ::dup2(errFd, STDERR_FILENO);
 }
 
-// The child starts with the signals as a terminal would give them: nothing ignored.
-void DefaultSignals() {
+// The child starts with the signals as a terminal would give them: nothing ignored, or
+// only the hangup, as nohup starts a program.
+void DefaultSignals(bool ignoreHangup) {
     for (int number : {SIGHUP, SIGINT, SIGTERM, SIGPIPE}) ::signal(number, SIG_DFL);
+    if (ignoreHangup) ::signal(SIGHUP, SIG_IGN);
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -63,14 +65,14 @@ class HostileMachine : public ::testing::Test {
     // Starts the game from the test's folder (not the game's own) with the given $TMPDIR.
     // Standard output goes to out.txt, or to outFd when one is given.
     pid_t Start(const std::vector<std::string>& options, const std::string& tmpdir,
-                int outFd = -1) {
+                int outFd = -1, bool ignoreHangup = false) {
         std::vector<std::string> words{m_kip, "--headless", "--unpaced", "--seed", "3"};
         words.insert(words.end(), options.begin(), options.end());
         const pid_t pid = ::fork();
         if (pid != 0) return pid;
         if (::chdir(m_folder.Path().c_str()) != 0) _exit(126);
         ::setenv("TMPDIR", tmpdir.c_str(), 1);
-        DefaultSignals();
+        DefaultSignals(ignoreHangup);
         RedirectOutputs(m_folder / "out.txt", m_folder / "err.txt", outFd);
         std::vector<char*> argv;
         for (std::string& word : words) argv.push_back(word.data());
@@ -115,6 +117,18 @@ class HostileMachine : public ::testing::Test {
         int lit = 0;
         for (std::size_t i = 54; i < bytes.size(); ++i) lit += bytes[i] != 0;
         return lit > 1000;
+    }
+
+    // Waits until the game has unpacked its media: then its folder stands in $TMPDIR.
+    bool WaitForUnpackedMedia(pid_t pid) const {
+        const std::string prefix = "kvmedia-" + std::to_string(pid) + "-";
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (std::chrono::steady_clock::now() < deadline) {
+            for (const std::string& name : UnpackingFolders(m_tmp))
+                if (name.rfind(prefix, 0) == 0) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
     }
 
     // The unpacking folders in a folder ("kvmedia-<pid>-XXXXXX").
@@ -300,15 +314,7 @@ class QuitSignal : public HostileMachine, public ::testing::WithParamInterface<i
 
 TEST_P(QuitSignal, EndsThroughTheShutdown) {
     const pid_t pid = Start({}, m_tmp);
-    // Once the game has unpacked its media, its folder stands in $TMPDIR.
-    const std::string prefix = "kvmedia-" + std::to_string(pid) + "-";
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kSecondsToEnd);
-    bool unpacked = false;
-    while (!unpacked && std::chrono::steady_clock::now() < deadline) {
-        for (const std::string& name : UnpackingFolders(m_tmp)) unpacked |= name.rfind(prefix, 0) == 0;
-        if (!unpacked) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    EXPECT_TRUE(unpacked);
+    EXPECT_TRUE(WaitForUnpackedMedia(pid));
     ::kill(pid, GetParam());
     Outcome run = Wait(pid);
     EXPECT_FALSE(run.timedOut);
@@ -321,6 +327,19 @@ TEST_P(QuitSignal, EndsThroughTheShutdown) {
 
 INSTANTIATE_TEST_SUITE_P(HangupInterruptTerminate, QuitSignal,
                          ::testing::Values(SIGHUP, SIGINT, SIGTERM));
+
+TEST_F(HostileMachine, HangupIgnoredByTheStarterStaysIgnored) {
+    // Started under nohup: closing the terminal does not end the game; SIGTERM still does.
+    const pid_t pid = Start({}, m_tmp, -1, true);
+    EXPECT_TRUE(WaitForUnpackedMedia(pid));
+    ::kill(pid, SIGHUP);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_EQ(::waitpid(pid, nullptr, WNOHANG), 0) << "the hangup ended the game";
+    ::kill(pid, SIGTERM);
+    Outcome run = Wait(pid);
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_TRUE(EndsNormally(ReadFileText(m_tmp + "/ErrorLog.txt")));
+}
 
 TEST_F(HostileMachine, StaleFolderOfADeadRunIsRemoved) {
     // A run killed outright left its folder; a process id that is gone names it.
