@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "gfx/X11Errors_x11.h"
 #include "gfx/X11Window.h"
 
 namespace {
@@ -158,20 +159,13 @@ void Draw(const WarningBox& box) {
     XDrawString16(display, box.window, box.gc, textX, textY, ok.data(), int(ok.size()));
 }
 
-int IgnoreXError(Display*, XErrorEvent*) { return 0; }
-
-// Gives the window the keyboard when it can be seen; a window that is gone or
-// unmapped in between is no error worth ending the program for.
+// Gives the window the keyboard when it can be seen.
 void FocusIfViewable(Display* display, Window window) {
+    if (window == None) return;
+    X11ErrorsIgnored ignored(display);
     XWindowAttributes attributes;
-    if (window == None || !XGetWindowAttributes(display, window, &attributes) ||
-        attributes.map_state != IsViewable)
-        return;
-    XSync(display, False);
-    XErrorHandler previous = XSetErrorHandler(IgnoreXError);
-    XSetInputFocus(display, window, RevertToParent, CurrentTime);
-    XSync(display, False);
-    XSetErrorHandler(previous);
+    if (XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable)
+        XSetInputFocus(display, window, RevertToParent, CurrentTime);
 }
 
 bool IsCloseKey(KeySym key) {

@@ -4,6 +4,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include "gfx/X11Errors_x11.h"
 #include "gfx/X11Window.h"
 
 namespace {
@@ -33,8 +34,6 @@ Window WindowProperty(Display* display, Window window, const char* name) {
     if (data) XFree(data);
     return result;
 }
-
-int IgnoreXError(Display*, XErrorEvent*) { return 0; }
 }  // namespace
 
 unsigned long X11WindowId(SDL_Window* window) {
@@ -64,11 +63,7 @@ bool X11WindowManagerRuns(SDL_Window* window) {
     if (!X11Handles(window, display, xwindow)) return false;
     // A running manager names its check window on the root and on that window itself;
     // the check window of a manager that died is gone, which is no error of ours.
-    XSync(display, False);
-    XErrorHandler previous = XSetErrorHandler(IgnoreXError);
+    X11ErrorsIgnored ignored(display);
     Window check = WindowProperty(display, DefaultRootWindow(display), "_NET_SUPPORTING_WM_CHECK");
-    bool runs = check != None && WindowProperty(display, check, "_NET_SUPPORTING_WM_CHECK") == check;
-    XSync(display, False);
-    XSetErrorHandler(previous);
-    return runs;
+    return check != None && WindowProperty(display, check, "_NET_SUPPORTING_WM_CHECK") == check;
 }

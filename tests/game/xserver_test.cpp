@@ -434,25 +434,16 @@ void AnswerWarningBox(const std::string& display, const std::string& answer) {
     EXPECT_TRUE(CoversScreen(windows)) << "after " << answer << ": " << Describe(windows);
 }
 
-TEST_F(XServerTest, WarningBoxClosesOnReturn) {
+class WarningBoxTest : public XServerTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(WarningBoxTest, ClosesOnTheAnswer) {
     StartKip({});
-    AnswerWarningBox(Display(), "Return");
+    AnswerWarningBox(Display(), GetParam());
 }
 
-TEST_F(XServerTest, WarningBoxClosesOnSpace) {
-    StartKip({});
-    AnswerWarningBox(Display(), "space");
-}
-
-TEST_F(XServerTest, WarningBoxClosesOnEscape) {
-    StartKip({});
-    AnswerWarningBox(Display(), "Escape");
-}
-
-TEST_F(XServerTest, WarningBoxClosesOnAClickOnOk) {
-    StartKip({});
-    AnswerWarningBox(Display(), "click");
-}
+// Return, Space and Escape by their X key names, and a mouse click on OK.
+INSTANTIATE_TEST_SUITE_P(Answers, WarningBoxTest,
+                         ::testing::Values("Return", "KP_Enter", "space", "Escape", "click"));
 
 TEST_F(XServerTest, OtherKeysLeaveTheWarningBoxOpen) {
     StartKip({});
