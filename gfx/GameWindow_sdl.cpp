@@ -233,10 +233,11 @@ void GameWindow::BindFrame() { glBindFramebuffer(GL_FRAMEBUFFER, m_state->frameB
 // The picture is fitted to the window as it is this frame, not as it was asked for,
 // so a full screen that was refused or granted in part still shows all of it.
 void GameWindow::Present() {
-    ScreenRect window = RealWindowRect(m_state->window);
+    int windowW = 0, windowH = 0;
+    if (!X11WindowSize(m_state->window, windowW, windowH))
+        SDL_GL_GetDrawableSize(m_state->window, &windowW, &windowH);
     int rect[4];
-    FitRectangle(m_state->width, m_state->height, std::max(window.width, 1),
-                 std::max(window.height, 1), rect);
+    FitRectangle(m_state->width, m_state->height, std::max(windowW, 1), std::max(windowH, 1), rect);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, m_state->frameBuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glClearColor(0, 0, 0, 0);

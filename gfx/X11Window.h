@@ -19,8 +19,10 @@ struct ScreenRect {
 
 // The window's X id; 0 where the window is not an X11 window.
 unsigned long X11WindowId(SDL_Window* window);
-// The window's real rectangle on the screen, as the X server has it.
+// The window's real rectangle on the screen, as the X server has it; the size alone
+// costs one request less.
 bool X11WindowRect(SDL_Window* window, ScreenRect& rect);
+bool X11WindowSize(SDL_Window* window, int& width, int& height);
 // True when a window manager that honours desktop requests (full screen among
 // them) runs on the window's screen.
 bool X11WindowManagerRuns(SDL_Window* window);

@@ -45,15 +45,24 @@ unsigned long X11WindowId(SDL_Window* window) {
 bool X11WindowRect(SDL_Window* window, ScreenRect& rect) {
     Display* display = nullptr;
     Window xwindow = None;
-    if (!X11Handles(window, display, xwindow)) return false;
-    Window root = None, child = None;
-    int x = 0, y = 0;
-    unsigned width = 0, height = 0, border = 0, depth = 0;
-    if (!XGetGeometry(display, xwindow, &root, &x, &y, &width, &height, &border, &depth))
+    if (!X11WindowSize(window, rect.width, rect.height) || !X11Handles(window, display, xwindow))
         return false;
     // The position counted from the screen's corner, whatever frame a manager added.
-    if (!XTranslateCoordinates(display, xwindow, root, 0, 0, &x, &y, &child)) return false;
-    rect = ScreenRect{x, y, int(width), int(height)};
+    Window child = None;
+    return XTranslateCoordinates(display, xwindow, DefaultRootWindow(display), 0, 0, &rect.x,
+                                 &rect.y, &child);
+}
+
+bool X11WindowSize(SDL_Window* window, int& width, int& height) {
+    Display* display = nullptr;
+    Window xwindow = None;
+    if (!X11Handles(window, display, xwindow)) return false;
+    Window root = None;
+    int x = 0, y = 0;
+    unsigned w = 0, h = 0, border = 0, depth = 0;
+    if (!XGetGeometry(display, xwindow, &root, &x, &y, &w, &h, &border, &depth)) return false;
+    width = int(w);
+    height = int(h);
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,7 +26,7 @@
 namespace {
 using Clock = std::chrono::steady_clock;
 // Generous: a loaded machine draws with the software renderer in a debug build.
-constexpr auto kStartDeadline = std::chrono::seconds(60);
+constexpr auto kStartDeadline = std::chrono::seconds(120);
 constexpr auto kPollInterval = std::chrono::milliseconds(100);
 constexpr int kScreenWidth = 1280;
 constexpr int kScreenHeight = 1024;
@@ -57,6 +58,7 @@ class XServer {
         if (pipe(ready) != 0) return;
         m_pid = fork();
         if (m_pid == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGTERM);  // no server left behind by a crashed test
             close(ready[0]);
             std::string fd = std::to_string(ready[1]);
             std::string size = std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24";
@@ -105,6 +107,7 @@ class KipProcess {
         args.insert(args.end(), options.begin(), options.end());
         m_pid = fork();
         if (m_pid != 0) return;
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         setenv("DISPLAY", display.c_str(), 1);
         setenv("TMPDIR", folder.c_str(), 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
