@@ -112,6 +112,7 @@ std::string RuntimeOptionsHelp(const char* program) {
         "                       no message boxes (implies --windowed)\n"
         "  --unpaced            no frame limiter: frames as fast as they can be drawn\n"
         "  --frames N           end after N frames through the normal shutdown\n"
+        "                       (0: right after start-up, before the first frame)\n"
         "  --seed N             seed the random generator with N instead of the clock\n"
         "  --keys FILE          scripted keys instead of the keyboard (see below)\n"
         "  --trace FILE         write one line per drawing, sound and key command to FILE\n"
