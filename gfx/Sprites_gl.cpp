@@ -353,7 +353,7 @@ bool OpenGLRainbows::SpriteCollision(int slotA, int slotB, short ax, short ay, s
     int twB = m_textureWidth[slotB], thB = m_textureHeight[slotB];
     for (int y = y0; y < y1; ++y) {
         int rowA = hA - 1 - (y - ay), rowB = hB - 1 - (y - by);
-        // Pictures cut to the texture size have rows and columns without texels.
+        // Only texels inside both masks are read.
         if (rowA < 0 || rowA >= thA || rowB < 0 || rowB >= thB) continue;
         for (int x = x0; x < x1; ++x) {
             int colA = x - ax, colB = x - bx;
