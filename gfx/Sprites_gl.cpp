@@ -92,8 +92,8 @@ void OpenGLRainbows::StartTextureUpload(unsigned int* name, bool mipmapped) {
 
 // Earlier errors are not the upload's: they are taken off the queue first.
 void OpenGLRainbows::ClearTextureErrors() {
-    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
-    }
+    for (int i = 0; i < 16; ++i)
+        if (glGetError() == GL_NO_ERROR) return;
 }
 
 // True when the driver could not hold an upload made since ClearTextureErrors.
