@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -43,8 +44,9 @@ inline std::vector<uint8_t> MakeBitmap24(int width, int height,
                                          const std::function<TestRgb(int, int)>& colour,
                                          bool topDown = false) {
     std::size_t rowSize = Bitmap24RowSize(width);
-    std::vector<uint8_t> out = Bitmap24Header(width, height, topDown);
-    out.resize(54 + rowSize * height, 0);
+    std::vector<uint8_t> out(54 + rowSize * height, 0);
+    std::vector<uint8_t> header = Bitmap24Header(width, height, topDown);
+    std::copy(header.begin(), header.end(), out.begin());
     for (int y = 0; y < height; ++y) {
         int stored = topDown ? y : height - 1 - y;
         for (int x = 0; x < width; ++x) {
