@@ -25,11 +25,17 @@ for entry in "${all[@]}"; do
   corpus="build/fuzz/corpus/$name"
   mkdir -p "$corpus"
   log="build/fuzz/$name.log"
-  nice -n 19 "build/fuzz/fuzz/$binary" "$corpus" "tests/fuzz/$seeds" -runs=10000000 \
-    -max_total_time="$seconds" -max_len="$maxlen" -print_final_stats=1 \
-    -artifact_prefix="build/fuzz/findings/$name-" >"$log" 2>&1 || true
+  # The processor time it got, apart from the wall time: the machine may be shared.
+  TIMEFORMAT="%R %U %S"
+  { time nice -n 19 "build/fuzz/fuzz/$binary" "$corpus" "tests/fuzz/$seeds" -runs=10000000 \
+      -max_total_time="$seconds" -max_len="$maxlen" -print_final_stats=1 \
+      -artifact_prefix="build/fuzz/findings/$name-" >"$log" 2>&1 || true; } 2>"$log.time"
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
-  rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
+  read -r wall user system <"$log.time"
+  cpu=$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%.1f", u + s }')
+  rate=$(awk -v n="${runs:-0}" -v u="$user" -v s="$system" \
+    'BEGIN { printf "%.0f", (u + s > 0 ? n / (u + s) : 0) }')
   status=$(grep -q -E '^==[0-9]+==ERROR|^SUMMARY|deadly signal' "$log" && echo FINDING || echo clean)
-  echo "$name: ${runs:-?} executions, ${rate:-?} per second, $status"
+  echo "$name: ${runs:-?} executions in ${cpu} s of processor time (${wall} s wall)," \
+    "${rate} per processor second, $status"
 done
