@@ -1052,7 +1052,7 @@ TEST(MainLoop, MediaLoadIntoTheirSlotsInOrder) {
 }
 
 // One frame of play draws in layers, each over the earlier ones: stars, level, wall
-// ends, player, bullets, aliens, status strip, lives.
+// ends, player, bullets, aliens, status strip, lives, radar.
 TEST(MainLoop, OneFrameDrawsInLayers) {
     FreshLevel();
     g::lives = 1;
@@ -1085,6 +1085,8 @@ TEST(MainLoop, OneFrameDrawsInLayers) {
             layer = "bullet";
         else if (slot >= 200 && slot <= 204)
             layer = "alien";
+        else if (slot >= 410 && slot <= 412)
+            layer = "radar";
         else if (slot == 407) {
             layer = "strip";
             EXPECT_EQ(line.Num(1), 0);
@@ -1093,7 +1095,8 @@ TEST(MainLoop, OneFrameDrawsInLayers) {
         if (layers.empty() || layers.back() != layer) layers.push_back(layer);
     }
     EXPECT_EQ(layers, (std::vector<std::string>{"stars", "big star", "field", "wall ends", "player",
-                                                "bullet", "alien", "strip", "lives"}));
+                                                "bullet", "alien", "strip", "lives",
+                                                "radar"}));
 }
 
 TEST(MainLoop, MusicSwitchSequence) {

@@ -79,6 +79,18 @@ std::vector<TraceLine> Only(const std::vector<TraceLine>& lines, const std::stri
     return out;
 }
 
+std::vector<std::vector<TraceLine>> ByFrame(const std::vector<TraceLine>& lines) {
+    std::vector<std::vector<TraceLine>> frames;
+    if (lines.empty()) return frames;
+    long first = lines.front().frame;
+    for (const TraceLine& line : lines) {
+        size_t index = static_cast<size_t>(line.frame - first);
+        if (frames.size() <= index) frames.resize(index + 1);
+        frames[index].push_back(line);
+    }
+    return frames;
+}
+
 namespace {
 void UseScript(const std::string& text) {
     KeyScript script;

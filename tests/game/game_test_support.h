@@ -28,6 +28,9 @@ class TraceCapture {
 
 std::vector<TraceLine> Only(const std::vector<TraceLine>& lines, const std::string& command);
 std::vector<TraceLine> ParseTrace(const std::string& text);
+// The lines split by frame, from the first line's frame on: one entry per pass of a
+// loop that ends each pass with SHOWSCREEN (the last entry may lack it).
+std::vector<std::vector<TraceLine>> ByFrame(const std::vector<TraceLine>& lines);
 
 // The keys held from now on (no keys for an empty list).
 void HoldKeys(std::initializer_list<int> keys);
