@@ -1,61 +1,14 @@
 // Whole games of the kip executable, headless, unpaced, seeded, with scripted keys:
 // the trace, the error log and a screenshot are read back.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdint>
-#include <cstdlib>
-#include <fstream>
 #include <map>
 #include <string>
 
-#include "tests/game/game_test_support.h"
+#include "tests/game/kip_run_support.h"
 #include "tests/support/TestFolder.h"
 
 namespace {
-
-struct KipRun {
-    std::vector<TraceLine> trace;
-    std::string errorLog;
-    std::string output;
-    int status = -1;
-};
-
-// Runs kip with the key script for the given number of frames in a fresh folder.
-KipRun RunKip(const std::string& keys, int frames, const std::string& extra = "") {
-    KipRun run;
-    TestFolder made("kip_run_test");
-    EXPECT_TRUE(made.Made());
-    const std::string& folder = made.Path();
-    std::ofstream(folder + "/keys.txt") << keys;
-    std::string command = "TMPDIR=" + folder + " " + KIP_PATH +
-                          " --headless --unpaced --seed 7 --keys " + folder + "/keys.txt --trace " +
-                          folder + "/trace.txt --frames " + std::to_string(frames) + " " + extra +
-                          " >" + folder + "/out.txt 2>&1";
-    run.status = std::system(command.c_str());
-    run.trace = ParseTrace(ReadFileText(folder + "/trace.txt"));
-    run.errorLog = ReadFileText(folder + "/ErrorLog.txt");
-    run.output = ReadFileText(folder + "/out.txt");
-    return run;
-}
-
-long FirstFrame(const std::vector<TraceLine>& lines, const std::string& command,
-                const std::string& firstArg) {
-    for (const TraceLine& line : lines)
-        if (line.command == command && !line.args.empty() && line.args[0] == firstArg)
-            return line.frame;
-    return -1;
-}
-
-// Sprites per slot drawn in one frame.
-std::map<int, int> SpritesIn(const std::vector<TraceLine>& lines, long frame,
-                             const std::string& command = "SPRITE") {
-    std::map<int, int> count;
-    for (const TraceLine& line : lines)
-        if (line.frame == frame && line.command == command) ++count[static_cast<int>(line.Num(0))];
-    return count;
-}
 
 int Aliens(const std::map<int, int>& sprites) {
     int n = 0;
@@ -64,16 +17,18 @@ int Aliens(const std::map<int, int>& sprites) {
     return n;
 }
 
+// Play begins kPlay frames after the start: the start screen, the intro and the stage
+// screen are left as fast as they allow. The key scripts below count from there.
+constexpr long kPlay = kFirstPlayFrame - 1;
+std::string Game(const std::string& keys) {
+    return kThroughTheStartScreens + KeysLater(keys, kPlay);
+}
+
 // Leave the stage screen, walk left to the ladder of column 27, climb to the top floor.
 const char* const kToTheTopFloor =
     "1 tap 57\n"
     "3 down 203\n48 up 203\n"
     "50 down 200\n230 up 200\n";
-
-void ExpectCleanEnd(const KipRun& run) {
-    EXPECT_EQ(run.status, 0) << run.output;
-    EXPECT_NE(run.errorLog.find("-End On Line\r\n0\r\n"), std::string::npos) << run.errorLog;
-}
 
 TEST(GameRun, ShootsTheFirstAlienAndReachesLevelTwo) {
     // On the top floor, step left off the ladder and fire to the left while the alien
@@ -81,14 +36,14 @@ TEST(GameRun, ShootsTheFirstAlienAndReachesLevelTwo) {
     std::string keys = std::string(kToTheTopFloor) +
                        "232 down 203\n252 up 203\n260 down 57\n"
                        "515 up 57\n520 down 57\n";
-    KipRun run = RunKip(keys, 600);
+    KipRun run = RunKip(Game(keys), kPlay + 600);
     ExpectCleanEnd(run);
     ASSERT_FALSE(run.trace.empty());
 
     // Stage 1 level 1 first, one alien, four spare lives (five heads).
-    EXPECT_EQ(FirstFrame(run.trace, "PRINT", "Level 1"), 0);
-    EXPECT_EQ(Aliens(SpritesIn(run.trace, 100)), 1);
-    EXPECT_EQ(SpritesIn(run.trace, 100, "ZOOMSPRITE")[4], 5);
+    EXPECT_EQ(FirstFrame(run.trace, "PRINT", "Level 1"), kPlay - 1);
+    EXPECT_EQ(Aliens(SpritesIn(run.trace, kPlay + 100)), 1);
+    EXPECT_EQ(SpritesIn(run.trace, kPlay + 100, "ZOOMSPRITE")[4], 5);
 
     // The alien is hit (sound 0) and no touch happened.
     long hit = -1;
@@ -97,7 +52,7 @@ TEST(GameRun, ShootsTheFirstAlienAndReachesLevelTwo) {
             hit = line.frame;
             break;
         }
-    ASSERT_GT(hit, 260);
+    ASSERT_GT(hit, kPlay + 260);
     EXPECT_EQ(FirstFrame(run.trace, "PRINT", "Du wurdest erwischt"), -1);
     // The frame after the kill is drawn without aliens; then the next level starts.
     EXPECT_EQ(Aliens(SpritesIn(run.trace, hit + 1)), 0);
@@ -108,21 +63,21 @@ TEST(GameRun, ShootsTheFirstAlienAndReachesLevelTwo) {
     for (const TraceLine& line : run.trace) loads += line.command == "LOADSPRITE";
     EXPECT_EQ(loads, 2 * 46);
     // Level 2 of stage 1: two aliens.
-    EXPECT_EQ(Aliens(SpritesIn(run.trace, 590)), 2);
-    EXPECT_EQ(SpritesIn(run.trace, 590, "ZOOMSPRITE")[4], 5);
+    EXPECT_EQ(Aliens(SpritesIn(run.trace, kPlay + 590)), 2);
+    EXPECT_EQ(SpritesIn(run.trace, kPlay + 590, "ZOOMSPRITE")[4], 5);
 }
 
 TEST(GameRun, WalksIntoAnAlienAndSeesTheCaughtScreen) {
     // Wait at the top of the ladder until the alien comes back along the top floor;
     // on the caught screen press space at 640.
     std::string keys = std::string(kToTheTopFloor) + "640 tap 57\n";
-    KipRun run = RunKip(keys, 700);
+    KipRun run = RunKip(Game(keys), kPlay + 700);
     ExpectCleanEnd(run);
     long caught = FirstFrame(run.trace, "PRINT", "Du wurdest erwischt");
-    ASSERT_GT(caught, 300);
-    ASSERT_LT(caught, 640);
+    ASSERT_GT(caught, kPlay + 300);
+    ASSERT_LT(caught, kPlay + 640);
     // The caught screen runs in every frame until space is pressed, with no sound.
-    for (long frame = caught; frame <= 640; ++frame) {
+    for (long frame = caught; frame <= kPlay + 640; ++frame) {
         bool printed = false, hushed = false;
         for (const TraceLine& line : run.trace) {
             if (line.frame != frame) continue;
@@ -137,65 +92,17 @@ TEST(GameRun, WalksIntoAnAlienAndSeesTheCaughtScreen) {
         EXPECT_TRUE(hushed) << "frame " << frame;
     }
     // Play goes on in the same frame with one life less: four heads.
-    EXPECT_EQ(SpritesIn(run.trace, 640, "ZOOMSPRITE")[4], 4);
+    EXPECT_EQ(SpritesIn(run.trace, kPlay + 640, "ZOOMSPRITE")[4], 4);
     // The touching alien is gone, so the level is cleared: stage 1 level 2.
-    EXPECT_EQ(FirstFrame(run.trace, "PRINT", "Level 2"), 642);
-}
-
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-    bool Lit(int x, int y) const {
-        if (x < 0 || y < 0 || x >= width || y >= height) return false;
-        const uint8_t* p = &rgb[3 * (y * width + x)];
-        return p[0] + p[1] + p[2] > 60;
-    }
-};
-
-Picture ReadBmp(const std::string& path) {
-    Picture picture;
-    std::string data = ReadFileText(path);
-    if (data.size() < 54 || data[0] != 'B' || data[1] != 'M') return picture;
-    auto u32 = [&](size_t at) {
-        return uint32_t(uint8_t(data[at])) | uint32_t(uint8_t(data[at + 1])) << 8 |
-               uint32_t(uint8_t(data[at + 2])) << 16 | uint32_t(uint8_t(data[at + 3])) << 24;
-    };
-    uint32_t offset = u32(10);
-    int width = int32_t(u32(18)), height = int32_t(u32(22));
-    int bytes = (uint8_t(data[28]) | uint8_t(data[29]) << 8) / 8;
-    if (width <= 0 || width > 4096 || height == 0 || height > 4096 || height < -4096 || bytes < 3)
-        return picture;
-    int rows = height < 0 ? -height : height;
-    size_t stride = (size_t(width) * bytes + 3) & ~size_t(3);
-    if (offset + stride * rows > data.size()) return picture;
-    picture.width = width;
-    picture.height = rows;
-    picture.rgb.resize(size_t(width) * rows * 3);
-    for (int y = 0; y < rows; ++y) {
-        int source = height > 0 ? rows - 1 - y : y;
-        for (int x = 0; x < width; ++x) {
-            const char* p = &data[offset + source * stride + size_t(x) * bytes];
-            uint8_t* out = &picture.rgb[3 * (size_t(y) * width + x)];
-            out[0] = uint8_t(p[2]);
-            out[1] = uint8_t(p[1]);
-            out[2] = uint8_t(p[0]);
-        }
-    }
-    return picture;
-}
-
-int LitIn(const Picture& picture, double x, double y) {
-    int lit = 0;
-    for (int dy = 0; dy < 32; ++dy)
-        for (int dx = 0; dx < 32; ++dx) lit += picture.Lit(int(x) + dx, int(y) + dy);
-    return lit;
+    EXPECT_EQ(FirstFrame(run.trace, "PRINT", "Level 2"), kPlay + 642);
 }
 
 TEST(GameRun, ScreenshotShowsLevelKipAndAlien) {
     TestFolder folder("kip_shot_test");
     ASSERT_TRUE(folder.Made());
     std::string shot = folder / "level.bmp";
-    KipRun run = RunKip(kToTheTopFloor, 562, "--screenshot 560:" + shot);
+    KipRun run = RunKip(Game(kToTheTopFloor), kPlay + 562,
+                        "--screenshot " + std::to_string(kPlay + 560) + ":" + shot);
     ExpectCleanEnd(run);
     Picture picture = ReadBmp(shot);
     ASSERT_EQ(picture.width, 640);
@@ -203,7 +110,7 @@ TEST(GameRun, ScreenshotShowsLevelKipAndAlien) {
     // The frame shown as the 560th carries the trace lines of frame 559.
     double alienX = -1, alienY = -1, kipX = -1, kipY = -1, tileY = -1;
     for (const TraceLine& line : run.trace) {
-        if (line.frame != 559 || line.command != "SPRITE") continue;
+        if (line.frame != kPlay + 559 || line.command != "SPRITE") continue;
         int slot = static_cast<int>(line.Num(0));
         if (slot >= 200 && slot <= 204) alienX = line.Num(1), alienY = line.Num(2);
         if (slot == 77 || slot == 777 || slot == 4 || slot == 40 || slot == 41 || slot == 7)

@@ -233,8 +233,8 @@ TEST(IntroScreen, FigureTurnsIn159PassHalves) {
     ASSERT_EQ(passes.size(), 331u);
     for (int p = 1; p <= 330; ++p) {
         SCOPED_TRACE("pass " + std::to_string(p));
-        int q = (p - 1) % 318 + 1;      // pass within the cycle
-        int h = (q - 1) % 159 + 1;      // pass within the half
+        int q = (p - 1) % 318 + 1;  // pass within the cycle
+        int h = (q - 1) % 159 + 1;  // pass within the half
         bool second = q > 159;
         double angle = h <= 80 ? h - 1 : 160 - h;
         double near = second ? 409 : 408, far = second ? 408 : 409;
@@ -310,11 +310,11 @@ TEST(VictoryScreen, TumblesBouncesAndWaitsForAFreshPress) {
     g::sieg();
     std::vector<std::vector<TraceLine>> passes = ByFrame(trace.Stop());
     ASSERT_EQ(passes.size(), 11u);
-    EXPECT_EQ(HeroDrawings(passes),
-              (std::vector<std::string>{"4@548,82/358*4", "4@550,80/360*4", "4@548,82/3*4",
-                                        "4@546,84/5*4", "4@544,86/7*4", "4@542,88/9*4",
-                                        "4@540,90/11*4", "4@538,92/13*4", "4@536,94/15*4",
-                                        "40@534,96/17*4"}));
+    EXPECT_EQ(
+        HeroDrawings(passes),
+        (std::vector<std::string>{"4@548,82/358*4", "4@550,80/360*4", "4@548,82/3*4",
+                                  "4@546,84/5*4", "4@544,86/7*4", "4@542,88/9*4", "4@540,90/11*4",
+                                  "4@538,92/13*4", "4@536,94/15*4", "40@534,96/17*4"}));
     EXPECT_EQ(g::sterben, 1);
 }
 
@@ -322,8 +322,8 @@ TEST(VictoryScreen, TumblesBouncesAndWaitsForAFreshPress) {
 // screen shows stage 8, level 0, and the next main-loop pass restarts the game.
 TEST(VictoryScreen, EndsTheGame) {
     g::ResetAllVariables();
-    for (KvIntArray* a : {&g::kugel1g, &g::fluglinksg, &g::kugel2g, &g::flugrechtsg,
-                          &g::kugel1h, &g::fluglinksh, &g::kugel2h, &g::flugrechtsh})
+    for (KvIntArray* a : {&g::kugel1g, &g::fluglinksg, &g::kugel2g, &g::flugrechtsg, &g::kugel1h,
+                          &g::fluglinksh, &g::kugel2h, &g::flugrechtsh})
         DIM(*a, 25);
     g::round = 8;
     g::roundcount = 8;
