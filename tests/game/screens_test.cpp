@@ -10,6 +10,7 @@
 
 #include "game/kip_globals.h"
 #include "game/kip_routines.h"
+#include "runtime/Options.h"
 #include "runtime/kv.h"
 #include "tests/game/game_test_support.h"
 
@@ -341,6 +342,63 @@ TEST(VictoryScreen, EndsTheGame) {
     EXPECT_EQ(g::sterben, 1);
     HoldKeys({});
     EXPECT_EQ(g::hauptschleife(), g::Sprung::spielstart);
+}
+
+// After the victory the stage screen's press still holds space when the game starts
+// again: the start screen runs one pass in its final picture (the title growing in
+// anew, the hero at full size, no alien) and ends at once, before any frame is shown;
+// the intro, which waits for a fresh press, follows in the same frame.
+TEST(VictoryScreen, RestartRunsTheStartScreenInItsFinalPicture) {
+    g::ResetAllVariables();
+    for (KvIntArray* a : {&g::kugel1g, &g::fluglinksg, &g::kugel2g, &g::flugrechtsg, &g::kugel1h,
+                          &g::fluglinksh, &g::kugel2h, &g::flugrechtsh})
+        DIM(*a, 25);
+    g::schuss = 5;  // the first visit of the start screen is over
+    g::ink = 8;
+    g::kni = 1;
+    g::round = 8;
+    g::roundcount = 8;
+    g::gegner1zahl = g::gegner2zahl = g::gegner3zahl = -1;
+    g::gegner4zahl = 19;
+    g::lives = 1;
+    long first = KvFrameNumber();
+    KeysFromNow({"+1 tap 57", "+3 down 57", "+5 up 57", "+7 down 57", "+9 up 57", "+11 tap 57"});
+    TraceCapture trace;
+    g::level();
+    ASSERT_EQ(g::sterben, 1);
+    ASSERT_EQ(g::hauptschleife(), g::Sprung::spielstart);
+    g::spielstart();
+    g::levelstart();
+    std::vector<std::vector<TraceLine>> frames = ByFrame(trace.Stop());
+    ASSERT_EQ(KvFrameNumber() - first, 11);
+    ASSERT_EQ(frames.size(), 12u);
+
+    // Frame 3: the stage screen's last pass, the start screen's only pass, the intro's
+    // first pass, and then the frame is shown.
+    std::vector<std::string> order;
+    for (const TraceLine& line : frames[3]) {
+        std::string step = line.command == "PRINT" ? line.args[0] : line.command;
+        if (step == "Level 0" || step == "SHOWSCREEN" ||
+            step == "Die Raumstation Delta 7 wurde von" ||
+            (line.command == "ZOOMSPRITE" && line.Num(0) == 300))
+            order.push_back(step == "ZOOMSPRITE" ? "title" : step);
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"Level 0", "title",
+                                               "Die Raumstation Delta 7 wurde von", "SHOWSCREEN"}));
+    std::vector<TraceLine> title = Drawn(frames[3], {300, 301, 413});
+    ASSERT_EQ(title.size(), 3u);
+    EXPECT_NEAR(title[0].Num(3), 0.01, 1e-9);
+    std::vector<TraceLine> hero = Drawn(frames[3], {4, 40, 41});
+    ASSERT_EQ(hero.size(), 1u);
+    EXPECT_NEAR(hero[0].Num(3), 8.01, 1e-9);
+    EXPECT_TRUE(Drawn(frames[3], {5, 9, 200, 201, 202, 203, 204}).empty());
+    EXPECT_EQ(Only(frames[3], "SPRITE").size(), 21u);  // new stars
+    // The new game's first stage screen, stage 1 level 1, four spare lives.
+    EXPECT_EQ(Only(frames[7], "PRINT").at(0).args[0], "Die Raumstation Delta 7 wurde von");
+    EXPECT_EQ(Only(frames[11], "PRINT").at(0).args[0], "Stage 1");
+    EXPECT_EQ(Only(frames[11], "PRINT").at(1).args[0], "Level 1");
+    EXPECT_EQ(g::lives, 4);
+    EXPECT_EQ(g::sterben, 0);
 }
 
 // ---------------------------------------------------------------------------------
