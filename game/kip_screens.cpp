@@ -93,6 +93,17 @@ void start() {
 
 namespace {
 
+// Space counts only after it has been seen free on the screen: the latch is set while
+// space is free, and a press with the latch set clears it and ends the screen.
+bool frischeLeertaste(double& schalter) {
+    L if (KEY(57) == 0) schalter = 1;
+    L if (KEY(57) == 1 && schalter == 1) {
+        schalter = 0;
+        return true;
+    }
+    return false;
+}
+
 void introText() {
     L SETFONT(1);
     L PRINT("Die Raumstation Delta 7 wurde von", 20, 20);
@@ -127,11 +138,7 @@ void intro() {
     L LOADFONT("fontklein.bmp", 1);
     for (;;) {
         introText();
-        L if (KEY(57) == 0) schaltintro = 1;
-        L if (KEY(57) == 1 && schaltintro == 1) {
-            schaltintro = 0;
-            return;
-        }
+        if (frischeLeertaste(schaltintro)) return;
         // One turn is 159 passes; the second half turns on from the mirror picture.
         L zoomer = SIN(pseudozoomer);
         if (zahl <= 158) {
@@ -169,9 +176,7 @@ void sieg() {
         L PRINT("Du hast Delta 7 befreit !", 20, 20);
         L PRINT("Herzlichen Glueckwunsch !", 20, 100);
         L PRINT("Weiter mit Leertaste", 200, 400);
-        L if (KEY(57) == 0) schalto = 1;
-        L if (KEY(57) == 1 && schalto == 1) {
-            schalto = 0;
+        if (frischeLeertaste(schalto)) {
             sterben = 1;
             return;
         }
