@@ -21,7 +21,7 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 
 // The drawing of the given slots in one pass (ZOOMSPRITE or ROTOZOOMSPRITE lines).
-std::vector<TraceLine> Drawn(const std::vector<TraceLine>& pass, std::vector<int> slots,
+std::vector<TraceLine> Drawn(const std::vector<TraceLine>& pass, const std::vector<int>& slots,
                              const std::string& command = "ZOOMSPRITE") {
     std::vector<TraceLine> out;
     for (const TraceLine& line : Only(pass, command))
