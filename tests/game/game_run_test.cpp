@@ -97,6 +97,25 @@ TEST(GameRun, WalksIntoAnAlienAndSeesTheCaughtScreen) {
     EXPECT_EQ(FirstFrame(run.trace, "PRINT", "Level 2"), kPlay + 642);
 }
 
+TEST(GameRun, EscapeOnTheStageScreenLogsItsShowscreenLine) {
+    // The stage screen of the first level shows from frame kPlay - 1.
+    KipRun run = RunKip(kThroughTheStartScreens + std::string("3 down 1\n"), 300);
+    EXPECT_EQ(run.status, 0) << run.output;
+    ASSERT_FALSE(run.trace.empty());
+    // Escape ended the game at once, long before the frame limit.
+    EXPECT_LE(run.trace.back().frame, kPlay + 1);
+    EXPECT_EQ(FirstFrame(run.trace, "PRINT", "Stage 1"), kPlay - 1);
+    // kip_level.cpp is file 2 of the game: its lines are numbered from 20000. The
+    // log ends with the stage screen's SHOWSCREEN line as error and last line, and
+    // source file 0.
+    int line = GameLineOf("kip_level.cpp", 2, "L SHOWSCREEN();");
+    ASSERT_GT(line, 20000);
+    std::string want = EndOfRunLines(0, line);
+    ASSERT_GE(run.errorLog.size(), want.size()) << run.errorLog;
+    EXPECT_EQ(run.errorLog.substr(run.errorLog.size() - want.size()), want) << run.errorLog;
+    EXPECT_EQ(run.errorLog.find("-End On Line"), run.errorLog.rfind("-End On Line"));
+}
+
 TEST(GameRun, ScreenshotShowsLevelKipAndAlien) {
     TestFolder folder("kip_shot_test");
     ASSERT_TRUE(folder.Made());
