@@ -27,12 +27,13 @@ void MiddleFloor() {
     g::ResetAllVariables();
     g::level_1_initial();
     for (KvIntArray* a :
-         {&g::tac, &g::tacy, &g::tacschalter, &g::wa, &g::way, &g::tacd, &g::tacdy,
-          &g::tacdschalter, &g::kipjumpig, &g::jumperg, &g::walkvg, &g::kugel1g, &g::xkugel1g,
-          &g::ykugel1g, &g::fluglinksg, &g::kugel2g, &g::xkugel2g, &g::ykugel2g, &g::flugrechtsg,
-          &g::wah, &g::wahy, &g::wah4ink, &g::tachschalter, &g::kipjumpih, &g::jumperh, &g::walkvh,
-          &g::kugel1h, &g::xkugel1h, &g::ykugel1h, &g::fluglinksh, &g::kugel2h, &g::xkugel2h,
-          &g::ykugel2h, &g::flugrechtsh})
+         {&g::tac,     &g::tacy,     &g::tacschalter,  &g::wa,          &g::way,
+          &g::tacd,    &g::tacdy,    &g::tacdschalter, &g::kipjumpig,   &g::jumperg,
+          &g::walkvg,  &g::kugel1g,  &g::xkugel1g,     &g::ykugel1g,    &g::fluglinksg,
+          &g::kugel2g, &g::xkugel2g, &g::ykugel2g,     &g::flugrechtsg, &g::wah,
+          &g::wahy,    &g::wah4ink,  &g::tachschalter, &g::kipjumpih,   &g::jumperh,
+          &g::walkvh,  &g::kugel1h,  &g::xkugel1h,     &g::ykugel1h,    &g::fluglinksh,
+          &g::kugel2h, &g::xkugel2h, &g::ykugel2h,     &g::flugrechtsh})
         DIM(*a, 25);
     g::gegner1zahl = g::gegner2zahl = g::gegner3zahl = g::gegner4zahl = -1;
     g::walkh = 320;
@@ -92,10 +93,10 @@ TEST(Drifters, OnePixelAFrameAndStillLevelWithKip) {
     for (int k = 0; k < 8; ++k) g::gegner2();
     std::vector<TraceLine> lines = trace.Stop();
     // Moved before it is drawn: 424, 423, 422, 421, 420, then level with him.
-    EXPECT_EQ(Drawn(lines, 200, 204),
-              (std::vector<std::string>{"200@324,-170", "200@323,-170", "200@322,-170",
-                                        "200@321,-170", "200@320,-170", "200@320,-170",
-                                        "201@320,-170", "201@320,-170"}));
+    EXPECT_EQ(
+        Drawn(lines, 200, 204),
+        (std::vector<std::string>{"200@324,-170", "200@323,-170", "200@322,-170", "200@321,-170",
+                                  "200@320,-170", "200@320,-170", "201@320,-170", "201@320,-170"}));
     EXPECT_EQ(g::wa(0), 420);
     EXPECT_EQ(g::levelnext, 0);
     EXPECT_EQ(g::tica, 8);
@@ -287,8 +288,8 @@ TEST(CyclopsShots, FireWindow) {
         std::vector<TraceLine> lines = trace.Stop();
         EXPECT_EQ(g::kugel1g(0), c.fires ? 1 : 0) << c.what;
         EXPECT_EQ(g::kugel2g(0), 0) << c.what;
-        EXPECT_EQ(Sounds(lines), c.sound ? std::vector<std::string>{"4 0 1"}
-                                         : std::vector<std::string>{})
+        EXPECT_EQ(Sounds(lines),
+                  c.sound ? std::vector<std::string>{"4 0 1"} : std::vector<std::string>{})
             << c.what;
         if (c.fires) {
             EXPECT_EQ(g::xkugel1g(0), c.x + 2) << c.what;
@@ -599,7 +600,8 @@ TEST(StageKeys, LowestDigitDecidesAndKeysAreReadInOrder) {
     std::vector<double> read;
     for (const TraceLine& key : Only(trace.Stop(), "KEY")) read.push_back(key.Num(0));
     // 8 first; a held digit goes on to K, I and P.
-    EXPECT_EQ(read, (std::vector<double>{9, 8, 37, 23, 25, 7, 6, 37, 23, 25, 5, 4, 3, 37, 23, 25, 2}));
+    EXPECT_EQ(read,
+              (std::vector<double>{9, 8, 37, 23, 25, 7, 6, 37, 23, 25, 5, 4, 3, 37, 23, 25, 2}));
     EXPECT_EQ(g::round, 2);
     EXPECT_EQ(g::gegner1zahl, -1);
     EXPECT_EQ(g::gegner4zahl, -1);

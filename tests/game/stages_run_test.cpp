@@ -29,8 +29,8 @@ struct StageRun {
     int stage;
     const char* keys;  // after StageKeys
     int frames;
-    bool cyclops;          // pictures 400 ... 405, else 200 ... 204
-    int aliens;            // in level 1
+    bool cyclops;           // pictures 400 ... 405, else 200 ... 204
+    int aliens;             // in level 1
     double firstAlienStep;  // screen x of the first alien, frame 30 minus frame 20
     bool caughtByBullet;
 };
@@ -129,7 +129,8 @@ void CheckStage(const KipRun& run, const StageRun& s) {
         bool bulletAtKip = false;
         for (const TraceLine& line : run.trace)
             if (line.frame == caught && line.command == "SPRITE" && line.Num(0) == 406 &&
-                std::fabs(line.Num(1) - kip.first) <= 40 && std::fabs(line.Num(2) - kip.second) <= 32)
+                std::fabs(line.Num(1) - kip.first) <= 40 &&
+                std::fabs(line.Num(2) - kip.second) <= 32)
                 bulletAtKip = true;
         EXPECT_TRUE(bulletAtKip) << "caught in frame " << caught;
     }
@@ -141,7 +142,11 @@ TEST(StagesRun, Stage3CyclopsShootsAndIsShot) {
     StageRun s{3,
                "10 down 203\n55 up 203\n57 down 200\n237 up 200\n240 tap 203\n"
                "580 tap 57\n583 down 57\n",
-               595, true, 1, -30, true};
+               595,
+               true,
+               1,
+               -30,
+               true};
     CheckStage(RunKip(StageKeys(s.stage) + s.keys, s.frames), s);
 }
 
@@ -153,7 +158,11 @@ TEST(StagesRun, Stage4HuntersCatchAndAreShot) {
                "10 down 203\n55 up 203\n57 down 200\n237 up 200\n210 tap 57\n215 tap 57\n"
                "218 down 203\n263 up 203\n265 down 200\n345 tap 57\n346 tap 205 57\n"
                "350 up 200\n",
-               360, true, 1, -10, false};
+               360,
+               true,
+               1,
+               -10,
+               false};
     KipRun run = RunKip(StageKeys(s.stage) + s.keys, s.frames);
     CheckStage(run, s);
     // The second catch, in level 2, is by a bullet.
@@ -181,8 +190,9 @@ TEST(StagesRun, Stage6DriftingAliens) {
 // Stage 7: on the floor below, Kip fires to the left; the cyclops coming back from the
 // left end hop over the gap there and shoot; a bullet of the one he killed catches him.
 TEST(StagesRun, Stage7CyclopsBulletOutlivesItsAlien) {
-    StageRun s{7, "10 down 203\n232 up 203\n240 down 57\n284 up 57\n286 down 57\n", 290, true, 10,
-               -30, true};
+    StageRun s{
+        7,   "10 down 203\n232 up 203\n240 down 57\n284 up 57\n286 down 57\n", 290, true, 10, -30,
+        true};
     KipRun run = RunKip(StageKeys(s.stage) + s.keys, s.frames);
     CheckStage(run, s);
     EXPECT_GT(CaughtFrames(run).first, KillFrame(run));
@@ -210,7 +220,11 @@ TEST(StagesRun, Stage2ThroughThreeLevels) {
                "445 down 203\n490 up 203\n492 down 200\n580 tap 57\n650 up 200\n655 tap 57\n"
                "660 tap 57\n663 tap 203\n665 tap 57\n690 down 203\n735 up 203\n737 down 200\n"
                "810 tap 57\n900 tap 57\n",
-               910, false, 1, -10, false};
+               910,
+               false,
+               1,
+               -10,
+               false};
     KipRun run = RunKip(StageKeys(s.stage) + s.keys, s.frames);
     CheckStage(run, s);
 
