@@ -193,7 +193,4 @@ void sieg() {
     }
 }
 
-// The stage-select keys are not in the game yet.
-void cheat() {}
-
 }  // namespace kipgame

@@ -1,27 +1,24 @@
 // Whole games of the kip executable, headless, unpaced, seeded, with scripted keys:
 // the trace, the error log and a screenshot are read back.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
 #include <map>
 #include <string>
 
-#include "tests/game/kip_run_support.h"
+#include "tests/game/game_test_support.h"
 #include "tests/support/TestFolder.h"
 
 namespace {
 
-int Aliens(const std::map<int, int>& sprites) {
-    int n = 0;
-    for (int slot = 200; slot <= 204; ++slot)
-        if (sprites.count(slot)) n += sprites.at(slot);
-    return n;
-}
-
-// Play begins kPlay frames after the start: the start screen, the intro and the stage
-// screen are left as fast as they allow. The key scripts below count from there.
-constexpr long kPlay = kFirstPlayFrame - 1;
-std::string Game(const std::string& keys) {
-    return kThroughTheStartScreens + KeysLater(keys, kPlay);
+// Runs kip past its start screen and intro with the key script for the given number
+// of frames in a fresh folder; keys and frames count from the first stage screen.
+KipRun RunKip(const std::string& keys, int frames, const std::string& extra = "") {
+    return RunPastTheStartScreens(KIP_PATH, keys, frames, extra);
 }
 
 // Leave the stage screen, walk left to the ladder of column 27, climb to the top floor.
@@ -36,14 +33,15 @@ TEST(GameRun, ShootsTheFirstAlienAndReachesLevelTwo) {
     std::string keys = std::string(kToTheTopFloor) +
                        "232 down 203\n252 up 203\n260 down 57\n"
                        "515 up 57\n520 down 57\n";
-    KipRun run = RunKip(Game(keys), kPlay + 600);
+    KipRun run = RunKip(keys, 600);
     ExpectCleanEnd(run);
     ASSERT_FALSE(run.trace.empty());
 
     // Stage 1 level 1 first, one alien, four spare lives (five heads).
-    EXPECT_EQ(FirstFrame(run.trace, "PRINT", "Level 1"), kPlay - 1);
-    EXPECT_EQ(Aliens(SpritesIn(run.trace, kPlay + 100)), 1);
-    EXPECT_EQ(SpritesIn(run.trace, kPlay + 100, "ZOOMSPRITE")[4], 5);
+    // The stage screen shows from the frame in which the intro was left (frame -1).
+    EXPECT_EQ(FirstFrame(run.trace, "PRINT", "Level 1"), -1);
+    EXPECT_EQ(Aliens(SpritesIn(run.trace, 100)), 1);
+    EXPECT_EQ(SpritesIn(run.trace, 100, "ZOOMSPRITE")[4], 5);
 
     // The alien is hit (sound 0) and no touch happened.
     long hit = -1;
@@ -52,7 +50,7 @@ TEST(GameRun, ShootsTheFirstAlienAndReachesLevelTwo) {
             hit = line.frame;
             break;
         }
-    ASSERT_GT(hit, kPlay + 260);
+    ASSERT_GT(hit, 260);
     EXPECT_EQ(FirstFrame(run.trace, "PRINT", "Du wurdest erwischt"), -1);
     // The frame after the kill is drawn without aliens; then the next level starts.
     EXPECT_EQ(Aliens(SpritesIn(run.trace, hit + 1)), 0);
@@ -63,21 +61,21 @@ TEST(GameRun, ShootsTheFirstAlienAndReachesLevelTwo) {
     for (const TraceLine& line : run.trace) loads += line.command == "LOADSPRITE";
     EXPECT_EQ(loads, 2 * 46);
     // Level 2 of stage 1: two aliens.
-    EXPECT_EQ(Aliens(SpritesIn(run.trace, kPlay + 590)), 2);
-    EXPECT_EQ(SpritesIn(run.trace, kPlay + 590, "ZOOMSPRITE")[4], 5);
+    EXPECT_EQ(Aliens(SpritesIn(run.trace, 590)), 2);
+    EXPECT_EQ(SpritesIn(run.trace, 590, "ZOOMSPRITE")[4], 5);
 }
 
 TEST(GameRun, WalksIntoAnAlienAndSeesTheCaughtScreen) {
     // Wait at the top of the ladder until the alien comes back along the top floor;
     // on the caught screen press space at 640.
     std::string keys = std::string(kToTheTopFloor) + "640 tap 57\n";
-    KipRun run = RunKip(Game(keys), kPlay + 700);
+    KipRun run = RunKip(keys, 700);
     ExpectCleanEnd(run);
     long caught = FirstFrame(run.trace, "PRINT", "Du wurdest erwischt");
-    ASSERT_GT(caught, kPlay + 300);
-    ASSERT_LT(caught, kPlay + 640);
+    ASSERT_GT(caught, 300);
+    ASSERT_LT(caught, 640);
     // The caught screen runs in every frame until space is pressed, with no sound.
-    for (long frame = caught; frame <= kPlay + 640; ++frame) {
+    for (long frame = caught; frame <= 640; ++frame) {
         bool printed = false, hushed = false;
         for (const TraceLine& line : run.trace) {
             if (line.frame != frame) continue;
@@ -92,19 +90,18 @@ TEST(GameRun, WalksIntoAnAlienAndSeesTheCaughtScreen) {
         EXPECT_TRUE(hushed) << "frame " << frame;
     }
     // Play goes on in the same frame with one life less: four heads.
-    EXPECT_EQ(SpritesIn(run.trace, kPlay + 640, "ZOOMSPRITE")[4], 4);
+    EXPECT_EQ(SpritesIn(run.trace, 640, "ZOOMSPRITE")[4], 4);
     // The touching alien is gone, so the level is cleared: stage 1 level 2.
-    EXPECT_EQ(FirstFrame(run.trace, "PRINT", "Level 2"), kPlay + 642);
+    EXPECT_EQ(FirstFrame(run.trace, "PRINT", "Level 2"), 642);
 }
 
 TEST(GameRun, EscapeOnTheStageScreenLogsItsShowscreenLine) {
-    // The stage screen of the first level shows from frame kPlay - 1.
-    KipRun run = RunKip(kThroughTheStartScreens + std::string("3 down 1\n"), 300);
+    KipRun run = RunKip("1 down 1\n", 300);
     EXPECT_EQ(run.status, 0) << run.output;
     ASSERT_FALSE(run.trace.empty());
     // Escape ended the game at once, long before the frame limit.
-    EXPECT_LE(run.trace.back().frame, kPlay + 1);
-    EXPECT_EQ(FirstFrame(run.trace, "PRINT", "Stage 1"), kPlay - 1);
+    EXPECT_LE(run.trace.back().frame, 2);
+    EXPECT_NE(FirstFrame(run.trace, "PRINT", "Weiter mit Leertaste"), -1);
     // kip_level.cpp is file 2 of the game: its lines are numbered from 20000. The
     // log ends with the stage screen's SHOWSCREEN line as error and last line, and
     // source file 0.
@@ -116,12 +113,18 @@ TEST(GameRun, EscapeOnTheStageScreenLogsItsShowscreenLine) {
     EXPECT_EQ(run.errorLog.find("-End On Line"), run.errorLog.rfind("-End On Line"));
 }
 
+int LitIn(const Picture& picture, double x, double y) {
+    int lit = 0;
+    for (int dy = 0; dy < 32; ++dy)
+        for (int dx = 0; dx < 32; ++dx) lit += picture.Lit(int(x) + dx, int(y) + dy);
+    return lit;
+}
+
 TEST(GameRun, ScreenshotShowsLevelKipAndAlien) {
     TestFolder folder("kip_shot_test");
     ASSERT_TRUE(folder.Made());
     std::string shot = folder / "level.bmp";
-    KipRun run = RunKip(Game(kToTheTopFloor), kPlay + 562,
-                        "--screenshot " + std::to_string(kPlay + 560) + ":" + shot);
+    KipRun run = RunKip(kToTheTopFloor, 562, "--screenshot 560:" + shot);
     ExpectCleanEnd(run);
     Picture picture = ReadBmp(shot);
     ASSERT_EQ(picture.width, 640);
@@ -129,7 +132,7 @@ TEST(GameRun, ScreenshotShowsLevelKipAndAlien) {
     // The frame shown as the 560th carries the trace lines of frame 559.
     double alienX = -1, alienY = -1, kipX = -1, kipY = -1, tileY = -1;
     for (const TraceLine& line : run.trace) {
-        if (line.frame != kPlay + 559 || line.command != "SPRITE") continue;
+        if (line.frame != 559 || line.command != "SPRITE") continue;
         int slot = static_cast<int>(line.Num(0));
         if (slot >= 200 && slot <= 204) alienX = line.Num(1), alienY = line.Num(2);
         if (slot == 77 || slot == 777 || slot == 4 || slot == 40 || slot == 41 || slot == 7)
