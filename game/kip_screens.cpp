@@ -152,21 +152,16 @@ void intro() {
     }
 }
 
-namespace {
-
-// The hero moves 2 pixels a pass on each axis and bounces inside 50 ... 550 x 80 ... 350.
-void siegAbprallen() {
-    if (linksschalterx == 0) xi = xi + 2;
-    if (linksschaltery == 0) yi = yi + 2;
-    if (linksschalterx == 1) xi = xi - 2;
-    if (linksschaltery == 1) yi = yi - 2;
-    if (xi >= 550) linksschalterx = 1;
-    if (xi <= 50) linksschalterx = 0;
-    if (yi >= 350) linksschaltery = 1;
-    if (yi <= 80) linksschaltery = 0;
+void abprallen(double& x, double& y, double schritt) {
+    if (linksschalterx == 0) x = x + schritt;
+    if (linksschaltery == 0) y = y + schritt;
+    if (linksschalterx == 1) x = x - schritt;
+    if (linksschaltery == 1) y = y - schritt;
+    if (x >= 550) linksschalterx = 1;
+    if (x <= 50) linksschalterx = 0;
+    if (y >= 350) linksschaltery = 1;
+    if (y <= 80) linksschaltery = 0;
 }
-
-}  // namespace
 
 // The victory screen: the hero tumbles, four times enlarged, until space is pressed
 // afresh; then the game starts again.
@@ -181,7 +176,8 @@ void sieg() {
             return;
         }
         L if (stehbild(kipstan) != 0) ROTOZOOMSPRITE(stehbild(kipstan), xi, yi, phi, inkw);
-        siegAbprallen();
+        // The hero moves 2 pixels a pass on each axis and bounces.
+        abprallen(xi, yi, 2);
         if (kipstan == 40) kipstan = 0;
         // The angle starts again at 1, not 0, once it has reached 360.
         if (phi >= 360) phi = 1;
