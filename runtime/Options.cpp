@@ -116,6 +116,7 @@ std::string RuntimeOptionsHelp(const char* program) {
         "  --no-warning         no warning box about a software OpenGL renderer at start\n"
         "                       (the error log still says so)\n"
         "  --frames N           end after N frames through the normal shutdown\n"
+        "                       (0: right after start-up, before the first frame)\n"
         "  --seed N             seed the random generator with N instead of the clock\n"
         "  --keys FILE          scripted keys instead of the keyboard (see below)\n"
         "  --trace FILE         write one line per drawing, sound and key command to FILE\n"
