@@ -61,8 +61,7 @@ class XServer {
             prctl(PR_SET_PDEATHSIG, SIGTERM);  // no server left behind by a crashed test
             close(ready[0]);
             std::string fd = std::to_string(ready[1]);
-            std::string size =
-                std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24";
+            std::string size = std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24";
             if (!freopen(logPath.c_str(), "w", stderr)) _exit(126);
             execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", size.c_str(),
                    "-nolisten", "tcp", static_cast<char*>(nullptr));
@@ -104,13 +103,8 @@ class KipProcess {
                const std::vector<std::string>& options) {
         // Leave the start screen, the intro and the stage screen: play from frame 4.
         std::ofstream(folder + "/keys.txt") << "0 tap 57\n2 tap 57\n4 tap 57\n";
-        std::vector<std::string> args = {KIP_PATH,
-                                         "--seed",
-                                         "7",
-                                         "--keys",
-                                         folder + "/keys.txt",
-                                         "--screenshot",
-                                         "60:" + folder + "/frame.bmp"};
+        std::vector<std::string> args = {KIP_PATH, "--seed", "7", "--keys", folder + "/keys.txt",
+                                         "--screenshot", "60:" + folder + "/frame.bmp"};
         args.insert(args.end(), options.begin(), options.end());
         m_pid = fork();
         if (m_pid != 0) return;
@@ -149,10 +143,8 @@ std::vector<TopWindow> TopWindows(const std::string& display) {
         // Children of the root are indented by five spaces, theirs by more.
         if (line.rfind("     0x", 0) != 0) continue;
         std::size_t open = line.find('"'), close = line.find('"', open + 1);
-        std::size_t geometry =
-            line.find("  ", line.find(')') == std::string::npos ? close : line.find(')'));
-        if (open == std::string::npos || close == std::string::npos ||
-            geometry == std::string::npos)
+        std::size_t geometry = line.find("  ", line.find(')') == std::string::npos ? close : line.find(')'));
+        if (open == std::string::npos || close == std::string::npos || geometry == std::string::npos)
             continue;
         TopWindow window;
         window.name = line.substr(open + 1, close - open - 1);
@@ -246,9 +238,9 @@ bool ParseXwd(const std::string& data, Picture& picture) {
                 uint32_t byte = uint8_t(data[at + i]);
                 pixel |= byteOrder == 0 ? byte << (8 * i) : byte << (8 * (bytesPerPixel - 1 - i));
             }
-            picture.pixels[std::size_t(y) * width + x] =
-                Rgb{ChannelFromMask(pixel, masks[0]), ChannelFromMask(pixel, masks[1]),
-                    ChannelFromMask(pixel, masks[2])};
+            picture.pixels[std::size_t(y) * width + x] = Rgb{ChannelFromMask(pixel, masks[0]),
+                                                             ChannelFromMask(pixel, masks[1]),
+                                                             ChannelFromMask(pixel, masks[2])};
         }
     return true;
 }
@@ -459,9 +451,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, WarningBoxTest,
 
 TEST_F(XServerTest, OtherKeysLeaveTheWarningBoxOpen) {
     StartKip({});
-    auto boxShown = [](const std::vector<TopWindow>& windows) {
-        return Find(windows, kBoxTitle) != nullptr;
-    };
+    auto boxShown = [](const std::vector<TopWindow>& windows) { return Find(windows, kBoxTitle) != nullptr; };
     ASSERT_TRUE(boxShown(WaitForWindows(Display(), boxShown)));
     CommandResult sent = RunCommand("DISPLAY=" + Display() + " xdotool key a Tab Left");
     ASSERT_EQ(sent.exitCode, 0) << sent.output;
