@@ -11,6 +11,7 @@
 
 #include "gfx/GameWindow.h"
 #include "gfx/QuadBatch.h"
+#include "maths/MaskOverlap.h"
 
 // Sprite slots 0 to 4094; fonts live in the last 16 of them.
 constexpr int kSpriteSlots = 4095;
@@ -175,6 +176,7 @@ class OpenGLRainbows {
     void EndPrimitive(const BoundTextures& bound);
     void UploadMipmaps(std::vector<uint8_t> texels, int width, int height);
     bool MakeCollisionMask(int slot);
+    SpriteMask CollisionMaskOf(int slot) const;
     void KeepFrameForScreenshot();
     // Snapshots cover the frame rounded up to whole groups of four pixels.
     void ReadSnapshot(std::vector<uint8_t>& rgb);
@@ -219,5 +221,3 @@ class OpenGLRainbows {
 };
 
 extern int g_nTexture;
-
-extern OpenGLRainbows* pRbow;

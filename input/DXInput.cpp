@@ -7,8 +7,8 @@
 
 #include "input/InputPlatform.h"
 #include "input/KeyTable.h"
-#include "runtime/Frame.h"
 #include "runtime/Options.h"
+#include "runtime/Runtime.h"
 
 namespace {
 KeyScript g_loadedScript;

@@ -73,5 +73,3 @@ class DXInput {
 // Loads the key script named by --keys before start-up; CreateDInput then uses it.
 // On failure the message names the file and line.
 bool KvLoadKeyScript(const std::string& path, std::string& error);
-
-extern DXInput* pDXin;

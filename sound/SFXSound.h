@@ -62,6 +62,3 @@ class SFXSoundBuffer {
     int m_buffers[kMaximumBuffers] = {-1, -1, -1, -1};  // mixer channels
     sound_mixer::SampleBlock* m_samples = nullptr;
 };
-
-extern SFXSound* pDXsnd;
-extern SFXSoundBuffer* DXwav;

@@ -10,10 +10,10 @@
 #include <fstream>
 #include <string>
 
+#include "commands/kv.h"
 #include "game/kip_globals.h"
 #include "game/kip_routines.h"
 #include "runtime/Options.h"
-#include "runtime/kv.h"
 #include "tests/game/game_test_support.h"
 #include "tests/support/TestFolder.h"
 

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "commands/ProgramFrame.h"
 #include "input/DXInput.h"
 #include "input/KeyScript.h"
 #include "runtime/Options.h"

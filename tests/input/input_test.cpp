@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "commands/kv.h"
 #include "gfx/OpenGLRainbows.h"
 #include "input/DXInput.h"
 #include "input/InputPlatform.h"
@@ -17,7 +18,6 @@
 #include "input/KeyScript.h"
 #include "input/KeyTable.h"
 #include "runtime/Options.h"
-#include "runtime/kv.h"
 #include "tests/support/TestFolder.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // FINDPATH on the runtime's arrays.
 #include <gtest/gtest.h>
 
-#include "runtime/cmd_path.h"
+#include "commands/cmd_path.h"
 
 namespace {
 void Fill(KvIntArray& map, int width, int height, std::initializer_list<double> costs) {

@@ -15,9 +15,9 @@
 #include <thread>
 #include <vector>
 
-#include "runtime/FastFile.h"
-#include "runtime/Frame.h"
-#include "runtime/cmd_files.h"
+#include "commands/ProgramFrame.h"
+#include "commands/cmd_files.h"
+#include "files/FastFile.h"
 #include "tests/support/TestFolder.h"
 
 namespace fs = std::filesystem;

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "runtime/Frame.h"
+#include "commands/ProgramFrame.h"
+#include "commands/cmd_sound.h"
 #include "runtime/Options.h"
-#include "runtime/cmd_sound.h"
 #include "sound/SFXSound.h"
 #include "sound/WavReader.h"
 
