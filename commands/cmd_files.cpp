@@ -4,9 +4,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,9 +18,9 @@
 #include "files/FastFile.h"
 #include "gfx/OpenGLRainbows.h"
 #include "runtime/Options.h"
+#include "system/FileDialog.h"
+#include "system/Process.h"
 #include "values/IntConv.h"
-
-extern char** environ;
 
 namespace {
 // Line numbers outside 0..255 are refused as a whole rather than wrapped into range.
@@ -37,110 +35,6 @@ bool IsFolder(const char* name, unsigned char type) {
     if (type != DT_LNK && type != DT_UNKNOWN) return false;
     struct stat info;
     return stat(name, &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-// Waits for a child process, returning its exit code (128 + signal when killed).
-bool WaitForExit(pid_t pid, int& exitCode) {
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR) return false;
-    exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return true;
-}
-
-bool Spawn(pid_t& pid, const std::vector<const char*>& args,
-           const posix_spawn_file_actions_t* actions) {
-    std::vector<char*> argv;
-    for (const char* arg : args) argv.push_back(const_cast<char*>(arg));
-    argv.push_back(nullptr);
-    return posix_spawnp(&pid, argv[0], actions, nullptr, argv.data(), environ) == 0;
-}
-
-std::string FindProgram(const char* program) {
-    const char* path = std::getenv("PATH");
-    std::string folders = path ? path : "/usr/bin:/bin";
-    std::size_t begin = 0;
-    while (begin <= folders.size()) {
-        std::size_t end = folders.find(':', begin);
-        if (end == std::string::npos) end = folders.size();
-        std::string candidate = folders.substr(begin, end - begin);
-        candidate = (candidate.empty() ? "." : candidate) + "/" + program;
-        if (access(candidate.c_str(), X_OK) == 0) return candidate;
-        begin = end + 1;
-    }
-    return "";
-}
-
-// "Pictures|*.bmp;*.png|All|*.*" as (description, patterns separated by spaces) pairs.
-std::vector<std::pair<std::string, std::string>> ParseFilter(const char* filter) {
-    std::vector<std::string> parts;
-    std::string current;
-    for (const char* p = filter; *p; ++p) {
-        if (*p == '|') {
-            parts.push_back(current);
-            current.clear();
-        } else {
-            current += *p == ';' ? ' ' : *p;
-        }
-    }
-    if (!current.empty()) parts.push_back(current);
-    std::vector<std::pair<std::string, std::string>> pairs;
-    for (std::size_t i = 0; i + 1 < parts.size(); i += 2)
-        if (!parts[i + 1].empty()) pairs.emplace_back(parts[i], parts[i + 1]);
-    return pairs;
-}
-
-// The command line of the desktop's file dialog (zenity, else kdialog); empty when
-// neither is installed.
-std::vector<std::string> DialogArguments(bool load, const char* filter, const std::string& folder) {
-    std::vector<std::string> args;
-    auto pairs = ParseFilter(filter);
-    std::string program = FindProgram("zenity");
-    if (!program.empty()) {
-        args = {program, "--file-selection", "--filename=" + folder};
-        if (!load) args.push_back("--save");
-        for (const auto& [description, patterns] : pairs)
-            args.push_back("--file-filter=" + description + " | " + patterns);
-        return args;
-    }
-    program = FindProgram("kdialog");
-    if (!program.empty()) {
-        std::string kdialogFilter;
-        for (const auto& [description, patterns] : pairs)
-            kdialogFilter += (kdialogFilter.empty() ? "" : "\n") + patterns + "|" + description;
-        args = {program, load ? "--getopenfilename" : "--getsavefilename", folder};
-        if (!kdialogFilter.empty()) args.push_back(kdialogFilter);
-    }
-    return args;
-}
-
-// Runs the dialog program and returns what it printed, or "" when nothing was chosen.
-std::string RunDialog(const std::vector<std::string>& args) {
-    int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0) return "";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::vector<const char*> argv;
-    for (const auto& arg : args) argv.push_back(arg.c_str());
-    pid_t pid = 0;
-    bool started = Spawn(pid, argv, &actions);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeEnds[1]);
-    std::string output;
-    char buffer[512];
-    for (;;) {
-        ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;
-        if (output.size() < 8192) output.append(buffer, static_cast<std::size_t>(got));
-    }
-    close(pipeEnds[0]);
-    int exitCode = 1;
-    if (!started || !WaitForExit(pid, exitCode) || exitCode != 0) return "";
-    while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
-    return output;
 }
 
 std::string CurrentDirectory() {
@@ -239,12 +133,12 @@ double GETFILELIST(const KvStr& pattern, KvStrArray& list) {
 KvStr FILEREQUEST_Str(double load, const KvStr& filter) {
     KvStr result = "NO_FILE";
     std::string start = CurrentDirectory();
-    auto args = DialogArguments(load != 0, filter.GetStrData(), start + "/");
+    auto args = FileDialogCommand(load != 0, filter.GetStrData(), start + "/");
     // Without a desktop (or when running headless) there is no one to choose a file.
     if (args.empty() || KvOptions().headless) return result;
 
     if (pRbow) pRbow->HideWindow();
-    std::string chosen = RunDialog(args);
+    std::string chosen = RunFileDialog(args);
     if (!start.empty() && chdir(start.c_str()) != 0) std::perror(start.c_str());
     RestoreGameWindow();
 
@@ -256,20 +150,10 @@ KvStr FILEREQUEST_Str(double load, const KvStr& filter) {
 
 double SHELLCMD(const KvStr& command, double wait, double /*show*/, double& code) {
     code = 0;
-    pid_t pid = 0;
-    if (wait != 0) {
-        if (!Spawn(pid, {"/bin/sh", "-c", command.GetStrData()}, nullptr)) return 0;
-        int exitCode = 0;
-        if (!WaitForExit(pid, exitCode)) return 1;
-        usleep(100 * 1000);
-        code = static_cast<unsigned>(exitCode);
-        return 1;
-    }
-    // Not waiting: a short-lived shell starts the command in the background and ends
-    // at once, so the command never lingers as a child of the game.
-    if (!Spawn(pid, {"/bin/sh", "-c", "/bin/sh -c \"$1\" &", "sh", command.GetStrData()}, nullptr))
-        return 0;
-    int ignored = 0;
-    WaitForExit(pid, ignored);
+    int exitCode = 0;
+    ShellResult result = RunShellCommand(command.GetStrData(), wait != 0, exitCode);
+    if (result == ShellResult::kNotStarted) return 0;
+    // A child that could not be waited for still counts as started; its code stays 0.
+    if (result == ShellResult::kFinished) code = static_cast<unsigned>(exitCode);
     return 1;
 }

@@ -9,7 +9,6 @@
 #include "commands/cmd_screen.h"
 #include "gfx/OpenGLRainbows.h"
 #include "input/DXInput.h"
-#include "input/InputPlatform.h"
 #include "input/KeyTable.h"
 #include "runtime/Options.h"
 #include "runtime/Trace.h"
@@ -36,7 +35,7 @@ DIJOYSTATE ReadJoystick(double j) {
 // and a short pause.
 void WaitRound() {
     if (pRbow) pRbow->WinMessages();
-    input_platform::Idle();
+    pDXin->Idle();
 }
 
 double MouseLimit(double value, int size) {

@@ -33,7 +33,10 @@ int Attenuation(double volume) {
     return hundredths < -10000 ? -10000 : static_cast<int>(hundredths);
 }
 
-void StopMusicPlayer() { sound_mixer::FreeMusic(); }
+// The music plays on the sound device's back-end; without a device, on none.
+SoundMixer& Mixer() { return pDXsnd ? pDXsnd->Mixer() : NullSoundMixer(); }
+
+void StopMusicPlayer() { Mixer().FreeMusic(); }
 }  // namespace
 
 void LOADSOUND(const KvStr& file, double n, double buffers) {
@@ -65,7 +68,7 @@ double PLAYMUSIC(const KvStr& file) {
     KvStr path = file;
     if (!MediaLookup(path, __g_ShoeBox_Media)) return 3;
     // Without a sound device the piece is found but silent, as the commands expect.
-    if (sound_mixer::LoadMusic(path.GetStrData())) sound_mixer::StartMusic();
+    if (Mixer().LoadMusic(path.GetStrData())) Mixer().StartMusic();
     return 0;
 }
 
@@ -75,5 +78,5 @@ void STOPMUSIC() {
 }
 
 void KvMusicLoopCheck() {
-    if (sound_mixer::MusicLoaded() && sound_mixer::MusicAtEnd()) sound_mixer::StartMusic();
+    if (Mixer().MusicLoaded() && Mixer().MusicAtEnd()) Mixer().StartMusic();
 }

@@ -345,10 +345,10 @@ TEST_F(InputCommands, InkeyReportsAHeldKeyOnce) {
 }
 
 TEST_F(InputCommands, KeysOfTheKeyboardLayoutThatTypeNothing) {
-    EXPECT_EQ(input_platform::LayoutCharacter(30), 'a');
-    EXPECT_EQ(input_platform::LayoutCharacter(57), ' ');
+    EXPECT_EQ(SdlInput().LayoutCharacter(30), 'a');
+    EXPECT_EQ(SdlInput().LayoutCharacter(57), ' ');
     for (int key : {211, 210, 199, 203, 1, 15, 59})  // Delete, Insert, Home, left, Escape, Tab, F1
-        EXPECT_EQ(KeyCharacter(key, input_platform::LayoutCharacter(key)), 0) << "key " << key;
+        EXPECT_EQ(KeyCharacter(key, SdlInput().LayoutCharacter(key)), 0) << "key " << key;
 }
 
 TEST_F(InputCommands, MouseIsClampedToTheScreen) {

@@ -254,8 +254,7 @@ class DiskSound : public ::testing::Test {
         STOPMUSIC();
         delete[] DXwav;
         DXwav = nullptr;
-        m_device.~SFXSound();
-        new (&m_device) SFXSound();
+        m_device.Close();
         pDXsnd = nullptr;
     }
     std::string Wav(const WavSpec& spec, const char* name) {
@@ -393,22 +392,22 @@ TEST_F(DiskSound, SlotNumbersOutOfRange) {
 TEST_F(DiskSound, MusicLoopsAndStops) {
     std::string piece = Tone(100, "music.wav");
     EXPECT_EQ(PLAYMUSIC(piece.c_str()), 0);
-    EXPECT_TRUE(sound_mixer::MusicLoaded());
+    EXPECT_TRUE(m_device.Mixer().MusicLoaded());
     EXPECT_TRUE(Mix_PlayingMusic());
     Wait(400);
-    EXPECT_TRUE(sound_mixer::MusicAtEnd());
+    EXPECT_TRUE(m_device.Mixer().MusicAtEnd());
     KvMusicLoopCheck();  // as SHOWSCREEN does: the piece starts again
-    EXPECT_FALSE(sound_mixer::MusicAtEnd());
+    EXPECT_FALSE(m_device.Mixer().MusicAtEnd());
     EXPECT_TRUE(Mix_PlayingMusic());
     HUSH();  // leaves the music alone
     EXPECT_TRUE(Mix_PlayingMusic());
     // A missing piece still stops the one playing.
     EXPECT_EQ(PLAYMUSIC("/nonexistent/music.wav"), 3);
-    EXPECT_FALSE(sound_mixer::MusicLoaded());
+    EXPECT_FALSE(m_device.Mixer().MusicLoaded());
     EXPECT_FALSE(Mix_PlayingMusic());
     EXPECT_EQ(PLAYMUSIC(piece.c_str()), 0);
     STOPMUSIC();
-    EXPECT_FALSE(sound_mixer::MusicLoaded());
+    EXPECT_FALSE(m_device.Mixer().MusicLoaded());
     KvMusicLoopCheck();  // no music: nothing starts
     EXPECT_FALSE(Mix_PlayingMusic());
 }
