@@ -1164,9 +1164,10 @@ int main(int argc, char** argv) {
     // the process that made it removes it at the end.
     static std::string ownFolder;
     if (!std::getenv("KIP_GAME_TEST_DIR")) {
-        char folder[] = "/tmp/kip_game_test_XXXXXX";
-        if (!mkdtemp(folder)) return 1;
-        setenv("KIP_GAME_TEST_DIR", folder, 1);
+        const char* base = std::getenv("TMPDIR");
+        std::string folder = std::string(base && *base ? base : "/tmp") + "/kip_game_test_XXXXXX";
+        if (!mkdtemp(folder.data())) return 1;
+        setenv("KIP_GAME_TEST_DIR", folder.c_str(), 1);
         ownFolder = folder;
     }
     setenv("TMPDIR", std::getenv("KIP_GAME_TEST_DIR"), 1);

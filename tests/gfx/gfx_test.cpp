@@ -668,9 +668,10 @@ int main(int argc, char** argv) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     std::string ownFolder;
     if (!std::getenv("KIP_GFX_TEST_DIR")) {
-        char folder[] = "/tmp/kip_gfx_run_XXXXXX";
-        if (!mkdtemp(folder)) return 1;
-        setenv("KIP_GFX_TEST_DIR", folder, 1);
+        const char* base = std::getenv("TMPDIR");
+        std::string folder = std::string(base && *base ? base : "/tmp") + "/kip_gfx_run_XXXXXX";
+        if (!mkdtemp(folder.data())) return 1;
+        setenv("KIP_GFX_TEST_DIR", folder.c_str(), 1);
         ownFolder = folder;
     }
     setenv("TMPDIR", std::getenv("KIP_GFX_TEST_DIR"), 1);

@@ -10,7 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,7 @@
 #include "runtime/Options.h"
 #include "sound/SFXSound.h"
 #include "sound/WavReader.h"
+#include "tests/support/TestFolder.h"
 
 namespace {
 
@@ -80,8 +83,14 @@ std::vector<uint8_t> MakeWav(const WavSpec& s) {
     return out;
 }
 
+// Every file of these tests goes into one folder under $TMPDIR, removed at the end.
+const TestFolder& SoundFolder() {
+    static TestFolder folder("kv_sound");
+    return folder;
+}
+
 std::string WriteTemp(const std::vector<uint8_t>& bytes, const char* name) {
-    std::string path = std::string("/tmp/kv_sound_") + std::to_string(getpid()) + "_" + name;
+    std::string path = SoundFolder() / name;
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return path;
@@ -230,7 +239,7 @@ struct Recording {
 class DiskSound : public ::testing::Test {
   protected:
     void SetUp() override {
-        m_output = "/tmp/kv_sound_out_" + std::to_string(getpid()) + ".raw";
+        m_output = SoundFolder() / "output.raw";
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", m_output.c_str(), 1);
         KvOptions().headless = false;
@@ -276,7 +285,27 @@ class DiskSound : public ::testing::Test {
         while (in.read(reinterpret_cast<char*>(&sample), 2)) recording.samples.push_back(sample);
         return recording;
     }
-    static void Wait(int milliseconds) { SDL_Delay(Uint32(milliseconds)); }
+    // Polls until the condition holds; false when it still does not after 10 s (a
+    // loaded machine may play late, but not that late).
+    static bool WaitUntil(const std::function<bool()>& condition) {
+        Uint32 deadline = SDL_GetTicks() + 10000;
+        while (!condition()) {
+            if (SDL_TICKS_PASSED(SDL_GetTicks(), deadline)) return false;
+            SDL_Delay(5);
+        }
+        return true;
+    }
+    // Frames the device has written to its file so far.
+    size_t RecordedFrames() const {
+        std::error_code error;
+        auto bytes = std::filesystem::file_size(m_output, error);
+        return error ? 0 : size_t(bytes) / 4;
+    }
+    // Waits until the device has written this many more frames (at 22050 a second).
+    bool Record(size_t frames) {
+        size_t until = RecordedFrames() + frames;
+        return WaitUntil([&] { return RecordedFrames() >= until; });
+    }
 
     SFXSound m_device;
     std::string m_output;
@@ -303,8 +332,7 @@ TEST_F(DiskSound, OneBufferIsNotRestartedWhilePlaying) {
     EXPECT_TRUE(slot.Play(0, 0, 0));
     EXPECT_TRUE(slot.BufferPlaying(0));
     EXPECT_FALSE(slot.Play(0, 0, 0));  // the only copy is busy
-    Wait(600);
-    EXPECT_FALSE(slot.BufferPlaying(0));
+    EXPECT_TRUE(WaitUntil([&] { return !slot.BufferPlaying(0); }));
     EXPECT_TRUE(slot.Play(0, 0, 0));  // finished: plays again
     EXPECT_TRUE(slot.Stop());
     EXPECT_FALSE(slot.BufferPlaying(0));
@@ -329,12 +357,12 @@ TEST_F(DiskSound, PlayedSoundReachesTheOutputAndHushSilencesIt) {
     LOADSOUND(Tone(3000, "long.wav").c_str(), 5, 1);
     ASSERT_EQ(DXwav[5].BufferCount(), 1);
     PLAYSOUND(5, 0, 1);
-    Wait(300);
+    ASSERT_TRUE(Record(22050 * 3 / 10));
     HUSH();
     EXPECT_FALSE(DXwav[5].BufferPlaying(0));
-    Wait(500);
+    ASSERT_TRUE(Record(22050 / 2));
     Recording out = Finish();
-    ASSERT_GT(out.Frames(), 22050u * 6 / 10);  // about 0.8 s were recorded
+    ASSERT_GT(out.Frames(), 22050u * 6 / 10);  // at least 0.8 s were recorded
     EXPECT_GT(out.Peak(0), 15000);
     EXPECT_GT(out.Peak(1), 15000);
     // The last 0.25 s (well after HUSH) are silent, though the sound was 3 s long.
@@ -350,10 +378,40 @@ TEST_F(DiskSound, FullRightPanLeavesTheLeftSilent) {
     stereo.frames = 44100 / 5;
     LOADSOUND(Wav(stereo, "pan.wav").c_str(), 7, 1);
     PLAYSOUND(7, 2, 1);  // beyond full right: clamped
-    Wait(400);
+    ASSERT_TRUE(Record(22050 * 4 / 10));
     Recording out = Finish();
     EXPECT_EQ(out.Peak(0), 0);
     EXPECT_GT(out.Peak(1), 15000);
+}
+
+TEST_F(DiskSound, FullLeftPanLeavesTheRightSilent) {
+    LOADSOUND(Tone(200, "left.wav").c_str(), 7, 1);
+    PLAYSOUND(7, -1, 1);
+    ASSERT_TRUE(Record(22050 * 4 / 10));
+    Recording out = Finish();
+    EXPECT_GT(out.Peak(0), 15000);
+    EXPECT_EQ(out.Peak(1), 0);
+}
+
+// A pan takes hundredths of a decibel from the other side: 0.1 is 1000, so the left
+// side is 10 dB down, 10^(-10/20) = 0.316 of the right; -0.25 takes 25 dB, 0.056,
+// from the right.
+TEST_F(DiskSound, PartialPanAttenuatesTheOtherSideByDecibels) {
+    std::string tone = Tone(200, "partial.wav");
+    LOADSOUND(tone.c_str(), 3, 1);
+    LOADSOUND(tone.c_str(), 4, 1);
+    PLAYSOUND(3, 0.1, 1);
+    ASSERT_TRUE(Record(22050 * 4 / 10));
+    size_t second = RecordedFrames();
+    PLAYSOUND(4, -0.25, 1);
+    ASSERT_TRUE(Record(22050 * 4 / 10));
+    Recording out = Finish();
+    double rightFirst = out.Peak(1, 0, second), leftFirst = out.Peak(0, 0, second);
+    ASSERT_GT(rightFirst, 15000);
+    EXPECT_NEAR(leftFirst / rightFirst, 0.316, 0.02);
+    double leftSecond = out.Peak(0, second), rightSecond = out.Peak(1, second);
+    ASSERT_GT(leftSecond, 15000);
+    EXPECT_NEAR(rightSecond / leftSecond, 0.056, 0.01);
 }
 
 TEST_F(DiskSound, EightBitMonoAndVolume) {
@@ -365,9 +423,9 @@ TEST_F(DiskSound, EightBitMonoAndVolume) {
     LOADSOUND(path.c_str(), 1, 1);
     LOADSOUND(path.c_str(), 2, 1);
     PLAYSOUND(1, 0, 0);  // volume 0: silent
-    Wait(400);
+    ASSERT_TRUE(Record(22050 * 4 / 10));
     PLAYSOUND(2, 0, 0.5);  // half the amplitude
-    Wait(400);
+    ASSERT_TRUE(Record(22050 * 4 / 10));
     Recording out = Finish();
     size_t half = 22050 * 4 / 10;
     EXPECT_EQ(out.Peak(0, 0, half - 2000), 0);
@@ -394,8 +452,7 @@ TEST_F(DiskSound, MusicLoopsAndStops) {
     EXPECT_EQ(PLAYMUSIC(piece.c_str()), 0);
     EXPECT_TRUE(m_device.Mixer().MusicLoaded());
     EXPECT_TRUE(Mix_PlayingMusic());
-    Wait(400);
-    EXPECT_TRUE(m_device.Mixer().MusicAtEnd());
+    EXPECT_TRUE(WaitUntil([&] { return m_device.Mixer().MusicAtEnd(); }));
     KvMusicLoopCheck();  // as SHOWSCREEN does: the piece starts again
     EXPECT_FALSE(m_device.Mixer().MusicAtEnd());
     EXPECT_TRUE(Mix_PlayingMusic());
