@@ -7,16 +7,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bytes/LittleEndian.h"
+
 namespace {
 constexpr std::size_t kFileHeaderSize = 14;
 // Width at 4, height at 8, bits per pixel at 14: the fields read from the block.
 constexpr std::size_t kMinimumInfoBlock = 16;
 constexpr std::size_t kPaletteStart = 40;
-
-uint16_t Little16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-uint32_t Little32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
 
 class FileByteSource : public ByteSource {
   public:
@@ -55,16 +52,16 @@ bool ReadHeader(const ByteSource& source, BitmapHeader& header) {
     uint8_t fileHeader[kFileHeaderSize];
     if (!source.Read(0, kFileHeaderSize, fileHeader)) return false;
     if (fileHeader[0] != 'B' || fileHeader[1] != 'M') return false;
-    uint32_t pixelOffset = Little32(fileHeader + 10);
+    uint32_t pixelOffset = ReadLittle32(fileHeader + 10);
     if (pixelOffset < kFileHeaderSize + kMinimumInfoBlock || pixelOffset > source.Size())
         return false;
     header.infoBlock.resize(pixelOffset - kFileHeaderSize);
     if (!source.Read(kFileHeaderSize, header.infoBlock.size(), header.infoBlock.data()))
         return false;
     const uint8_t* block = header.infoBlock.data();
-    int32_t width = int32_t(Little32(block + 4));
-    int32_t height = int32_t(Little32(block + 8));
-    header.bitsPerPixel = Little16(block + 14);
+    int32_t width = int32_t(ReadLittle32(block + 4));
+    int32_t height = int32_t(ReadLittle32(block + 8));
+    header.bitsPerPixel = ReadLittle16(block + 14);
     // Zero, negative or oversized widths and zero or oversized heights are no pictures.
     if (width <= 0 || width > kMaxBitmapSide) return false;
     if (height == 0 || height == INT32_MIN) return false;

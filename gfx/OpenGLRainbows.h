@@ -158,6 +158,8 @@ class OpenGLRainbows {
     // linearly (mipmapped when asked).
     static void SetUnpackSettings();
     static void SetTextureParameters(bool mipmapped);
+    // A new texture on unit 0, bound, with those parameters; returns its name.
+    unsigned int NewBoundTexture(bool mipmapped);
     // The largest texture side the driver takes (at most kMaxTextureSide).
     static int MaxTextureSize();
     void ResetSlotTables();

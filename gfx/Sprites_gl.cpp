@@ -37,6 +37,15 @@ void OpenGLRainbows::SetTextureParameters(bool mipmapped) {
                     mipmapped ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
 }
 
+unsigned int OpenGLRainbows::NewBoundTexture(bool mipmapped) {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    m_unitTexture[0] = name;
+    SetTextureParameters(mipmapped);
+    return name;
+}
+
 void OpenGLRainbows::ResetSlotTables() {
     for (int slot = 0; slot < kSpriteSlots; ++slot) {
         m_textureWidth[slot] = m_textureHeight[slot] = -1;
@@ -78,18 +87,12 @@ bool OpenGLRainbows::MakeBMPTexture(const char* path, int x, int y, int width, i
     FlushQuads();
     SetUnpackSettings();
     glActiveTexture(GL_TEXTURE0);
-    glGenTextures(1, plainName);
-    glBindTexture(GL_TEXTURE_2D, *plainName);
-    m_unitTexture[0] = *plainName;
-    SetTextureParameters(false);
+    *plainName = NewBoundTexture(false);
     if (normalMap) build_detail_normalmap(texels.rgba.data(), texels.width, texels.height);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, texels.width, texels.height, 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, texels.rgba.data());
     if (mipmappedName) {
-        glGenTextures(1, mipmappedName);
-        glBindTexture(GL_TEXTURE_2D, *mipmappedName);
-        m_unitTexture[0] = *mipmappedName;
-        SetTextureParameters(true);
+        *mipmappedName = NewBoundTexture(true);
         UploadMipmaps(std::move(texels.rgba), texels.width, texels.height);
     }
     return true;
@@ -262,10 +265,7 @@ bool OpenGLRainbows::GrabSprite(short slot, short x, short y, short width, short
     FlushQuads();
     SetUnpackSettings();
     glActiveTexture(GL_TEXTURE0);
-    glGenTextures(1, &m_textureNames[slot][0]);
-    glBindTexture(GL_TEXTURE_2D, m_textureNames[slot][0]);
-    m_unitTexture[0] = m_textureNames[slot][0];
-    SetTextureParameters(false);
+    m_textureNames[slot][0] = NewBoundTexture(false);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     if (width > 0 && height > 0)
         glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, x, m_height - y - height, width, height);

@@ -45,9 +45,7 @@ bool OpenGLRainbows::LoadSurface(unsigned int surface, const char* path, bool /*
         for (int i = 0; i < columns; ++i) {
             CutBitmapRectangle(image, i * kFileTile, j * kFileTile, kFileTile, kFileTile,
                                maxTextureSize, 0, false, tile);
-            glGenTextures(1, &s.tileNames[i][j]);
-            glBindTexture(GL_TEXTURE_2D, s.tileNames[i][j]);
-            SetTextureParameters(false);
+            s.tileNames[i][j] = NewBoundTexture(false);
             glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tile.width, tile.height, 0, GL_RGBA,
                          GL_UNSIGNED_BYTE, tile.rgba.data());
             s.tileWidths[i][j] = int16_t(tile.width);
@@ -73,10 +71,7 @@ void OpenGLRainbows::GrabSurface(int surface) {
     for (int y = 0; y < m_height + 64 && rows < kSurfaceTiles; y += tile, ++rows) {
         columns = 0;
         for (int x = 0; x < m_width && columns < kSurfaceTiles; x += tile, ++columns) {
-            GLuint& name = s.tileNames[columns][rows];
-            glGenTextures(1, &name);
-            glBindTexture(GL_TEXTURE_2D, name);
-            SetTextureParameters(false);
+            s.tileNames[columns][rows] = NewBoundTexture(false);
             glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tile, tile, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                          nullptr);
             glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, x, m_height - y - tile, tile, tile);

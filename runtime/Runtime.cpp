@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "files/TemporaryFolder.h"
 #include "runtime/Trace.h"
 #include "values/ErrorHook.h"
 
@@ -61,8 +62,7 @@ namespace {
 }  // namespace
 
 std::string KvTempDirectory() {
-    const char* dir = std::getenv("TMPDIR");
-    std::string path = dir && *dir ? dir : "/tmp";
+    std::string path = TemporaryRoot();
     if (path.back() != '/') path += '/';
     return path;
 }

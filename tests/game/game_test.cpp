@@ -11,6 +11,7 @@
 #include <string>
 
 #include "commands/kv.h"
+#include "files/TemporaryFolder.h"
 #include "game/kip_globals.h"
 #include "game/kip_routines.h"
 #include "runtime/Options.h"
@@ -1164,11 +1165,8 @@ int main(int argc, char** argv) {
     // the process that made it removes it at the end.
     static std::string ownFolder;
     if (!std::getenv("KIP_GAME_TEST_DIR")) {
-        const char* base = std::getenv("TMPDIR");
-        std::string folder = std::string(base && *base ? base : "/tmp") + "/kip_game_test_XXXXXX";
-        if (!mkdtemp(folder.data())) return 1;
-        setenv("KIP_GAME_TEST_DIR", folder.c_str(), 1);
-        ownFolder = folder;
+        if (!MakePrivateFolder("kip_game_test_", ownFolder)) return 1;
+        setenv("KIP_GAME_TEST_DIR", ownFolder.c_str(), 1);
     }
     setenv("TMPDIR", std::getenv("KIP_GAME_TEST_DIR"), 1);
     if (!KvStartRuntimeForTests()) {

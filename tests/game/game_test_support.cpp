@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "commands/ProgramFrame.h"
+#include "files/TemporaryFolder.h"
 #include "input/DXInput.h"
 #include "input/KeyScript.h"
 #include "runtime/Options.h"
@@ -17,10 +18,7 @@ double TraceLine::Num(size_t k) const {
     return k < args.size() ? std::strtod(args[k].c_str(), nullptr) : -99999;
 }
 
-std::string TemporaryDirectory() {
-    const char* dir = std::getenv("TMPDIR");
-    return dir ? dir : "/tmp";
-}
+std::string TemporaryDirectory() { return TemporaryRoot(); }
 
 TraceCapture::TraceCapture() : m_path(TemporaryDirectory() + "/trace.txt") {
     m_open = KvOpenTrace(m_path.c_str());

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "commands/kv.h"
+#include "files/TemporaryFolder.h"
 #include "gfx/BitmapReader.h"
 #include "gfx/OpenGLRainbows.h"
 #include "runtime/Options.h"
@@ -668,11 +669,8 @@ int main(int argc, char** argv) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     std::string ownFolder;
     if (!std::getenv("KIP_GFX_TEST_DIR")) {
-        const char* base = std::getenv("TMPDIR");
-        std::string folder = std::string(base && *base ? base : "/tmp") + "/kip_gfx_run_XXXXXX";
-        if (!mkdtemp(folder.data())) return 1;
-        setenv("KIP_GFX_TEST_DIR", folder.c_str(), 1);
-        ownFolder = folder;
+        if (!MakePrivateFolder("kip_gfx_run_", ownFolder)) return 1;
+        setenv("KIP_GFX_TEST_DIR", ownFolder.c_str(), 1);
     }
     setenv("TMPDIR", std::getenv("KIP_GFX_TEST_DIR"), 1);
     ::testing::AddGlobalTestEnvironment(new RuntimeEnvironment);
