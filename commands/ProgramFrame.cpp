@@ -1,5 +1,5 @@
-// The program frame: process entry, start-up in its fixed order, runtime errors
-// and the shutdown that writes the error log.
+// The program frame: process entry, start-up of the back-ends in their fixed order,
+// and the frame's own steps of the core's shutdown (music off, devices deleted).
 #include "commands/ProgramFrame.h"
 
 #include <unistd.h>
@@ -68,7 +68,6 @@ void DeleteDevices() {
 
 void StopMusicAtTheEnd() { STOPMUSIC(); }
 
-// The window could not be had (the reason is printed already): end with an error.
 // In this order: input, graphics, sound device, the sound slots, network.
 void CreateDevices() {
     pDXin = new DXInput();
@@ -78,6 +77,7 @@ void CreateDevices() {
     pVelNet = new VelNetwork();
 }
 
+// The window could not be had (the reason is printed already): end with an error.
 [[noreturn]] void StartupFailure() {
     KvRuntime().exitCode = 1;
     KvFatalError(1);

@@ -201,21 +201,6 @@ TEST_F(FilesTest, FailedWriteBackKeepsTheOriginal) {
     EXPECT_EQ(Entries(), (std::vector<std::string>{"x.txt"}));
 }
 
-TEST(WildMatch, Patterns) {
-    EXPECT_TRUE(szWildMatch("*.BMP", "tile.bmp"));
-    EXPECT_FALSE(szWildMatch("*.BMP", "tile.bmpx"));
-    EXPECT_TRUE(szWildMatch("?.txt", "a.txt"));
-    EXPECT_FALSE(szWildMatch("?.txt", ".txt"));
-    EXPECT_FALSE(szWildMatch("?.txt", "ab.txt"));
-    EXPECT_TRUE(szWildMatch("*", ""));
-    EXPECT_TRUE(szWildMatch("**", "abc"));
-    EXPECT_FALSE(szWildMatch("", "a"));
-    EXPECT_TRUE(szWildMatch("a*b*c", "aXbYbZc"));
-    EXPECT_TRUE(szWildMatch("*ab", "aab"));  // retried one character further on
-    EXPECT_FALSE(szWildMatch("*.*", "README"));
-    EXPECT_TRUE(szWildMatch("t?le.*", "TILE.BMP"));
-}
-
 TEST_F(FilesTest, ListsFoldersFirstThenMatchingFiles) {
     fs::create_directory("sub");
     WriteFile("tile.bmp", "");
