@@ -33,10 +33,9 @@ int Attenuation(double volume) {
     return hundredths < -10000 ? -10000 : static_cast<int>(hundredths);
 }
 
-// The music plays on the sound device's back-end; without a device, on none.
-SoundMixer& Mixer() { return pDXsnd ? pDXsnd->Mixer() : NullSoundMixer(); }
-
-void StopMusicPlayer() { Mixer().FreeMusic(); }
+void StopMusicPlayer() {
+    if (pDXsnd) pDXsnd->StopMusic();
+}
 }  // namespace
 
 void LOADSOUND(const KvStr& file, double n, double buffers) {
@@ -68,7 +67,7 @@ double PLAYMUSIC(const KvStr& file) {
     KvStr path = file;
     if (!MediaLookup(path, __g_ShoeBox_Media)) return 3;
     // Without a sound device the piece is found but silent, as the commands expect.
-    if (Mixer().LoadMusic(path.GetStrData())) Mixer().StartMusic();
+    if (pDXsnd) pDXsnd->PlayMusic(path.GetStrData());
     return 0;
 }
 
@@ -78,5 +77,5 @@ void STOPMUSIC() {
 }
 
 void KvMusicLoopCheck() {
-    if (Mixer().MusicLoaded() && Mixer().MusicAtEnd()) Mixer().StartMusic();
+    if (pDXsnd) pDXsnd->RestartMusicAtItsEnd();
 }

@@ -36,6 +36,14 @@ int SFXSound::Create(GameWindow*) {
 
 bool SFXSound::GetCaps() { return m_open; }
 
+bool SFXSound::PlayMusic(const char* path) {
+    return m_mixer->LoadMusic(path) && m_mixer->StartMusic();
+}
+
+void SFXSound::RestartMusicAtItsEnd() {
+    if (m_mixer->MusicLoaded() && m_mixer->MusicAtEnd()) m_mixer->StartMusic();
+}
+
 void SFXSoundBuffer::Init() {
     m_bufferCount = 0;
     m_currentBuffer = 0;

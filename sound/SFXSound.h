@@ -23,6 +23,12 @@ class SFXSound {
     // Closes the output (after the slots that play on it are gone); Create may
     // open it again.
     void Close();
+    // The one music piece: played once from its start (false when it cannot be
+    // loaded, or there is no device), stopped and freed, restarted once it has
+    // played to its end.
+    bool PlayMusic(const char* path);
+    void StopMusic() { m_mixer->FreeMusic(); }
+    void RestartMusicAtItsEnd();
     // The back-end the device plays through: SDL2_mixer once opened, else the null mixer.
     SoundMixer& Mixer() const { return *m_mixer; }
 
