@@ -158,8 +158,6 @@ class OpenGLRainbows {
     // linearly (mipmapped when asked).
     static void SetUnpackSettings();
     static void SetTextureParameters(bool mipmapped);
-    // A new texture on unit 0, bound, with those parameters; returns its name.
-    unsigned int NewBoundTexture(bool mipmapped);
     // The largest texture side the driver takes (at most kMaxTextureSide).
     static int MaxTextureSize();
     void ResetSlotTables();
@@ -176,7 +174,12 @@ class OpenGLRainbows {
     };
     BoundTextures BeginPrimitive(unsigned long colour);
     void EndPrimitive(const BoundTextures& bound);
-    void UploadMipmaps(std::vector<uint8_t> texels, int width, int height);
+    bool UploadMipmaps(std::vector<uint8_t> texels, int width, int height);
+    void StartTextureUpload(unsigned int* name, bool mipmapped);
+    static void ClearTextureErrors();
+    static bool TextureUploadFailed();
+    // Deletes a texture name (0: none) and forgets it where a texture unit holds it.
+    void DeleteTexture(unsigned int& name);
     bool MakeCollisionMask(int slot);
     SpriteMask CollisionMaskOf(int slot) const;
     void KeepFrameForScreenshot();

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "commands/kv.h"
 #include "gfx/OpenGLRainbows.h"
