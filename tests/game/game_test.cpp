@@ -10,10 +10,11 @@
 #include <fstream>
 #include <string>
 
+#include "commands/kv.h"
+#include "files/TemporaryFolder.h"
 #include "game/kip_globals.h"
 #include "game/kip_routines.h"
 #include "runtime/Options.h"
-#include "runtime/kv.h"
 #include "tests/game/game_test_support.h"
 #include "tests/support/TestFolder.h"
 
@@ -1171,10 +1172,8 @@ int main(int argc, char** argv) {
     // the process that made it removes it at the end.
     static std::string ownFolder;
     if (!std::getenv("KIP_GAME_TEST_DIR")) {
-        char folder[] = "/tmp/kip_game_test_XXXXXX";
-        if (!mkdtemp(folder)) return 1;
-        setenv("KIP_GAME_TEST_DIR", folder, 1);
-        ownFolder = folder;
+        if (!MakePrivateFolder("kip_game_test_", ownFolder)) return 1;
+        setenv("KIP_GAME_TEST_DIR", ownFolder.c_str(), 1);
     }
     setenv("TMPDIR", std::getenv("KIP_GAME_TEST_DIR"), 1);
     if (!KvStartRuntimeForTests()) {

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "commands/ProgramFrame.h"
+#include "files/TemporaryFolder.h"
 #include "input/DXInput.h"
 #include "input/KeyScript.h"
 #include "runtime/Options.h"
@@ -31,10 +33,7 @@ std::string EndOfRunLines(int code, int line) {
            "\r\n0\r\n";
 }
 
-std::string TemporaryDirectory() {
-    const char* dir = std::getenv("TMPDIR");
-    return dir ? dir : "/tmp";
-}
+std::string TemporaryDirectory() { return TemporaryRoot(); }
 
 TraceCapture::TraceCapture() : m_path(TemporaryDirectory() + "/trace.txt") {
     m_open = KvOpenTrace(m_path.c_str());
