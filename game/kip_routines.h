@@ -26,6 +26,15 @@ void jump();
 void shot();
 void kugelfliegt();
 
+// The bullets of the cyclops aliens, for the alien whose index is in i: firing and
+// flying for type 3, the same for type 4, and removing both bullets of i.
+void shotgegner();
+void kugelgegner();
+void shotgegner4();
+void kugelgegner4();
+void kugelgegnerWeg();
+void kugelgegner4Weg();
+
 // Aliens.
 void gegner();
 void gegner2();
@@ -36,6 +45,10 @@ void gegner4jump();
 
 // The walking cyclops of the stage and caught screens, at height y.
 void zyklopLaeuft(double y);
+
+// Moves x and y by the step on each axis, bouncing inside 50 ... 550 x 80 ... 350 with
+// the directions in linksschalterx and linksschaltery (the game-over and victory screens).
+void abprallen(double& x, double& y, double schritt);
 
 // Lives.
 void leben();

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "runtime/Printable.h"
+#include "values/Printable.h"
 
 namespace {
 // A whole token of decimal digits within [0, maximum].

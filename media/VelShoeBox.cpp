@@ -17,6 +17,7 @@
 #include <cstring>
 #include <vector>
 
+#include "files/TemporaryFolder.h"
 #include "media/MediaPack.h"
 #include "media/VelCompression.h"
 #include "media/VelFileSystem.h"
@@ -121,13 +122,6 @@ void RemoveStaleFoldersIn(const std::string& root) {
     ::closedir(folder);
 }
 }  // namespace
-
-std::string TemporaryRoot() {
-    const char* env = getenv("TMPDIR");
-    std::string root = (env != nullptr && env[0] != '\0') ? env : kSystemTemporaryRoot;
-    while (root.size() > 1 && root.back() == '/') root.pop_back();
-    return root;
-}
 
 void SetShoeBoxReporter(ShoeBoxReporter reporter) {
     g_reporter = reporter ? reporter : ReportOnStandardError;

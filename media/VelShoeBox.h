@@ -51,10 +51,6 @@ extern VelShoeBox __g_ShoeBox_Media;
 // Points the data box and then the music box at new packs, telling each on standard output.
 void SetShoeBoxes(const std::string& dataPack, const std::string& musicPack);
 
-// The folder temporary files go under: $TMPDIR, else /tmp (no trailing slash). When it cannot
-// hold a box's folder, /tmp is tried.
-std::string TemporaryRoot();
-
 // Where a box says, once a run, that a folder could not hold the unpacked media (one sentence,
 // naming the folder and the reason). Standard error unless set; null restores that.
 using ShoeBoxReporter = void (*)(const std::string& sentence);

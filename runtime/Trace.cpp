@@ -6,25 +6,21 @@
 #include <cstring>
 #include <string>
 
-#include "runtime/Options.h"
-
-std::FILE* g_kvTraceFile = nullptr;
+#include "runtime/Runtime.h"
 
 namespace {
-std::string g_tracePath;
-bool g_traceFailed = false;
-
-bool TraceIsStandardOutput() { return g_kvTraceFile == stdout; }
+bool TraceIsStandardOutput() { return KvRuntime().trace == stdout; }
 
 // A trace that cannot be written (a full disk, a closed pipe) is given up: the person is
 // told once, the program goes on, and the run ends with a non-zero exit code.
 void SayTraceFailed(int error) {
-    if (!g_traceFailed) {
+    RuntimeContext& runtime = KvRuntime();
+    if (!runtime.traceFailed) {
         std::fprintf(stderr, "The trace %s cannot be written (%s), so it stops here.\n",
-                     TraceIsStandardOutput() ? "on standard output" : g_tracePath.c_str(),
+                     TraceIsStandardOutput() ? "on standard output" : runtime.tracePath.c_str(),
                      std::strerror(error ? error : EIO));
     }
-    g_traceFailed = true;
+    runtime.traceFailed = true;
     KvNoteOutputFailure();
 }
 
@@ -42,43 +38,47 @@ void WriteText(std::FILE* out, const char* text) {
 }
 }  // namespace
 
+bool KvTracing() { return KvRuntime().trace != nullptr; }
+
 bool KvOpenTrace(const char* path) {
     KvCloseTrace();
-    g_tracePath = path;
-    g_traceFailed = false;
-    if (std::strcmp(path, "-") == 0)
-        g_kvTraceFile = stdout;
-    else
-        g_kvTraceFile = std::fopen(path, "w");
+    RuntimeContext& runtime = KvRuntime();
+    runtime.tracePath = path;
+    runtime.traceFailed = false;
+    runtime.trace = std::strcmp(path, "-") == 0 ? stdout : std::fopen(path, "w");
     return KvTracing();
 }
 
 bool KvCloseTrace() {
-    if (!g_kvTraceFile) return !g_traceFailed;
+    RuntimeContext& runtime = KvRuntime();
+    std::FILE*& trace = runtime.trace;
+    if (!trace) return !runtime.traceFailed;
     errno = 0;
-    bool written = std::fflush(g_kvTraceFile) == 0 && !std::ferror(g_kvTraceFile);
-    if (!TraceIsStandardOutput()) written = std::fclose(g_kvTraceFile) == 0 && written;
+    bool written = std::fflush(trace) == 0 && !std::ferror(trace);
+    if (!TraceIsStandardOutput()) written = std::fclose(trace) == 0 && written;
     if (!written) SayTraceFailed(errno);
-    g_kvTraceFile = nullptr;
-    return !g_traceFailed;
+    trace = nullptr;
+    return !runtime.traceFailed;
 }
 
 void KvTraceWrite(const char* command, std::initializer_list<KvTraceArg> args) {
-    if (!g_kvTraceFile) return;
-    std::fprintf(g_kvTraceFile, "%ld %s", KvFrameNumber(), command);
+    RuntimeContext& runtime = KvRuntime();
+    std::FILE* out = runtime.trace;
+    if (!out) return;
+    std::fprintf(out, "%ld %s", runtime.frameNumber, command);
     for (const KvTraceArg& arg : args) {
-        std::fputc(' ', g_kvTraceFile);
+        std::fputc(' ', out);
         if (arg.IsText())
-            WriteText(g_kvTraceFile, arg.Text());
+            WriteText(out, arg.Text());
         else
-            std::fprintf(g_kvTraceFile, "%g", arg.Number());
+            std::fprintf(out, "%g", arg.Number());
     }
-    std::fputc('\n', g_kvTraceFile);
-    if (std::ferror(g_kvTraceFile)) {
+    std::fputc('\n', out);
+    if (std::ferror(out)) {
         errno = 0;
-        std::fflush(g_kvTraceFile);  // the reason of this write, not of an older one
+        std::fflush(out);  // the reason of this write, not of an older one
         SayTraceFailed(errno);
-        if (!TraceIsStandardOutput()) std::fclose(g_kvTraceFile);
-        g_kvTraceFile = nullptr;
+        if (!TraceIsStandardOutput()) std::fclose(out);
+        runtime.trace = nullptr;
     }
 }

@@ -15,7 +15,7 @@ all=(
   "media/fuzz_pack_directory pack_directory 4096"
   "media/fuzz_unpack unpack 4096"
   "input/fuzz_keyscript keyscript 1024"
-  "runtime/fuzz_line_cache line_cache 4096"
+  "files/fuzz_line_cache line_cache 4096"
 )
 mkdir -p build/fuzz/findings
 for entry in "${all[@]}"; do

@@ -15,53 +15,10 @@
 
 namespace {
 
-struct KipRun {
-    std::vector<TraceLine> trace;
-    std::string errorLog;
-    std::string output;
-    int status = -1;
-};
-
-// Runs kip with the key script for the given number of frames in a fresh folder.
+// Runs kip past its start screen and intro with the key script for the given number
+// of frames in a fresh folder; keys and frames count from the first stage screen.
 KipRun RunKip(const std::string& keys, int frames, const std::string& extra = "") {
-    KipRun run;
-    TestFolder made("kip_run_test");
-    EXPECT_TRUE(made.Made());
-    const std::string& folder = made.Path();
-    std::ofstream(folder + "/keys.txt") << keys;
-    std::string command = "TMPDIR=" + folder + " " + KIP_PATH +
-                          " --headless --unpaced --seed 7 --keys " + folder + "/keys.txt --trace " +
-                          folder + "/trace.txt --frames " + std::to_string(frames) + " " + extra +
-                          " >" + folder + "/out.txt 2>&1";
-    run.status = std::system(command.c_str());
-    run.trace = ParseTrace(ReadFileText(folder + "/trace.txt"));
-    run.errorLog = ReadFileText(folder + "/ErrorLog.txt");
-    run.output = ReadFileText(folder + "/out.txt");
-    return run;
-}
-
-long FirstFrame(const std::vector<TraceLine>& lines, const std::string& command,
-                const std::string& firstArg) {
-    for (const TraceLine& line : lines)
-        if (line.command == command && !line.args.empty() && line.args[0] == firstArg)
-            return line.frame;
-    return -1;
-}
-
-// Sprites per slot drawn in one frame.
-std::map<int, int> SpritesIn(const std::vector<TraceLine>& lines, long frame,
-                             const std::string& command = "SPRITE") {
-    std::map<int, int> count;
-    for (const TraceLine& line : lines)
-        if (line.frame == frame && line.command == command) ++count[static_cast<int>(line.Num(0))];
-    return count;
-}
-
-int Aliens(const std::map<int, int>& sprites) {
-    int n = 0;
-    for (int slot = 200; slot <= 204; ++slot)
-        if (sprites.count(slot)) n += sprites.at(slot);
-    return n;
+    return RunPastTheStartScreens(KIP_PATH, keys, frames, extra);
 }
 
 // Leave the stage screen, walk left to the ladder of column 27, climb to the top floor.
@@ -69,11 +26,6 @@ const char* const kToTheTopFloor =
     "1 tap 57\n"
     "3 down 203\n48 up 203\n"
     "50 down 200\n230 up 200\n";
-
-void ExpectCleanEnd(const KipRun& run) {
-    EXPECT_EQ(run.status, 0) << run.output;
-    EXPECT_NE(run.errorLog.find("-End On Line\r\n0\r\n"), std::string::npos) << run.errorLog;
-}
 
 TEST(GameRun, ShootsTheFirstAlienAndReachesLevelTwo) {
     // On the top floor, step left off the ladder and fire to the left while the alien
@@ -86,7 +38,8 @@ TEST(GameRun, ShootsTheFirstAlienAndReachesLevelTwo) {
     ASSERT_FALSE(run.trace.empty());
 
     // Stage 1 level 1 first, one alien, four spare lives (five heads).
-    EXPECT_EQ(FirstFrame(run.trace, "PRINT", "Level 1"), 0);
+    // The stage screen shows from the frame in which the intro was left (frame -1).
+    EXPECT_EQ(FirstFrame(run.trace, "PRINT", "Level 1"), -1);
     EXPECT_EQ(Aliens(SpritesIn(run.trace, 100)), 1);
     EXPECT_EQ(SpritesIn(run.trace, 100, "ZOOMSPRITE")[4], 5);
 
@@ -158,48 +111,6 @@ TEST(GameRun, EscapeOnTheStageScreenLogsItsShowscreenLine) {
     ASSERT_GE(run.errorLog.size(), want.size()) << run.errorLog;
     EXPECT_EQ(run.errorLog.substr(run.errorLog.size() - want.size()), want) << run.errorLog;
     EXPECT_EQ(run.errorLog.find("-End On Line"), run.errorLog.rfind("-End On Line"));
-}
-
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-    bool Lit(int x, int y) const {
-        if (x < 0 || y < 0 || x >= width || y >= height) return false;
-        const uint8_t* p = &rgb[3 * (y * width + x)];
-        return p[0] + p[1] + p[2] > 60;
-    }
-};
-
-Picture ReadBmp(const std::string& path) {
-    Picture picture;
-    std::string data = ReadFileText(path);
-    if (data.size() < 54 || data[0] != 'B' || data[1] != 'M') return picture;
-    auto u32 = [&](size_t at) {
-        return uint32_t(uint8_t(data[at])) | uint32_t(uint8_t(data[at + 1])) << 8 |
-               uint32_t(uint8_t(data[at + 2])) << 16 | uint32_t(uint8_t(data[at + 3])) << 24;
-    };
-    uint32_t offset = u32(10);
-    int width = int32_t(u32(18)), height = int32_t(u32(22));
-    int bytes = (uint8_t(data[28]) | uint8_t(data[29]) << 8) / 8;
-    if (width <= 0 || width > 4096 || height == 0 || height > 4096 || height < -4096 || bytes < 3)
-        return picture;
-    int rows = height < 0 ? -height : height;
-    size_t stride = (size_t(width) * bytes + 3) & ~size_t(3);
-    if (offset + stride * rows > data.size()) return picture;
-    picture.width = width;
-    picture.height = rows;
-    picture.rgb.resize(size_t(width) * rows * 3);
-    for (int y = 0; y < rows; ++y) {
-        int source = height > 0 ? rows - 1 - y : y;
-        for (int x = 0; x < width; ++x) {
-            const char* p = &data[offset + source * stride + size_t(x) * bytes];
-            uint8_t* out = &picture.rgb[3 * (size_t(y) * width + x)];
-            out[0] = uint8_t(p[2]);
-            out[1] = uint8_t(p[1]);
-            out[2] = uint8_t(p[0]);
-        }
-    }
-    return picture;
 }
 
 int LitIn(const Picture& picture, double x, double y) {

@@ -7,10 +7,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "commands/ProgramFrame.h"
+#include "files/TemporaryFolder.h"
 #include "input/DXInput.h"
 #include "input/KeyScript.h"
 #include "runtime/Options.h"
 #include "runtime/Trace.h"
+#include "tests/support/TestFolder.h"
 
 double TraceLine::Num(size_t k) const {
     return k < args.size() ? std::strtod(args[k].c_str(), nullptr) : -99999;
@@ -30,10 +33,7 @@ std::string EndOfRunLines(int code, int line) {
            "\r\n0\r\n";
 }
 
-std::string TemporaryDirectory() {
-    const char* dir = std::getenv("TMPDIR");
-    return dir ? dir : "/tmp";
-}
+std::string TemporaryDirectory() { return TemporaryRoot(); }
 
 TraceCapture::TraceCapture() : m_path(TemporaryDirectory() + "/trace.txt") {
     m_open = KvOpenTrace(m_path.c_str());
@@ -93,6 +93,18 @@ std::vector<TraceLine> Only(const std::vector<TraceLine>& lines, const std::stri
     return out;
 }
 
+std::vector<std::vector<TraceLine>> ByFrame(const std::vector<TraceLine>& lines) {
+    std::vector<std::vector<TraceLine>> frames;
+    if (lines.empty()) return frames;
+    long first = lines.front().frame;
+    for (const TraceLine& line : lines) {
+        size_t index = static_cast<size_t>(line.frame - first);
+        if (frames.size() <= index) frames.resize(index + 1);
+        frames[index].push_back(line);
+    }
+    return frames;
+}
+
 namespace {
 void UseScript(const std::string& text) {
     KeyScript script;
@@ -123,4 +135,120 @@ void KeysFromNow(const std::vector<std::string>& relativeLines) {
         text += std::to_string(now + offset) + line.substr(space) + "\n";
     }
     UseScript(text);
+}
+
+KipRun RunGame(const std::string& program, const std::string& keys, int frames,
+               const std::string& extra) {
+    KipRun run;
+    TestFolder made("kip_run_test");
+    EXPECT_TRUE(made.Made());
+    const std::string& folder = made.Path();
+    std::ofstream(folder + "/keys.txt") << keys;
+    std::string command = "TMPDIR=" + folder + " " + program +
+                          " --headless --unpaced --seed 7 --keys " + folder + "/keys.txt --trace " +
+                          folder + "/trace.txt --frames " + std::to_string(frames) + " " + extra +
+                          " >" + folder + "/out.txt 2>&1";
+    run.status = std::system(command.c_str());
+    run.trace = ParseTrace(ReadFileText(folder + "/trace.txt"));
+    run.errorLog = ReadFileText(folder + "/ErrorLog.txt");
+    run.output = ReadFileText(folder + "/out.txt");
+    return run;
+}
+
+const char* const kThroughTheStartScreens = "0 tap 57\n2 tap 57\n";
+
+std::string KeysLater(const std::string& keys, long frames) {
+    std::istringstream in(keys);
+    std::string out;
+    for (std::string line; std::getline(in, line);) {
+        size_t space = line.find(' ');
+        if (space == std::string::npos) continue;
+        out +=
+            std::to_string(std::stol(line.substr(0, space)) + frames) + line.substr(space) + "\n";
+    }
+    return out;
+}
+
+namespace {
+// The options with the frame of every "--screenshot N:PATH" moved on.
+std::string ScreenshotsLater(const std::string& options, long frames) {
+    const std::string flag = "--screenshot ";
+    std::string out = options;
+    for (size_t at = out.find(flag); at != std::string::npos; at = out.find(flag, at + 1)) {
+        size_t number = at + flag.size(), colon = out.find(':', number);
+        if (colon == std::string::npos) break;
+        long frame = std::stol(out.substr(number, colon - number)) + frames;
+        out.replace(number, colon - number, std::to_string(frame));
+    }
+    return out;
+}
+}  // namespace
+
+KipRun RunPastTheStartScreens(const std::string& program, const std::string& keys, int frames,
+                              const std::string& extra) {
+    const long shift = kStartScreenFrames;
+    KipRun run = RunGame(program, kThroughTheStartScreens + KeysLater(keys, shift),
+                         frames + static_cast<int>(shift), ScreenshotsLater(extra, shift));
+    for (TraceLine& line : run.trace) line.frame -= shift;
+    return run;
+}
+
+long FirstFrame(const std::vector<TraceLine>& lines, const std::string& command,
+                const std::string& firstArg) {
+    for (const TraceLine& line : lines)
+        if (line.command == command && !line.args.empty() && line.args[0] == firstArg)
+            return line.frame;
+    return -1;
+}
+
+std::map<int, int> SpritesIn(const std::vector<TraceLine>& lines, long frame,
+                             const std::string& command) {
+    std::map<int, int> count;
+    for (const TraceLine& line : lines)
+        if (line.frame == frame && line.command == command) ++count[static_cast<int>(line.Num(0))];
+    return count;
+}
+
+int Aliens(const std::map<int, int>& sprites) {
+    int n = 0;
+    for (int slot = 200; slot <= 204; ++slot)
+        if (sprites.count(slot)) n += sprites.at(slot);
+    return n;
+}
+
+void ExpectCleanEnd(const KipRun& run) {
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.errorLog.find("-End On Line\r\n0\r\n"), std::string::npos) << run.errorLog;
+}
+
+Picture ReadBmp(const std::string& path) {
+    Picture picture;
+    std::string data = ReadFileText(path);
+    if (data.size() < 54 || data[0] != 'B' || data[1] != 'M') return picture;
+    auto u32 = [&](size_t at) {
+        return uint32_t(uint8_t(data[at])) | uint32_t(uint8_t(data[at + 1])) << 8 |
+               uint32_t(uint8_t(data[at + 2])) << 16 | uint32_t(uint8_t(data[at + 3])) << 24;
+    };
+    uint32_t offset = u32(10);
+    int width = int32_t(u32(18)), height = int32_t(u32(22));
+    int bytes = (uint8_t(data[28]) | uint8_t(data[29]) << 8) / 8;
+    if (width <= 0 || width > 4096 || height == 0 || height > 4096 || height < -4096 || bytes < 3)
+        return picture;
+    int rows = height < 0 ? -height : height;
+    size_t stride = (size_t(width) * bytes + 3) & ~size_t(3);
+    if (offset + stride * rows > data.size()) return picture;
+    picture.width = width;
+    picture.height = rows;
+    picture.rgb.resize(size_t(width) * rows * 3);
+    for (int y = 0; y < rows; ++y) {
+        int source = height > 0 ? rows - 1 - y : y;
+        for (int x = 0; x < width; ++x) {
+            const char* p = &data[offset + source * stride + size_t(x) * bytes];
+            uint8_t* out = &picture.rgb[3 * (size_t(y) * width + x)];
+            out[0] = uint8_t(p[2]);
+            out[1] = uint8_t(p[1]);
+            out[2] = uint8_t(p[0]);
+        }
+    }
+    return picture;
 }

@@ -16,7 +16,7 @@
 #include "media/MediaPack.h"
 #include "media/VelCompression.h"
 #include "media/VelFileSystem.h"
-#include "runtime/Printable.h"
+#include "values/Printable.h"
 
 namespace {
 
