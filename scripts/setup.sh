@@ -7,6 +7,8 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libsdl2-dev libsdl2-mixer-dev libgl-dev liblzo2-dev libgtest-dev
   libegl-mesa0 libgl1-mesa-dri
+  libmpv-dev
+  ffmpeg  # the tests make their movie clips with it
 )
 # Fuzzing builds need clang; benchmark builds compare against Boost Graph.
 if [[ "${KIP_WITH_CLANG:-0}" == 1 ]]; then
