@@ -178,6 +178,7 @@ int __GlobalInit(const char* /*cmdline*/, const char* title) {
 }
 
 void __EndProgram() {
+    KvCloseMovie();
     STOPMUSIC();
     if (__KV_DEBUG != 0) {
         KvAppendErrorLog("-End On Line");
