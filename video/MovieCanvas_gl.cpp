@@ -47,8 +47,8 @@ void MovieCanvas::CopyInto(unsigned target, const MoviePlacement& placement) con
     int top = placement.frameHeight - placement.y;
     glBindFramebuffer(GL_READ_FRAMEBUFFER, m_frameBuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target);
-    glBlitFramebuffer(0, 0, m_width, m_height, placement.x, top - m_height,
-                      placement.x + m_width, top, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBlitFramebuffer(0, 0, m_width, m_height, placement.x, top - m_height, placement.x + m_width,
+                      top, GL_COLOR_BUFFER_BIT, GL_NEAREST);
 }
 
 ForeignDrawingScope::ForeignDrawingScope() {

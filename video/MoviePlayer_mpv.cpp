@@ -227,8 +227,8 @@ bool MpvMoviePlayer::TrackFlag(const char* property) {
 void MpvMoviePlayer::FileLoaded() {
     if (m_state != PlayerState::Loading) return;
     int64_t track = 0;
-    bool hasPicture = mpv_get_property(m_mpv, "current-tracks/video/id", MPV_FORMAT_INT64,
-                                       &track) >= 0;
+    bool hasPicture =
+        mpv_get_property(m_mpv, "current-tracks/video/id", MPV_FORMAT_INT64, &track) >= 0;
     if (!hasPicture || TrackFlag("current-tracks/video/image") ||
         TrackFlag("current-tracks/video/albumart"))
         m_state = PlayerState::Failed;

@@ -20,11 +20,12 @@ struct ClipSize {
 std::string MakeClip(const std::string& folder, ClipSize size) {
     std::string name =
         folder + "/clip" + std::to_string(size.width) + "x" + std::to_string(size.height) + ".mp4";
-    std::string command = "ffmpeg -v error -y -f lavfi -i testsrc2=s=" + std::to_string(size.width) +
-                          "x" + std::to_string(size.height) +
-                          ":r=25:d=3 -f lavfi -i sine=frequency=440:duration=3 -c:v mpeg4 -q:v 3 "
-                          "-c:a aac -shortest '" +
-                          name + "'";
+    std::string command =
+        "ffmpeg -v error -y -f lavfi -i testsrc2=s=" + std::to_string(size.width) + "x" +
+        std::to_string(size.height) +
+        ":r=25:d=3 -f lavfi -i sine=frequency=440:duration=3 -c:v mpeg4 -q:v 3 "
+        "-c:a aac -shortest '" +
+        name + "'";
     return std::system(command.c_str()) == 0 ? name : "";
 }
 
@@ -33,8 +34,8 @@ void Play(const std::string& clip, bool paced) {
     long firstScreen = KvFrameNumber();
     auto start = std::chrono::steady_clock::now();
     double result = PLAYMOVIE(clip.c_str());
-    double took = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                      .count();
+    double took =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::fprintf(stderr, "%s, %s: result %g, %ld screens, %.0f ms\n\n",
                  std::filesystem::path(clip).filename().c_str(), paced ? "paced" : "unpaced",
                  result, KvFrameNumber() - firstScreen, took);

@@ -49,8 +49,8 @@ class MovieTest : public ::testing::Test {
         std::string graph = "color=c=red:" + quarter + "[a];color=c=lime:" + quarter +
                             "[b];color=c=blue:" + quarter + "[c];color=c=white:" + quarter +
                             "[d];[a][b]hstack[top];[c][d]hstack[bottom];[top][bottom]vstack";
-        Ffmpeg("-f lavfi -i '" + graph + "' -f lavfi -i sine=frequency=440:duration=" +
-               std::to_string(seconds) +
+        Ffmpeg("-f lavfi -i '" + graph +
+               "' -f lavfi -i sine=frequency=440:duration=" + std::to_string(seconds) +
                " -c:v mpeg4 -q:v 2 -pix_fmt yuv420p -c:a aac -shortest " + name);
     }
 
@@ -87,6 +87,14 @@ class MovieTest : public ::testing::Test {
         run.result = std::stod(match[1]);
         run.screens = std::stol(match[2]);
         run.milliseconds = std::stod(match[3]);
+        return run;
+    }
+
+    // The line of a movie that was found and played (result 0).
+    MovieRun Played(const std::string& mode, const std::string& file) const {
+        MovieRun run = Result(mode, file);
+        EXPECT_TRUE(run.found) << m_run.output;
+        EXPECT_EQ(run.result, 0) << m_run.output;
         return run;
     }
 
@@ -130,9 +138,7 @@ TEST_F(MovieTest, A43ClipPlaysToItsEndFillingTheFrame) {
     MakeClip("clip43.mp4", 320, 240, 1);
     Run("--screenshot 5:during.bmp", "play clip43.mp4");
     EXPECT_EQ(m_run.exitCode, 0) << m_run.output;
-    MovieRun movie = Result("play", "clip43.mp4");
-    ASSERT_TRUE(movie.found) << m_run.output;
-    EXPECT_EQ(movie.result, 0);
+    MovieRun movie = Played("play", "clip43.mp4");
     // 25 pictures in one second: each shown picture is a screen. A few may come too
     // late on a busy machine and be dropped; the last may be shown once more when the
     // player holds it at the end.
@@ -150,7 +156,7 @@ TEST_F(MovieTest, A43ClipPlaysToItsEndFillingTheFrame) {
 TEST_F(MovieTest, A169ClipHasBarsAboveAndBelow) {
     MakeClip("wide.mp4", 320, 180, 1);
     Run("--unpaced --screenshot 5:during.bmp", "play wide.mp4");
-    EXPECT_EQ(Result("play", "wide.mp4").result, 0) << m_run.output;
+    Played("play", "wide.mp4");
     BitmapImage shot = Picture("during.bmp");
     ASSERT_EQ(shot.height, 480);
     // 640 x 360 from row 60 to row 419.
@@ -168,23 +174,18 @@ TEST_F(MovieTest, A169ClipHasBarsAboveAndBelow) {
 TEST_F(MovieTest, AScriptedKeyEndsItEarlyAndTheTraceCountsItsScreens) {
     MakeClip("long.mp4", 320, 240, 4);
     Run("--unpaced", "play long.mp4", "10 tap 57\n");
-    MovieRun movie = Result("play", "long.mp4");
-    ASSERT_TRUE(movie.found) << m_run.output;
-    EXPECT_EQ(movie.result, 0);
+    MovieRun movie = Played("play", "long.mp4");
     EXPECT_EQ(movie.screens, 10);  // the key is down in screen 10
     EXPECT_LT(movie.milliseconds, 3500);
     std::string trace = File("trace.txt");
-    EXPECT_NE(trace.find("0 PLAYMOVIE \"" + m_folder / "long.mp4\"\n"), std::string::npos)
-        << trace;
+    EXPECT_NE(trace.find("0 PLAYMOVIE \"" + m_folder / "long.mp4\"\n"), std::string::npos) << trace;
     EXPECT_NE(trace.find("10 FILLRECT 100 100 119 119 255\n"), std::string::npos) << trace;
 }
 
 TEST_F(MovieTest, LoopmoviePlaysPastTheClipsLengthUntilAKey) {
     MakeClip("short.mp4", 320, 240, 1);
     Run("--unpaced --screenshot 45:again.bmp", "loop short.mp4", "60 tap 1\n");
-    MovieRun movie = Result("loop", "short.mp4");
-    ASSERT_TRUE(movie.found) << m_run.output;
-    EXPECT_EQ(movie.result, 0);
+    MovieRun movie = Played("loop", "short.mp4");
     // 60 pictures of a 25-picture clip: it went round twice and a bit.
     EXPECT_EQ(movie.screens, 60);
     EXPECT_GE(movie.milliseconds, 2000);
@@ -196,9 +197,7 @@ TEST_F(MovieTest, LoopmoviePlaysPastTheClipsLengthUntilAKey) {
 TEST_F(MovieTest, AKeyHeldAtTheStartDelaysItShowingTheFirstPicture) {
     MakeClip("clip.mp4", 320, 240, 1);
     Run("--unpaced --screenshot 3:waiting.bmp", "play clip.mp4", "0 down 30\n6 up 30\n");
-    MovieRun movie = Result("play", "clip.mp4");
-    ASSERT_TRUE(movie.found) << m_run.output;
-    EXPECT_EQ(movie.result, 0);
+    MovieRun movie = Played("play", "clip.mp4");
     // Six screens of waiting, then the clip to its end (not ended by the held key).
     EXPECT_GE(movie.screens, 6 + 15);
     ExpectQuarters(Picture("waiting.bmp"), 0, 0, 640, 480);
@@ -213,25 +212,24 @@ TEST_F(MovieTest, MissingAndBrokenFilesGiveThreeAndTheProgramGoesOn) {
     for (int i = 0; i < 100; ++i) text += "this is not a movie\n";
     WriteFile("text.avi", text);
     Ffmpeg("-f lavfi -i sine=frequency=440:duration=1 sound.wav");
-    WriteFile("sprite.bmp",
-              std::string(
-                  [] {
-                      auto bytes = MakeBitmap24(8, 8, [](int, int) { return TestRgb{0, 255, 0}; });
-                      return std::string(bytes.begin(), bytes.end());
-                  }()));
+    std::vector<uint8_t> sprite = MakeBitmap24(8, 8, [](int, int) { return TestRgb{0, 255, 0}; });
+    WriteFile("sprite.bmp", std::string(sprite.begin(), sprite.end()));
     Run("--unpaced",
         "play missing.mp4 play cut.mp4 play header.mp4 play text.avi play sound.wav "
         "loop sprite.bmp play good.mp4");
     EXPECT_EQ(m_run.exitCode, 0) << m_run.output;
-    for (auto [mode, file] : {std::pair{"play", "missing.mp4"}, {"play", "cut.mp4"},
-                              {"play", "header.mp4"}, {"play", "text.avi"},
-                              {"play", "sound.wav"}, {"loop", "sprite.bmp"}}) {
+    for (auto [mode, file] : {std::pair{"play", "missing.mp4"},
+                              {"play", "cut.mp4"},
+                              {"play", "header.mp4"},
+                              {"play", "text.avi"},
+                              {"play", "sound.wav"},
+                              {"loop", "sprite.bmp"}}) {
         MovieRun movie = Result(mode, file);
         ASSERT_TRUE(movie.found) << file << "\n" << m_run.output;
         EXPECT_EQ(movie.result, 3) << file;
         EXPECT_EQ(movie.screens, 0) << file;
     }
-    EXPECT_EQ(Result("play", "good.mp4").result, 0) << m_run.output;
+    Played("play", "good.mp4");
     // After the movies the program draws as before: the square, the sprite, and
     // nothing left of the movie around them.
     BitmapImage after = Picture("after.bmp");
