@@ -25,6 +25,9 @@ bool ValidChannel(int channel) {
     return g_open && channel >= 0 && channel < int(g_channelUsed.size()) && g_channelUsed[channel];
 }
 
+// Converts the whole sound in one pass, so every frame comes out at the device's
+// rate. (An SDL audio stream of this SDL version keeps back part of a block this
+// large even after a flush, and the end of the sound would be lost.)
 bool Convert(const WavSound& sound, std::vector<Uint8>& out) {
     int frequency = 0, channels = 0;
     Uint16 format = 0;
@@ -33,20 +36,24 @@ bool Convert(const WavSound& sound, std::vector<Uint8>& out) {
     double estimate =
         double(frames) * frequency / sound.sampleRate * channels * SDL_AUDIO_BITSIZE(format) / 8;
     if (estimate > double(kMaximumConvertedBytes)) return false;
-    SDL_AudioStream* stream = SDL_NewAudioStream(sound.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB,
-                                                 Uint8(sound.channels), int(sound.sampleRate),
-                                                 format, Uint8(channels), frequency);
-    if (!stream) return false;
-    bool ok = SDL_AudioStreamPut(stream, sound.samples, int(sound.sampleBytes)) == 0 &&
-              SDL_AudioStreamFlush(stream) == 0;
-    int available = ok ? SDL_AudioStreamAvailable(stream) : 0;
-    if (available <= 0 || size_t(available) > kMaximumConvertedBytes + 65536) ok = false;
-    if (ok) {
-        out.resize(size_t(available));
-        ok = SDL_AudioStreamGet(stream, out.data(), available) == available;
-    }
-    SDL_FreeAudioStream(stream);
-    return ok;
+    SDL_AudioCVT cvt;
+    if (SDL_BuildAudioCVT(&cvt, sound.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB,
+                          Uint8(sound.channels), int(sound.sampleRate), format, Uint8(channels),
+                          frequency) < 0)
+        return false;
+    // The converter works in place and needs room for its widest step.
+    size_t room = sound.sampleBytes * size_t(cvt.len_mult);
+    if (cvt.len_mult < 1 || sound.sampleBytes > size_t(SDL_MAX_SINT32) ||
+        room > 2 * kMaximumConvertedBytes + sound.sampleBytes)
+        return false;
+    out.assign(sound.samples, sound.samples + sound.sampleBytes);
+    out.resize(room);
+    cvt.buf = out.data();
+    cvt.len = int(sound.sampleBytes);
+    if (SDL_ConvertAudio(&cvt) != 0 || cvt.len_cvt <= 0 || size_t(cvt.len_cvt) > room) return false;
+    out.resize(size_t(cvt.len_cvt));
+    out.shrink_to_fit();
+    return true;
 }
 
 // An attenuation in hundredths of a decibel (0 or less) as a level of 0 ... full.

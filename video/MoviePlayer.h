@@ -58,8 +58,8 @@ class NullMoviePlayer : public MoviePlayer {
 
 struct MoviePlayerSettings {
     bool silent = false;  // no sound device: the movie's sound goes nowhere
-    // Every picture is shown, late or not, so that runs without a person see the
-    // same picture in the same screen however busy the machine is.
+    // Pictures are shown even when late, so that runs without a person see the
+    // same picture in the same screen from run to run.
     bool everyPicture = false;
     // Looks up OpenGL functions in the context the movie is drawn with.
     void* (*glFunction)(const char* name) = nullptr;

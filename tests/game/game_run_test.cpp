@@ -142,6 +142,24 @@ TEST(GameRun, WalksIntoAnAlienAndSeesTheCaughtScreen) {
     EXPECT_EQ(FirstFrame(run.trace, "PRINT", "Level 2"), 642);
 }
 
+TEST(GameRun, EscapeOnTheStageScreenLogsItsShowscreenLine) {
+    KipRun run = RunKip("1 down 1\n", 300);
+    EXPECT_EQ(run.status, 0) << run.output;
+    ASSERT_FALSE(run.trace.empty());
+    // Escape ended the game at once, long before the frame limit.
+    EXPECT_LE(run.trace.back().frame, 2);
+    EXPECT_NE(FirstFrame(run.trace, "PRINT", "Weiter mit Leertaste"), -1);
+    // kip_level.cpp is file 2 of the game: its lines are numbered from 20000. The
+    // log ends with the stage screen's SHOWSCREEN line as error and last line, and
+    // source file 0.
+    int line = GameLineOf("kip_level.cpp", 2, "L SHOWSCREEN();");
+    ASSERT_GT(line, 20000);
+    std::string want = EndOfRunLines(0, line);
+    ASSERT_GE(run.errorLog.size(), want.size()) << run.errorLog;
+    EXPECT_EQ(run.errorLog.substr(run.errorLog.size() - want.size()), want) << run.errorLog;
+    EXPECT_EQ(run.errorLog.find("-End On Line"), run.errorLog.rfind("-End On Line"));
+}
+
 struct Picture {
     int width = 0, height = 0;
     std::vector<uint8_t> rgb;

@@ -16,6 +16,20 @@ double TraceLine::Num(size_t k) const {
     return k < args.size() ? std::strtod(args[k].c_str(), nullptr) : -99999;
 }
 
+int GameLineOf(const std::string& file, int fileNumber, const std::string& text) {
+    std::ifstream in(std::string(KIP_SOURCE_DIR) + "/game/" + file);
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number)
+        if (line.find(text) != std::string::npos) return fileNumber * 10000 + number;
+    return -1;
+}
+
+std::string EndOfRunLines(int code, int line) {
+    std::string number = std::to_string(line);
+    return "-End On Line\r\n" + std::to_string(code) + "\r\n" + number + "\r\n" + number +
+           "\r\n0\r\n";
+}
+
 std::string TemporaryDirectory() {
     const char* dir = std::getenv("TMPDIR");
     return dir ? dir : "/tmp";

@@ -34,5 +34,14 @@ void HoldKeys(std::initializer_list<int> keys);
 // A key script whose frame numbers count from the current frame ("+0" = now).
 void KeysFromNow(const std::vector<std::string>& relativeLines);
 
+// The number the error log gives a line of the game: the number of the first line
+// of game/<file> that holds `text`, plus the file's block, 10000 × fileNumber; -1
+// when no line holds it.
+int GameLineOf(const std::string& file, int fileNumber, const std::string& text);
+// The five lines that end the error log: "-End On Line", the error code, the error
+// line, the last line (here the same) and the source file, which the game always
+// gives as 0.
+std::string EndOfRunLines(int code, int line);
+
 // The folder the tests write into (also $TMPDIR of the runtime).
 std::string TemporaryDirectory();

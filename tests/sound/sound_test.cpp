@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -44,7 +46,8 @@ struct WavSpec {
     int period = 50;        // frames per square-wave cycle
 };
 
-std::vector<uint8_t> MakeWav(const WavSpec& s) {
+// A square wave of the spec's amplitude and period, every channel alike.
+std::vector<uint8_t> SquareSamples(const WavSpec& s) {
     std::vector<uint8_t> samples;
     for (int f = 0; f < s.frames; ++f) {
         int value = (f % s.period) < s.period / 2 ? s.amplitude : -s.amplitude;
@@ -55,6 +58,11 @@ std::vector<uint8_t> MakeWav(const WavSpec& s) {
                 Put16(samples, uint16_t(int16_t(value)));
         }
     }
+    return samples;
+}
+
+// A WAV file of the spec's format holding the given sample bytes.
+std::vector<uint8_t> WavFile(const WavSpec& s, const std::vector<uint8_t>& samples) {
     int align = s.channels * s.bits / 8;
     std::vector<uint8_t> out;
     PutId(out, "RIFF");
@@ -79,6 +87,8 @@ std::vector<uint8_t> MakeWav(const WavSpec& s) {
     out.insert(out.end(), samples.begin(), samples.end());
     return out;
 }
+
+std::vector<uint8_t> MakeWav(const WavSpec& s) { return WavFile(s, SquareSamples(s)); }
 
 std::string WriteTemp(const std::vector<uint8_t>& bytes, const char* name) {
     std::string path = std::string("/tmp/kv_sound_") + std::to_string(getpid()) + "_" + name;
@@ -258,8 +268,9 @@ class DiskSound : public ::testing::Test {
         new (&m_device) SFXSound();
         pDXsnd = nullptr;
     }
-    std::string Wav(const WavSpec& spec, const char* name) {
-        m_files.push_back(WriteTemp(MakeWav(spec), name));
+    std::string Wav(const WavSpec& spec, const char* name) { return Keep(MakeWav(spec), name); }
+    std::string Keep(const std::vector<uint8_t>& file, const char* name) {
+        m_files.push_back(WriteTemp(file, name));
         return m_files.back();
     }
     // A tone of the given length in milliseconds, 16-bit mono at 22050 Hz.
@@ -278,6 +289,15 @@ class DiskSound : public ::testing::Test {
         return recording;
     }
     static void Wait(int milliseconds) { SDL_Delay(Uint32(milliseconds)); }
+    // Waits until the slot's first buffer has played to its end; false after 5 s.
+    static bool WaitForEnd(const SFXSoundBuffer& slot) {
+        Uint64 deadline = SDL_GetTicks64() + 5000;
+        while (slot.BufferPlaying(0)) {
+            if (SDL_GetTicks64() > deadline) return false;
+            SDL_Delay(5);
+        }
+        return true;
+    }
 
     SFXSound m_device;
     std::string m_output;
@@ -412,5 +432,124 @@ TEST_F(DiskSound, MusicLoopsAndStops) {
     KvMusicLoopCheck();  // no music: nothing starts
     EXPECT_FALSE(Mix_PlayingMusic());
 }
+
+// ---- every sample rate plays whole ---------------------------------------------------
+
+constexpr uint32_t kDeviceRate = 22050;
+
+struct SoundFormat {
+    uint32_t rate;
+    int bits;
+    int channels;
+    bool fact;  // a "fact" chunk before the data
+};
+
+std::vector<SoundFormat> FormatsToPlay() {
+    std::vector<SoundFormat> formats;
+    for (uint32_t rate : {4000u, 8000u, 11025u, 22050u, 44100u, 48000u, 96000u})
+        for (int bits : {8, 16})
+            for (int channels : {1, 2}) formats.push_back({rate, bits, channels, rate == 8000});
+    return formats;
+}
+
+std::string FormatName(const ::testing::TestParamInfo<SoundFormat>& info) {
+    const SoundFormat& f = info.param;
+    return std::to_string(f.rate) + "Hz_" + std::to_string(f.bits) + "bit_" +
+           (f.channels == 1 ? "mono" : "stereo") + (f.fact ? "_fact" : "");
+}
+
+// A 220 Hz cosine on the left and a 330 Hz one on the right (a mono sound has the
+// left one), each riding on a steady level: the sound never crosses zero, is loud at
+// both ends and tells the sides apart.
+std::vector<uint8_t> TwoToneSamples(const WavSpec& s) {
+    std::vector<uint8_t> samples;
+    for (int f = 0; f < s.frames; ++f)
+        for (int c = 0; c < s.channels; ++c) {
+            double phase = 2 * std::numbers::pi * (c == 0 ? 220 : 330) * f / s.rate;
+            int value = int(std::lround(12000 + 8000 * std::cos(phase)));
+            if (s.bits == 8)
+                samples.push_back(uint8_t(128 + value / 256));
+            else
+                Put16(samples, uint16_t(int16_t(value)));
+        }
+    return samples;
+}
+
+// The sample bytes as left/right pairs in 16-bit units: 8-bit samples are unsigned
+// around 128, 16-bit ones signed little-endian; a mono sound is heard on both sides.
+using FramePair = std::array<int, 2>;
+std::vector<FramePair> DecodeFrames(const std::vector<uint8_t>& bytes, int bits, int channels) {
+    size_t bytesPerSample = size_t(bits / 8);
+    std::vector<FramePair> frames;
+    for (size_t at = 0; at + bytesPerSample * channels <= bytes.size();) {
+        FramePair frame{};
+        for (int c = 0; c < channels; ++c, at += bytesPerSample)
+            frame[c] = bits == 8 ? (bytes[at] - 128) * 256 : int16_t(bytes[at] | bytes[at + 1] << 8);
+        if (channels == 1) frame[1] = frame[0];
+        frames.push_back(frame);
+    }
+    return frames;
+}
+
+// What the device should play at its frame f: the sound at that moment, on the
+// straight line between the sound's two nearest frames (past the last, the last).
+double ExpectedAt(const std::vector<FramePair>& frames, uint32_t rate, size_t f, int channel) {
+    double position = double(f) * rate / kDeviceRate;
+    size_t i = std::min(size_t(position), frames.size() - 1);
+    double here = frames[i][channel];
+    double next = i + 1 < frames.size() ? frames[i + 1][channel] : here;
+    return here + (next - here) * (position - double(i));
+}
+
+class WholeSound : public DiskSound, public ::testing::WithParamInterface<SoundFormat> {};
+
+TEST_P(WholeSound, EveryFrameReachesTheOutput) {
+    const SoundFormat& format = GetParam();
+    WavSpec spec;
+    spec.rate = format.rate;
+    spec.bits = format.bits;
+    spec.channels = format.channels;
+    spec.fact = format.fact;
+    spec.frames = int(format.rate / 5);  // 0.2 s
+    std::vector<uint8_t> samples = TwoToneSamples(spec);
+    SFXSoundBuffer slot;
+    ASSERT_TRUE(slot.Load(&m_device, Keep(WavFile(spec, samples), "whole.wav").c_str(), 1));
+    ASSERT_TRUE(slot.Play(0, 0, 0));
+    ASSERT_TRUE(WaitForEnd(slot));
+    Recording out = Finish();
+
+    // Nothing else plays and the sound never crosses zero: it spans the output from
+    // its first to its last non-zero frame.
+    auto silent = [&](size_t f) { return out.samples[2 * f] == 0 && out.samples[2 * f + 1] == 0; };
+    size_t start = 0, end = out.Frames();
+    while (start < end && silent(start)) ++start;
+    while (end > start && silent(end - 1)) --end;
+    ASSERT_LT(start, end) << "nothing was heard";
+    double length = double(spec.frames) * kDeviceRate / format.rate;
+    // Rounding at the end may take up to a frame of the sound and two of the device.
+    EXPECT_NEAR(double(end - start), length, 2.0 + double(kDeviceRate) / format.rate)
+        << "heard " << end - start << " frames of " << length;
+
+    // The waveform, its first and last tenth included. At each end, where the sound
+    // meets silence, a converter's filter rings for a few frames: ten frames of the
+    // device or three of the sound, whichever is longer, are left to the length check.
+    size_t edge = std::max<size_t>(10, size_t(std::ceil(3.0 * kDeviceRate / format.rate)));
+    constexpr double kTolerance = 655;  // 2 % of full scale
+    std::vector<FramePair> frames = DecodeFrames(samples, format.bits, format.channels);
+    ASSERT_EQ(frames.size(), size_t(spec.frames));
+    size_t heard = std::min(end - start, size_t(length));
+    size_t tenth = heard / 10, mismatches = 0;
+    for (size_t f = edge; f + edge < heard; ++f)
+        for (int c = 0; c < 2; ++c) {
+            double want = ExpectedAt(frames, format.rate, f, c);
+            int got = out.samples[2 * (start + f) + c];
+            if (std::abs(got - want) > kTolerance && mismatches++ < 5)
+                ADD_FAILURE() << (f < tenth ? "first tenth" : f >= heard - tenth ? "last tenth" : "middle")
+                              << ", frame " << f << " channel " << c << ": " << got << ", want " << want;
+        }
+    EXPECT_EQ(mismatches, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, WholeSound, ::testing::ValuesIn(FormatsToPlay()), FormatName);
 
 }  // namespace
