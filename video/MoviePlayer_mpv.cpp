@@ -2,6 +2,7 @@
 // sound in step; it draws through its OpenGL render interface into the movie
 // canvas, which is copied into the game's frame. Its own audio output plays the
 // sound (none when silent).
+#include <dlfcn.h>
 #include <mpv/client.h>
 #include <mpv/render_gl.h>
 
@@ -52,6 +53,66 @@ const char* const kPlayerOptions[][2] = {
     {"audio-fallback-to-null", "yes"},
 };
 
+// The library's functions. It is loaded when the first movie plays, so that the
+// programs that show none do not load it and the many libraries it stands on.
+struct MpvLibrary {
+    decltype(&::mpv_command) command = nullptr;
+    decltype(&::mpv_create) create = nullptr;
+    decltype(&::mpv_get_property) get_property = nullptr;
+    decltype(&::mpv_initialize) initialize = nullptr;
+    decltype(&::mpv_observe_property) observe_property = nullptr;
+    decltype(&::mpv_render_context_create) render_context_create = nullptr;
+    decltype(&::mpv_render_context_free) render_context_free = nullptr;
+    decltype(&::mpv_render_context_render) render_context_render = nullptr;
+    decltype(&::mpv_render_context_set_update_callback) render_context_set_update_callback =
+        nullptr;
+    decltype(&::mpv_render_context_update) render_context_update = nullptr;
+    decltype(&::mpv_set_option_string) set_option_string = nullptr;
+    decltype(&::mpv_set_property) set_property = nullptr;
+    decltype(&::mpv_set_wakeup_callback) set_wakeup_callback = nullptr;
+    decltype(&::mpv_terminate_destroy) terminate_destroy = nullptr;
+    decltype(&::mpv_wait_event) wait_event = nullptr;
+};
+MpvLibrary g_mpv;
+
+template <typename Function>
+bool Bind(void* library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(dlsym(library, name));
+    return function != nullptr;
+}
+
+bool BindAll(void* library) {
+    return Bind(library, "mpv_command", g_mpv.command) &&
+           Bind(library, "mpv_create", g_mpv.create) &&
+           Bind(library, "mpv_get_property", g_mpv.get_property) &&
+           Bind(library, "mpv_initialize", g_mpv.initialize) &&
+           Bind(library, "mpv_observe_property", g_mpv.observe_property) &&
+           Bind(library, "mpv_render_context_create", g_mpv.render_context_create) &&
+           Bind(library, "mpv_render_context_free", g_mpv.render_context_free) &&
+           Bind(library, "mpv_render_context_render", g_mpv.render_context_render) &&
+           Bind(library, "mpv_render_context_set_update_callback",
+                g_mpv.render_context_set_update_callback) &&
+           Bind(library, "mpv_render_context_update", g_mpv.render_context_update) &&
+           Bind(library, "mpv_set_option_string", g_mpv.set_option_string) &&
+           Bind(library, "mpv_set_property", g_mpv.set_property) &&
+           Bind(library, "mpv_set_wakeup_callback", g_mpv.set_wakeup_callback) &&
+           Bind(library, "mpv_terminate_destroy", g_mpv.terminate_destroy) &&
+           Bind(library, "mpv_wait_event", g_mpv.wait_event);
+}
+
+// Loads the library once; false when it is not installed or lacks a function.
+bool LoadMpvLibrary() {
+    static const bool loaded = [] {
+        for (const char* name : {"libmpv.so.2", "libmpv.so.1", "libmpv.so"}) {
+            void* library = dlopen(name, RTLD_NOW | RTLD_LOCAL);
+            if (library && BindAll(library)) return true;
+            if (library) dlclose(library);
+        }
+        return false;
+    }();
+    return loaded;
+}
+
 enum class PlayerState { Idle, Loading, Loaded, Failed, Playing, Ended };
 
 class MpvMoviePlayer : public MoviePlayer {
@@ -93,6 +154,7 @@ class MpvMoviePlayer : public MoviePlayer {
 
     PlayerState m_state = PlayerState::Idle;
     bool m_reportedLoaded = false;
+    Clock::time_point m_startedAt;  // the player's start, loading the library included
     Clock::time_point m_openedAt;
     double m_firstPictureMilliseconds = -1;
     double m_drawingMilliseconds = 0;
@@ -104,9 +166,9 @@ class MpvMoviePlayer : public MoviePlayer {
 MpvMoviePlayer::~MpvMoviePlayer() {
     if (m_render) {
         ForeignDrawingScope scope;
-        mpv_render_context_free(m_render);
+        g_mpv.render_context_free(m_render);
     }
-    if (m_mpv) mpv_terminate_destroy(m_mpv);
+    if (m_mpv) g_mpv.terminate_destroy(m_mpv);
 }
 
 void MpvMoviePlayer::Wake(void* player) {
@@ -121,16 +183,17 @@ void* MpvMoviePlayer::GLFunction(void* player, const char* name) {
 }
 
 bool MpvMoviePlayer::Start() {
-    if (!m_settings.glFunction) return false;
-    m_mpv = mpv_create();
+    m_startedAt = Clock::now();
+    if (!m_settings.glFunction || !LoadMpvLibrary()) return false;
+    m_mpv = g_mpv.create();
     if (!m_mpv) return false;
     // Options this library version does not know are left out.
-    for (const auto& option : kPlayerOptions) mpv_set_option_string(m_mpv, option[0], option[1]);
-    if (mpv_set_option_string(m_mpv, "vo", "libmpv") < 0) return false;
-    if (m_settings.silent) mpv_set_option_string(m_mpv, "ao", "null");
-    if (m_settings.everyPicture) mpv_set_option_string(m_mpv, "framedrop", "no");
-    if (mpv_initialize(m_mpv) < 0) return false;
-    mpv_observe_property(m_mpv, 0, "eof-reached", MPV_FORMAT_FLAG);
+    for (const auto& option : kPlayerOptions) g_mpv.set_option_string(m_mpv, option[0], option[1]);
+    if (g_mpv.set_option_string(m_mpv, "vo", "libmpv") < 0) return false;
+    if (m_settings.silent) g_mpv.set_option_string(m_mpv, "ao", "null");
+    if (m_settings.everyPicture) g_mpv.set_option_string(m_mpv, "framedrop", "no");
+    if (g_mpv.initialize(m_mpv) < 0) return false;
+    g_mpv.observe_property(m_mpv, 0, "eof-reached", MPV_FORMAT_FLAG);
 
     mpv_opengl_init_params gl{GLFunction, this};
     mpv_render_param params[] = {
@@ -139,13 +202,13 @@ bool MpvMoviePlayer::Start() {
         {MPV_RENDER_PARAM_INVALID, nullptr}};
     {
         ForeignDrawingScope scope;
-        if (mpv_render_context_create(&m_render, m_mpv, params) < 0) {
+        if (g_mpv.render_context_create(&m_render, m_mpv, params) < 0) {
             m_render = nullptr;
             return false;
         }
     }
-    mpv_render_context_set_update_callback(m_render, Wake, this);
-    mpv_set_wakeup_callback(m_mpv, Wake, this);
+    g_mpv.render_context_set_update_callback(m_render, Wake, this);
+    g_mpv.set_wakeup_callback(m_mpv, Wake, this);
     return true;
 }
 
@@ -154,9 +217,9 @@ bool MpvMoviePlayer::Start() {
 bool MpvMoviePlayer::Open(const std::string& path, bool loop) {
     if (!m_mpv || path.empty()) return false;
     std::string file = path[0] == '/' ? path : "./" + path;
-    mpv_set_option_string(m_mpv, "loop-file", loop ? "inf" : "no");
+    g_mpv.set_option_string(m_mpv, "loop-file", loop ? "inf" : "no");
     const char* command[] = {"loadfile", file.c_str(), nullptr};
-    if (mpv_command(m_mpv, command) < 0) return false;
+    if (g_mpv.command(m_mpv, command) < 0) return false;
     m_state = PlayerState::Loading;
     m_openedAt = Clock::now();
     return true;
@@ -171,7 +234,7 @@ void MpvMoviePlayer::WaitForWake(int milliseconds) {
 MovieNews MpvMoviePlayer::WaitForNews(int milliseconds) {
     WaitForWake(milliseconds);
     for (;;) {
-        mpv_event* event = mpv_wait_event(m_mpv, 0);
+        mpv_event* event = g_mpv.wait_event(m_mpv, 0);
         if (event->event_id == MPV_EVENT_NONE) break;
         HandleEvent(*event);
     }
@@ -187,7 +250,7 @@ MovieNews MpvMoviePlayer::WaitForNews(int milliseconds) {
         case PlayerState::Playing:
         case PlayerState::Ended:
             // The last picture may be due together with the end: it is shown first.
-            if (mpv_render_context_update(m_render) & MPV_RENDER_UPDATE_FRAME)
+            if (g_mpv.render_context_update(m_render) & MPV_RENDER_UPDATE_FRAME)
                 return MovieNews::NewPicture;
             return m_state == PlayerState::Ended ? MovieNews::Ended : MovieNews::Nothing;
         default:
@@ -219,7 +282,7 @@ void MpvMoviePlayer::HandleEvent(const mpv_event& event) {
 
 bool MpvMoviePlayer::TrackFlag(const char* property) {
     int flag = 0;
-    return mpv_get_property(m_mpv, property, MPV_FORMAT_FLAG, &flag) >= 0 && flag;
+    return g_mpv.get_property(m_mpv, property, MPV_FORMAT_FLAG, &flag) >= 0 && flag;
 }
 
 // Only a moving picture is a movie: no picture track, or a still picture (a
@@ -228,7 +291,7 @@ void MpvMoviePlayer::FileLoaded() {
     if (m_state != PlayerState::Loading) return;
     int64_t track = 0;
     bool hasPicture =
-        mpv_get_property(m_mpv, "current-tracks/video/id", MPV_FORMAT_INT64, &track) >= 0;
+        g_mpv.get_property(m_mpv, "current-tracks/video/id", MPV_FORMAT_INT64, &track) >= 0;
     if (!hasPicture || TrackFlag("current-tracks/video/image") ||
         TrackFlag("current-tracks/video/albumart"))
         m_state = PlayerState::Failed;
@@ -238,8 +301,8 @@ void MpvMoviePlayer::FileLoaded() {
 void MpvMoviePlayer::PictureReady() {
     if (m_state != PlayerState::Loading) return;
     int64_t width = 0, height = 0;
-    mpv_get_property(m_mpv, "dwidth", MPV_FORMAT_INT64, &width);
-    mpv_get_property(m_mpv, "dheight", MPV_FORMAT_INT64, &height);
+    g_mpv.get_property(m_mpv, "dwidth", MPV_FORMAT_INT64, &width);
+    g_mpv.get_property(m_mpv, "dheight", MPV_FORMAT_INT64, &height);
     if (width <= 0 || height <= 0) return;
     if (width > kMaxPictureSide || height > kMaxPictureSide) {
         m_state = PlayerState::Failed;
@@ -262,7 +325,7 @@ void MpvMoviePlayer::FileEnded() {
 bool MpvMoviePlayer::Play() {
     if (m_state != PlayerState::Loaded) return false;
     int paused = 0;
-    if (mpv_set_property(m_mpv, "pause", MPV_FORMAT_FLAG, &paused) < 0) return false;
+    if (g_mpv.set_property(m_mpv, "pause", MPV_FORMAT_FLAG, &paused) < 0) return false;
     m_state = PlayerState::Playing;
     return true;
 }
@@ -278,24 +341,24 @@ void MpvMoviePlayer::DrawPicture(const MoviePlacement& placement) {
                                  {MPV_RENDER_PARAM_FLIP_Y, &flipY},
                                  {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
                                  {MPV_RENDER_PARAM_INVALID, nullptr}};
-    mpv_render_context_render(m_render, params);
+    g_mpv.render_context_render(m_render, params);
     m_canvas.CopyInto(scope.DrawTarget(), placement);
     Clock::time_point end = Clock::now();
     m_drawingMilliseconds += std::chrono::duration<double, std::milli>(end - start).count();
     if (m_picturesDrawn++ == 0)
         m_firstPictureMilliseconds =
-            std::chrono::duration<double, std::milli>(end - m_openedAt).count();
+            std::chrono::duration<double, std::milli>(end - m_startedAt).count();
 }
 
-// KIP_MOVIE_FIGURES=1 prints what a movie cost: the time from opening to its first
-// picture, the pictures drawn, the mean time to draw one, and those the library
-// dropped.
+// KIP_MOVIE_FIGURES=1 prints what a movie cost: the time from starting the player
+// (loading the library, opening the file) to the first picture, the pictures drawn,
+// the mean time to draw one, and those the library dropped.
 void MpvMoviePlayer::ReportFigures() {
     const char* wanted = std::getenv("KIP_MOVIE_FIGURES");
     if (!wanted || !*wanted || *wanted == '0') return;
     int64_t dropped = -1, decoderDropped = -1;
-    mpv_get_property(m_mpv, "frame-drop-count", MPV_FORMAT_INT64, &dropped);
-    mpv_get_property(m_mpv, "decoder-frame-drop-count", MPV_FORMAT_INT64, &decoderDropped);
+    g_mpv.get_property(m_mpv, "frame-drop-count", MPV_FORMAT_INT64, &dropped);
+    g_mpv.get_property(m_mpv, "decoder-frame-drop-count", MPV_FORMAT_INT64, &decoderDropped);
     double meanDrawing = m_picturesDrawn ? m_drawingMilliseconds / m_picturesDrawn : 0;
     std::fprintf(stderr,
                  "movie: first picture after %.1f ms, %ld pictures drawn (%.1f ms each), %ld "
@@ -308,7 +371,7 @@ void MpvMoviePlayer::Stop() {
     if (!m_mpv) return;
     if (m_state == PlayerState::Playing || m_state == PlayerState::Ended) ReportFigures();
     const char* command[] = {"stop", nullptr};
-    mpv_command(m_mpv, command);
+    g_mpv.command(m_mpv, command);
     m_state = PlayerState::Idle;
 }
 }  // namespace
