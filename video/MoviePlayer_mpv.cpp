@@ -53,25 +53,30 @@ const char* const kPlayerOptions[][2] = {
     {"audio-fallback-to-null", "yes"},
 };
 
-// The library's functions. It is loaded when the first movie plays, so that the
-// programs that show none do not load it and the many libraries it stands on.
+// The library's functions, each named once here. It is loaded when the first movie
+// plays, so that the programs that show none do not load it and the many
+// libraries it stands on.
+#define MPV_FUNCTIONS(FUNCTION)                  \
+    FUNCTION(command)                            \
+    FUNCTION(create)                             \
+    FUNCTION(get_property)                       \
+    FUNCTION(initialize)                         \
+    FUNCTION(observe_property)                   \
+    FUNCTION(render_context_create)              \
+    FUNCTION(render_context_free)                \
+    FUNCTION(render_context_render)              \
+    FUNCTION(render_context_set_update_callback) \
+    FUNCTION(render_context_update)              \
+    FUNCTION(set_option_string)                  \
+    FUNCTION(set_property)                       \
+    FUNCTION(set_wakeup_callback)                \
+    FUNCTION(terminate_destroy)                  \
+    FUNCTION(wait_event)
+
 struct MpvLibrary {
-    decltype(&::mpv_command) command = nullptr;
-    decltype(&::mpv_create) create = nullptr;
-    decltype(&::mpv_get_property) get_property = nullptr;
-    decltype(&::mpv_initialize) initialize = nullptr;
-    decltype(&::mpv_observe_property) observe_property = nullptr;
-    decltype(&::mpv_render_context_create) render_context_create = nullptr;
-    decltype(&::mpv_render_context_free) render_context_free = nullptr;
-    decltype(&::mpv_render_context_render) render_context_render = nullptr;
-    decltype(&::mpv_render_context_set_update_callback) render_context_set_update_callback =
-        nullptr;
-    decltype(&::mpv_render_context_update) render_context_update = nullptr;
-    decltype(&::mpv_set_option_string) set_option_string = nullptr;
-    decltype(&::mpv_set_property) set_property = nullptr;
-    decltype(&::mpv_set_wakeup_callback) set_wakeup_callback = nullptr;
-    decltype(&::mpv_terminate_destroy) terminate_destroy = nullptr;
-    decltype(&::mpv_wait_event) wait_event = nullptr;
+#define DECLARE_FUNCTION(name) decltype(&::mpv_##name) name = nullptr;
+    MPV_FUNCTIONS(DECLARE_FUNCTION)
+#undef DECLARE_FUNCTION
 };
 MpvLibrary g_mpv;
 
@@ -82,22 +87,9 @@ bool Bind(void* library, const char* name, Function& function) {
 }
 
 bool BindAll(void* library) {
-    return Bind(library, "mpv_command", g_mpv.command) &&
-           Bind(library, "mpv_create", g_mpv.create) &&
-           Bind(library, "mpv_get_property", g_mpv.get_property) &&
-           Bind(library, "mpv_initialize", g_mpv.initialize) &&
-           Bind(library, "mpv_observe_property", g_mpv.observe_property) &&
-           Bind(library, "mpv_render_context_create", g_mpv.render_context_create) &&
-           Bind(library, "mpv_render_context_free", g_mpv.render_context_free) &&
-           Bind(library, "mpv_render_context_render", g_mpv.render_context_render) &&
-           Bind(library, "mpv_render_context_set_update_callback",
-                g_mpv.render_context_set_update_callback) &&
-           Bind(library, "mpv_render_context_update", g_mpv.render_context_update) &&
-           Bind(library, "mpv_set_option_string", g_mpv.set_option_string) &&
-           Bind(library, "mpv_set_property", g_mpv.set_property) &&
-           Bind(library, "mpv_set_wakeup_callback", g_mpv.set_wakeup_callback) &&
-           Bind(library, "mpv_terminate_destroy", g_mpv.terminate_destroy) &&
-           Bind(library, "mpv_wait_event", g_mpv.wait_event);
+#define BIND_FUNCTION(name) &&Bind(library, "mpv_" #name, g_mpv.name)
+    return true MPV_FUNCTIONS(BIND_FUNCTION);
+#undef BIND_FUNCTION
 }
 
 // Loads the library once; false when it is not installed or lacks a function.
