@@ -26,6 +26,15 @@ void jump();
 void shot();
 void kugelfliegt();
 
+// The bullets of the cyclops aliens, for the alien whose index is in i: firing and
+// flying for type 3, the same for type 4, and removing both bullets of i.
+void shotgegner();
+void kugelgegner();
+void shotgegner4();
+void kugelgegner4();
+void kugelgegnerWeg();
+void kugelgegner4Weg();
+
 // Aliens.
 void gegner();
 void gegner2();

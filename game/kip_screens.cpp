@@ -8,7 +8,6 @@ namespace kipgame {
 void start() {}
 void intro() {}
 void sieg() {}
-void cheat() {}
 void radar() {}
 
 }  // namespace kipgame

@@ -6,76 +6,119 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace {
 constexpr std::size_t kFileHeaderSize = 14;
 // Width at 4, height at 8, bits per pixel at 14: the fields read from the block.
 constexpr std::size_t kMinimumInfoBlock = 16;
 constexpr std::size_t kPaletteStart = 40;
+// The information header and a full palette: all of the block a picture can use.
+constexpr std::size_t kLargestUsedInfoBlock = kPaletteStart + 4 * 256;
+// Rows read at a time when a rectangle is read from the file.
+constexpr int kBandRows = 64;
 
 uint16_t Little16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 uint32_t Little32(const uint8_t* p) {
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
 
-class FileByteSource : public ByteSource {
-  public:
-    explicit FileByteSource(const char* path) : m_file(path ? std::fopen(path, "rb") : nullptr) {
-        if (m_file && fseeko(m_file, 0, SEEK_END) == 0) {
-            off_t end = ftello(m_file);
-            if (end > 0) m_size = uint64_t(end);
-        }
-    }
-    ~FileByteSource() override {
-        if (m_file) std::fclose(m_file);
-    }
-    bool IsOpen() const { return m_file != nullptr; }
-    uint64_t Size() const override { return m_size; }
-    bool Read(uint64_t offset, std::size_t count, uint8_t* out) const override {
-        if (!m_file || offset > m_size || count > m_size - offset) return false;
-        if (fseeko(m_file, off_t(offset), SEEK_SET) != 0) return false;
-        return std::fread(out, 1, count, m_file) == count;
-    }
-
-  private:
-    std::FILE* m_file;
-    uint64_t m_size = 0;
-};
-
-// The header fields common to the size query and the full read.
-struct BitmapHeader {
-    int width = 0;
-    int height = 0;
-    bool topDown = false;
-    int bitsPerPixel = 0;
-    std::vector<uint8_t> infoBlock;
-};
-
-bool ReadHeader(const ByteSource& source, BitmapHeader& header) {
+// The header fields common to the size query and the full read; the bit depth is
+// not checked here, since the size query takes any.
+bool ReadHeader(const ByteSource& source, BitmapImage& image, int& bitsPerPixel) {
     uint8_t fileHeader[kFileHeaderSize];
     if (!source.Read(0, kFileHeaderSize, fileHeader)) return false;
     if (fileHeader[0] != 'B' || fileHeader[1] != 'M') return false;
     uint32_t pixelOffset = Little32(fileHeader + 10);
     if (pixelOffset < kFileHeaderSize + kMinimumInfoBlock || pixelOffset > source.Size())
         return false;
-    header.infoBlock.resize(pixelOffset - kFileHeaderSize);
-    if (!source.Read(kFileHeaderSize, header.infoBlock.size(), header.infoBlock.data()))
+    // A block longer than header and palette holds nothing the reader uses: it is skipped.
+    image.infoBlock.resize(std::min<std::size_t>(pixelOffset - kFileHeaderSize,
+                                                 kLargestUsedInfoBlock));
+    if (!source.Read(kFileHeaderSize, image.infoBlock.size(), image.infoBlock.data()))
         return false;
-    const uint8_t* block = header.infoBlock.data();
+    const uint8_t* block = image.infoBlock.data();
     int32_t width = int32_t(Little32(block + 4));
     int32_t height = int32_t(Little32(block + 8));
-    header.bitsPerPixel = Little16(block + 14);
+    bitsPerPixel = Little16(block + 14);
     // Zero, negative or oversized widths and zero or oversized heights are no pictures.
     if (width <= 0 || width > kMaxBitmapSide) return false;
     if (height == 0 || height == INT32_MIN) return false;
-    header.topDown = height < 0;
+    image.topDown = height < 0;
     height = height < 0 ? -height : height;
     if (height > kMaxBitmapSide) return false;
-    header.width = width;
-    header.height = height;
+    image.width = width;
+    image.height = height;
+    image.pixelOffset = pixelOffset;
     return true;
 }
+
+// The part of a rectangle that goes into the texture: the whole picture for a width or
+// height of 0, each side cut to the texture limit.
+struct TextureRectangle {
+    int x, y, width, height;
+};
+
+TextureRectangle RectangleInTexture(const BitmapImage& image, int x, int y, int width, int height,
+                                    int maxTextureSize) {
+    if (width <= 0 || height <= 0) {
+        width = image.width;
+        height = image.height;
+    }
+    int limit = std::clamp(maxTextureSize, 1, kMaxTextureSide);
+    return {x, y, std::min(width, limit), std::min(height, limit)};
+}
+
+bool AllocateTexels(const TextureRectangle& rectangle, TexelImage& out) {
+    out.width = PowerOfTwoAtLeast(rectangle.width);
+    out.height = PowerOfTwoAtLeast(rectangle.height);
+    try {
+        out.rgba.assign(std::size_t(out.width) * out.height * 4, 0);
+    } catch (const std::bad_alloc&) {
+        out = TexelImage();
+        return false;
+    }
+    return true;
+}
+
+// Copies the rectangle's pixels of the rows the image holds into the texels.
+void CopyHeldRows(const BitmapImage& image, const TextureRectangle& rectangle, uint32_t key,
+                  bool useKey, TexelImage& out) {
+    for (int r = 0; r < rectangle.height; ++r) {
+        long long py = (long long)rectangle.y + r;
+        if (py < 0 || py >= image.height || !image.HoldsRow(int(py))) continue;
+        uint8_t* row = out.rgba.data() + std::size_t(rectangle.height - 1 - r) * out.width * 4;
+        for (int c = 0; c < rectangle.width; ++c) {
+            long long px = (long long)rectangle.x + c;
+            if (px < 0 || px >= image.width) continue;
+            uint32_t colour = image.ColourAt(int(px), int(py));
+            if (useKey && colour == key) continue;
+            uint8_t* texel = row + std::size_t(c) * 4;
+            texel[0] = uint8_t(colour);
+            texel[1] = uint8_t(colour >> 8);
+            texel[2] = uint8_t(colour >> 16);
+            texel[3] = 255;
+        }
+    }
+}
 }  // namespace
+
+FileByteSource::FileByteSource(const char* path) : m_file(path ? std::fopen(path, "rb") : nullptr) {
+    if (m_file && fseeko(m_file, 0, SEEK_END) == 0) {
+        off_t end = ftello(m_file);
+        if (end > 0) m_size = uint64_t(end);
+    }
+}
+
+FileByteSource::~FileByteSource() {
+    if (m_file) std::fclose(m_file);
+}
+
+bool FileByteSource::Read(uint64_t offset, std::size_t count, uint8_t* out) const {
+    if (!m_file || offset > m_size || count > m_size - offset) return false;
+    if (fseeko(m_file, off_t(offset), SEEK_SET) != 0) return false;
+    return std::fread(out, 1, count, m_file) == count;
+}
 
 bool MemoryByteSource::Read(uint64_t offset, std::size_t count, uint8_t* out) const {
     if (offset > m_size || count > m_size - offset) return false;
@@ -84,7 +127,10 @@ bool MemoryByteSource::Read(uint64_t offset, std::size_t count, uint8_t* out) co
 }
 
 uint32_t BitmapImage::ColourAt(int x, int y) const {
-    std::size_t row = topDown ? std::size_t(y) : std::size_t(height - 1 - y);
+    // Stored rows run bottom-up unless the file says top-down; the band is the
+    // stored rows of the held picture rows, so it starts at the lowest held row.
+    std::size_t row = topDown ? std::size_t(y - firstRow)
+                              : std::size_t(firstRow + rowCount - 1 - y);
     const uint8_t* p = pixels.data() + row * rowSize + std::size_t(x) * bytesPerPixel;
     if (bytesPerPixel == 3) return uint32_t(p[2]) | (uint32_t(p[1]) << 8) | (uint32_t(p[0]) << 16);
     // A palette entry beyond the information block reads as black.
@@ -96,10 +142,11 @@ uint32_t BitmapImage::ColourAt(int x, int y) const {
 
 bool ReadBitmapSize(const ByteSource& source, int& width, int& height) {
     width = height = 0;
-    BitmapHeader header;
-    if (!ReadHeader(source, header)) return false;
-    width = header.width;
-    height = header.height;
+    BitmapImage image;
+    int bitsPerPixel = 0;
+    if (!ReadHeader(source, image, bitsPerPixel)) return false;
+    width = image.width;
+    height = image.height;
     return true;
 }
 
@@ -109,29 +156,56 @@ bool ReadBitmapSizeFromFile(const char* path, int& width, int& height) {
     return file.IsOpen() && ReadBitmapSize(file, width, height);
 }
 
-bool ReadBitmap(const ByteSource& source, BitmapImage& image) {
-    BitmapHeader header;
-    if (!ReadHeader(source, header)) return false;
-    if (header.bitsPerPixel != 8 && header.bitsPerPixel != 24) return false;
-    int bytesPerPixel = header.bitsPerPixel / 8;
-    uint64_t rowSize = (uint64_t(header.width) * bytesPerPixel + 3) & ~uint64_t(3);
-    uint64_t pixelBytes = rowSize * uint64_t(header.height);
-    uint64_t pixelOffset = kFileHeaderSize + header.infoBlock.size();
-    if (pixelBytes > source.Size() - pixelOffset) return false;  // rows missing: fail first
-    image.pixels.resize(std::size_t(pixelBytes));
-    if (!source.Read(pixelOffset, image.pixels.size(), image.pixels.data())) return false;
-    image.width = header.width;
-    image.height = header.height;
-    image.topDown = header.topDown;
-    image.bytesPerPixel = bytesPerPixel;
-    image.rowSize = std::size_t(rowSize);
-    image.infoBlock = std::move(header.infoBlock);
+bool ReadBitmapHeader(const ByteSource& source, BitmapImage& image) {
+    BitmapImage read;
+    int bitsPerPixel = 0;
+    if (!ReadHeader(source, read, bitsPerPixel)) return false;
+    if (bitsPerPixel != 8 && bitsPerPixel != 24) return false;
+    read.bytesPerPixel = bitsPerPixel / 8;
+    uint64_t rowSize = (uint64_t(read.width) * read.bytesPerPixel + 3) & ~uint64_t(3);
+    // Rows missing from the file: fail before any of them is read.
+    if (rowSize * uint64_t(read.height) > source.Size() - read.pixelOffset) return false;
+    read.rowSize = std::size_t(rowSize);
+    image = std::move(read);
     return true;
+}
+
+bool ReadBitmapRows(const ByteSource& source, BitmapImage& image, int firstRow, int rowCount) {
+    long long first = std::max<long long>(firstRow, 0);
+    long long end = std::min<long long>((long long)firstRow + std::max(rowCount, 0), image.height);
+    if (end < first) end = first;
+    image.firstRow = int(first);
+    image.rowCount = int(end - first);
+    // The band's stored rows: bottom-up files keep the lowest picture row first.
+    uint64_t storedFirst = image.topDown ? uint64_t(first) : uint64_t(image.height - end);
+    try {
+        image.pixels.resize(image.rowSize * std::size_t(image.rowCount));
+    } catch (const std::bad_alloc&) {
+        image.pixels = std::vector<uint8_t>();
+        image.rowCount = 0;
+        return false;
+    }
+    if (source.Read(image.pixelOffset + storedFirst * image.rowSize, image.pixels.size(),
+                    image.pixels.data()))
+        return true;
+    image.rowCount = 0;
+    return false;
+}
+
+bool ReadBitmap(const ByteSource& source, BitmapImage& image) {
+    return ReadBitmapHeader(source, image) && ReadBitmapRows(source, image, 0, image.height);
 }
 
 bool ReadBitmapFromFile(const char* path, BitmapImage& image) {
     FileByteSource file(path);
     return file.IsOpen() && ReadBitmap(file, image);
+}
+
+bool PictureFitsTexture(int width, int height, int maxTextureSize) {
+    if (width < 1 || height < 1 || width > maxTextureSize || height > maxTextureSize) return false;
+    if (width > kMaxTextureSide || height > kMaxTextureSide) return false;
+    uint64_t texels = uint64_t(PowerOfTwoAtLeast(width)) * uint64_t(PowerOfTwoAtLeast(height));
+    return texels <= kMaxTextureTexels;
 }
 
 int PowerOfTwoAtLeast(int n) {
@@ -140,32 +214,31 @@ int PowerOfTwoAtLeast(int n) {
     return p;
 }
 
-void CutBitmapRectangle(const BitmapImage& image, int x, int y, int width, int height,
+bool CutBitmapRectangle(const BitmapImage& image, int x, int y, int width, int height,
                         int maxTextureSize, uint32_t key, bool useKey, TexelImage& out) {
-    if (width <= 0 || height <= 0) {
-        width = image.width;
-        height = image.height;
-    }
-    int limit = std::clamp(maxTextureSize, 1, kMaxTextureSide);
-    width = std::min(width, limit);
-    height = std::min(height, limit);
-    out.width = PowerOfTwoAtLeast(width);
-    out.height = PowerOfTwoAtLeast(height);
-    out.rgba.assign(std::size_t(out.width) * out.height * 4, 0);
-    for (int r = 0; r < height; ++r) {
-        long long py = (long long)y + r;
-        if (py < 0 || py >= image.height) continue;
-        uint8_t* row = out.rgba.data() + std::size_t(height - 1 - r) * out.width * 4;
-        for (int c = 0; c < width; ++c) {
-            long long px = (long long)x + c;
-            if (px < 0 || px >= image.width) continue;
-            uint32_t colour = image.ColourAt(int(px), int(py));
-            if (useKey && colour == key) continue;
-            uint8_t* texel = row + std::size_t(c) * 4;
-            texel[0] = uint8_t(colour);
-            texel[1] = uint8_t(colour >> 8);
-            texel[2] = uint8_t(colour >> 16);
-            texel[3] = 255;
+    TextureRectangle rectangle = RectangleInTexture(image, x, y, width, height, maxTextureSize);
+    if (!AllocateTexels(rectangle, out)) return false;
+    CopyHeldRows(image, rectangle, key, useKey, out);
+    return true;
+}
+
+bool ReadBitmapRectangle(const ByteSource& source, BitmapImage& image, int x, int y, int width,
+                         int height, int maxTextureSize, uint32_t key, bool useKey,
+                         TexelImage& out) {
+    TextureRectangle rectangle = RectangleInTexture(image, x, y, width, height, maxTextureSize);
+    if (!AllocateTexels(rectangle, out)) return false;
+    for (int r = 0; r < rectangle.height; r += kBandRows) {
+        long long top = (long long)rectangle.y + r;
+        if (top >= image.height) break;
+        if (top + kBandRows <= 0) continue;
+        // Rows above the picture are cut off by the read.
+        if (!ReadBitmapRows(source, image, int(top), std::min(kBandRows, rectangle.height - r))) {
+            out = TexelImage();
+            return false;
         }
+        CopyHeldRows(image, rectangle, key, useKey, out);
     }
+    image.pixels = std::vector<uint8_t>();
+    image.rowCount = 0;
+    return true;
 }

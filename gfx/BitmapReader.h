@@ -5,25 +5,35 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 // Largest picture side the reader accepts; the graphics tables hold sizes in 16 bits.
 constexpr int kMaxBitmapSide = 32767;
 // Largest texture side made from a picture (a power of two that the tables hold).
 constexpr int kMaxTextureSide = 16384;
+// Largest texture a picture may need, in texels: 8192 x 8192, 256 MiB of RGBA. Loading
+// keeps the texels once more for the mipmaps and the driver holds copies of its own, so
+// a picture beyond this would take gigabytes; it is refused as a broken file is.
+constexpr uint64_t kMaxTextureTexels = uint64_t(8192) * 8192;
 
-// The parts of a bitmap file the reader uses.
+// The parts of a bitmap file the reader uses. The pixel rows held may be all of the
+// picture or a band of it (firstRow, rowCount), so a large file is read a piece at a time.
 struct BitmapImage {
     int width = 0;                   // picture width in pixels (> 0)
     int height = 0;                  // picture height in pixels (> 0)
     bool topDown = false;            // rows stored top row first (negative height field)
     int bytesPerPixel = 0;           // 1 (palette) or 3 (blue, green, red)
     std::size_t rowSize = 0;         // stored bytes per row, padded to a multiple of 4
-    std::vector<uint8_t> infoBlock;  // from file offset 14 up to the pixel data
-    std::vector<uint8_t> pixels;     // rowSize * height bytes of pixel rows
+    uint64_t pixelOffset = 0;        // where the pixel rows begin in the file
+    std::vector<uint8_t> infoBlock;  // from file offset 14 up to the pixel data (palette at most)
+    int firstRow = 0;                // first row held, counted from the top
+    int rowCount = 0;                // rows held
+    std::vector<uint8_t> pixels;     // rowSize * rowCount bytes of pixel rows, in stored order
 
+    bool HoldsRow(int y) const { return y >= firstRow && y - firstRow < rowCount; }
     // The colour of the pixel in column x, row y counted from the top, as
-    // 0x00BBGGRR. The caller keeps x and y inside the picture.
+    // 0x00BBGGRR. The caller keeps x inside the picture and y among the rows held.
     uint32_t ColourAt(int x, int y) const;
 };
 
@@ -34,6 +44,21 @@ class ByteSource {
     virtual uint64_t Size() const = 0;
     // Reads exactly count bytes at offset; false when they are not all there.
     virtual bool Read(uint64_t offset, std::size_t count, uint8_t* out) const = 0;
+};
+
+class FileByteSource : public ByteSource {
+  public:
+    explicit FileByteSource(const char* path);
+    ~FileByteSource() override;
+    FileByteSource(const FileByteSource&) = delete;
+    FileByteSource& operator=(const FileByteSource&) = delete;
+    bool IsOpen() const { return m_file != nullptr; }
+    uint64_t Size() const override { return m_size; }
+    bool Read(uint64_t offset, std::size_t count, uint8_t* out) const override;
+
+  private:
+    std::FILE* m_file;
+    uint64_t m_size = 0;
 };
 
 class MemoryByteSource : public ByteSource {
@@ -52,11 +77,20 @@ class MemoryByteSource : public ByteSource {
 bool ReadBitmapSize(const ByteSource& source, int& width, int& height);
 bool ReadBitmapSizeFromFile(const char* path, int& width, int& height);
 
-// Reads headers and pixel rows. Fails for a missing "BM", a short header, a bit
+// Reads the headers, no pixel rows. Fails for a missing "BM", a short header, a bit
 // depth other than 8 or 24, sizes of 0, negative widths, sides above kMaxBitmapSide,
 // or pixel rows that are not all in the file.
+bool ReadBitmapHeader(const ByteSource& source, BitmapImage& image);
+// Reads the rows firstRow .. firstRow + rowCount - 1 (from the top, cut to the picture)
+// in place of the rows held. False when they cannot be read or held.
+bool ReadBitmapRows(const ByteSource& source, BitmapImage& image, int firstRow, int rowCount);
+// Headers and all pixel rows.
 bool ReadBitmap(const ByteSource& source, BitmapImage& image);
 bool ReadBitmapFromFile(const char* path, BitmapImage& image);
+
+// True when a picture of this size fits a texture of at most maxTextureSize texels a
+// side and kMaxTextureTexels in all; larger pictures are not loaded.
+bool PictureFitsTexture(int width, int height, int maxTextureSize);
 
 // RGBA texels of a power-of-two texture, bottom row first.
 struct TexelImage {
@@ -71,7 +105,13 @@ int PowerOfTwoAtLeast(int n);
 // Cuts the rectangle (x, y, width, height) of the picture (y from the top) into a
 // power-of-two texture with the rectangle in its lower-left corner. Width or height 0
 // means the whole picture; both are then cut to maxTextureSize (and kMaxTextureSide). Pixels
-// outside the picture stay transparent black; with useKey, pixels of the key colour (0x00BBGGRR)
-// are transparent black, all others opaque.
-void CutBitmapRectangle(const BitmapImage& image, int x, int y, int width, int height,
+// outside the picture or the rows held stay transparent black; with useKey, pixels of the
+// key colour (0x00BBGGRR) are transparent black, all others opaque. False (and no texels)
+// when the texels cannot be had.
+bool CutBitmapRectangle(const BitmapImage& image, int x, int y, int width, int height,
                         int maxTextureSize, uint32_t key, bool useKey, TexelImage& out);
+// The same, reading the rectangle's rows from the file a band at a time, so that no more
+// than the texels and one band are held. image holds the headers (ReadBitmapHeader).
+bool ReadBitmapRectangle(const ByteSource& source, BitmapImage& image, int x, int y, int width,
+                         int height, int maxTextureSize, uint32_t key, bool useKey,
+                         TexelImage& out);

@@ -17,11 +17,16 @@ class GameWindow {
     void Show();
     void Hide();
     // The desktop-sized borderless window; the frame is scaled to fit, aspect kept.
+    // Where no window manager carries out the desktop's full-screen request, the
+    // window is moved over the desktop and sized to it by hand.
     bool EnterFullscreen();
     // A framed window whose client area is the frame size.
     void EnterWindowed();
     bool IsVisible() const;
     void SetCursorVisible(bool visible);
+    // A modal warning box above the window, centred on it; OK, Return and Escape
+    // close it (Space too on X11).
+    void ShowWarning(const char* title, const char* text);
 
     // The renderer's name, and whether it is a software rasteriser.
     std::string RendererName() const;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gfx/GameWindow.h"
+#include "gfx/X11Window.h"
 
 struct GameWindowState {
     SDL_Window* window = nullptr;
@@ -18,10 +19,83 @@ struct GameWindowState {
     int width = 0;
     int height = 0;
     bool closeRequested = false;
+    // Full screen made by hand: a borderless window moved over the desktop.
+    bool coversDesktopByHand = false;
+    int windowedX = 50;
+    int windowedY = 50;
 };
 
 namespace {
+// How long a window manager may take to make the window cover the desktop.
+constexpr Uint32 kFullscreenWaitMilliseconds = 1500;
+constexpr Uint32 kFullscreenPollMilliseconds = 10;
+
 std::vector<PlatformEventListener> g_listeners;
+
+// The window's rectangle on the screen as it really is: on X11 SDL reports the size
+// it asked for, even when no manager granted it.
+ScreenRect RealWindowRect(SDL_Window* window) {
+    ScreenRect rect;
+    if (X11WindowRect(window, rect)) return rect;
+    SDL_GetWindowPosition(window, &rect.x, &rect.y);
+    SDL_GL_GetDrawableSize(window, &rect.width, &rect.height);
+    return rect;
+}
+
+ScreenRect DesktopRect(SDL_Window* window) {
+    SDL_Rect bounds{0, 0, 0, 0};
+    int display = SDL_GetWindowDisplayIndex(window);
+    SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds);
+    return ScreenRect{bounds.x, bounds.y, bounds.w, bounds.h};
+}
+
+bool OnX11() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && std::strcmp(driver, "x11") == 0;
+}
+
+// Whether the desktop request for full screen took effect. A bare X server has no one
+// to carry it out, so there is nothing to wait for; a manager gets a little time.
+bool CoversDesktopInTime(SDL_Window* window) {
+    ScreenRect desktop = DesktopRect(window);
+    if (OnX11() && !X11WindowManagerRuns(window)) return RealWindowRect(window).Covers(desktop);
+    Uint32 start = SDL_GetTicks();
+    for (;;) {
+        SDL_PumpEvents();  // the events stay queued for the runtime's own pump
+        if (RealWindowRect(window).Covers(desktop)) return true;
+        if (SDL_GetTicks() - start >= kFullscreenWaitMilliseconds) return false;
+        SDL_Delay(kFullscreenPollMilliseconds);
+    }
+}
+
+// Full screen without the manager's help: a borderless window moved over the desktop.
+void CoverDesktopByHand(GameWindowState& s) {
+    ScreenRect desktop = DesktopRect(s.window);
+    SDL_SetWindowFullscreen(s.window, 0);
+    SDL_SetWindowBordered(s.window, SDL_FALSE);
+    SDL_SetWindowPosition(s.window, desktop.x, desktop.y);
+    SDL_SetWindowSize(s.window, desktop.width, desktop.height);
+    SDL_RaiseWindow(s.window);
+    s.coversDesktopByHand = true;
+}
+
+void ShowWarningBox(SDL_Window* owner, const char* title, const char* text) {
+    if (OnX11() && X11ShowWarningBox(owner, title, text)) return;
+    // Elsewhere SDL's box, whose OK answers Return and Escape as well as a click.
+    SDL_MessageBoxButtonData ok{};
+    ok.flags = SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+    ok.buttonid = 0;
+    ok.text = "OK";
+    SDL_MessageBoxData box{};
+    box.flags = SDL_MESSAGEBOX_WARNING;
+    box.window = owner;
+    box.title = title;
+    box.message = text;
+    box.numbuttons = 1;
+    box.buttons = &ok;
+    int pressed = 0;
+    SDL_ShowMessageBox(&box, &pressed);
+}
 
 bool CreateFrameBuffer(GameWindowState& s) {
     glGenFramebuffers(1, &s.frameBuffer);
@@ -71,7 +145,11 @@ GameWindow* GameWindow::Create(const char* title, int width, int height, std::st
     SDL_GL_SetSwapInterval(0);  // the runtime paces frames itself
 
     GameWindow* result = new GameWindow();
-    result->m_state = new GameWindowState{window, context, 0, 0, width, height, false};
+    result->m_state = new GameWindowState();
+    result->m_state->window = window;
+    result->m_state->context = context;
+    result->m_state->width = width;
+    result->m_state->height = height;
     if (!CreateFrameBuffer(*result->m_state)) {
         error = "the OpenGL driver offers no off-screen frame buffer";
         delete result;
@@ -101,17 +179,30 @@ bool GameWindow::IsVisible() const {
 }
 
 bool GameWindow::EnterFullscreen() {
-    if (SDL_SetWindowFullscreen(m_state->window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return false;
-    SDL_ShowWindow(m_state->window);
-    SDL_RaiseWindow(m_state->window);
+    GameWindowState& s = *m_state;
+    bool windowed = !s.coversDesktopByHand &&
+                    (SDL_GetWindowFlags(s.window) & SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+    if (windowed) SDL_GetWindowPosition(s.window, &s.windowedX, &s.windowedY);
+    if (SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return false;
+    s.coversDesktopByHand = false;
+    SDL_ShowWindow(s.window);
+    SDL_RaiseWindow(s.window);
+    if (!CoversDesktopInTime(s.window)) CoverDesktopByHand(s);
     return true;
 }
 
 void GameWindow::EnterWindowed() {
-    SDL_SetWindowFullscreen(m_state->window, 0);
-    SDL_SetWindowBordered(m_state->window, SDL_TRUE);
-    SDL_SetWindowSize(m_state->window, m_state->width, m_state->height);
-    SDL_ShowWindow(m_state->window);
+    GameWindowState& s = *m_state;
+    SDL_SetWindowFullscreen(s.window, 0);
+    SDL_SetWindowBordered(s.window, SDL_TRUE);
+    SDL_SetWindowSize(s.window, s.width, s.height);
+    if (s.coversDesktopByHand) SDL_SetWindowPosition(s.window, s.windowedX, s.windowedY);
+    s.coversDesktopByHand = false;
+    SDL_ShowWindow(s.window);
+}
+
+void GameWindow::ShowWarning(const char* title, const char* text) {
+    ShowWarningBox(m_state->window, title, text);
 }
 
 void GameWindow::SetCursorVisible(bool visible) {
@@ -139,9 +230,12 @@ int GameWindow::DesktopColourDepth() const {
 
 void GameWindow::BindFrame() { glBindFramebuffer(GL_FRAMEBUFFER, m_state->frameBuffer); }
 
+// The picture is fitted to the window as it is this frame, not as it was asked for,
+// so a full screen that was refused or granted in part still shows all of it.
 void GameWindow::Present() {
     int windowW = 0, windowH = 0;
-    SDL_GL_GetDrawableSize(m_state->window, &windowW, &windowH);
+    if (!X11WindowSize(m_state->window, windowW, windowH))
+        SDL_GL_GetDrawableSize(m_state->window, &windowW, &windowH);
     int rect[4];
     FitRectangle(m_state->width, m_state->height, std::max(windowW, 1), std::max(windowH, 1), rect);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, m_state->frameBuffer);
@@ -202,5 +296,5 @@ double PlatformMilliseconds() {
 void PlatformBeep() {}
 
 void PlatformMessageBox(const char* title, const char* text) {
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, title, text, nullptr);
+    ShowWarningBox(nullptr, title, text);
 }

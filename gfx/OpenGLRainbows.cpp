@@ -66,8 +66,8 @@ bool OpenGLRainbows::Init(GameWindow* window, int width, int height, int colourD
 // which kind of renderer it got.
 void OpenGLRainbows::SetDCPixelFormat() {
     if (m_window->IsSoftwareRenderer()) {
-        if (!KvOptions().headless)
-            PlatformMessageBox("!!OpenGL Software Emulation!!",
+        if (!KvOptions().headless && !KvOptions().noWarning)
+            m_window->ShowWarning("!!OpenGL Software Emulation!!",
                                "Please update your GFX adapter's driver\n"
                                "so it can render OpenGL by HARDWARE\n\n\n"
                                "Bitte aktualisieren Sie Ihren\n"

@@ -173,7 +173,12 @@ class OpenGLRainbows {
     };
     BoundTextures BeginPrimitive(unsigned long colour);
     void EndPrimitive(const BoundTextures& bound);
-    void UploadMipmaps(std::vector<uint8_t> texels, int width, int height);
+    bool UploadMipmaps(std::vector<uint8_t> texels, int width, int height);
+    void StartTextureUpload(unsigned int* name, bool mipmapped);
+    static void ClearTextureErrors();
+    static bool TextureUploadFailed();
+    // Deletes a texture name (0: none) and forgets it where a texture unit holds it.
+    void DeleteTexture(unsigned int& name);
     bool MakeCollisionMask(int slot);
     void KeepFrameForScreenshot();
     // Snapshots cover the frame rounded up to whole groups of four pixels.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "gfx/BitmapReader.h"
 #include "gfx/OpenGLRainbows.h"
@@ -13,6 +14,15 @@
 namespace {
 // Half of a size, rounded toward minus infinity.
 int FloorHalf(int n) { return n >= 0 ? n / 2 : -((-n + 1) / 2); }
+
+bool ApplyNormalMap(TexelImage& texels) {
+    try {
+        build_detail_normalmap(texels.rgba.data(), texels.width, texels.height);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
 }  // namespace
 
 int OpenGLRainbows::MaxTextureSize() {
@@ -49,48 +59,98 @@ void OpenGLRainbows::GetBMPSize(const char* path, int& width, int& height) {
     ReadBitmapSizeFromFile(path, width, height);
 }
 
-// Binds a texture on unit 0 for an upload; the queued quads are drawn first.
-void OpenGLRainbows::UploadMipmaps(std::vector<uint8_t> texels, int width, int height) {
+// Uploads level 0 and every smaller level down to 1 x 1 into the bound texture.
+// False when a level's texels cannot be had.
+bool OpenGLRainbows::UploadMipmaps(std::vector<uint8_t> texels, int width, int height) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  texels.data());
     std::vector<uint8_t> next;
     for (int level = 1; width > 1 || height > 1; ++level) {
         int nextWidth = 0, nextHeight = 0;
-        MakeNextMipLevel(texels, width, height, next, nextWidth, nextHeight);
+        try {
+            MakeNextMipLevel(texels, width, height, next, nextWidth, nextHeight);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
         texels.swap(next);
         width = nextWidth;
         height = nextHeight;
         glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                      texels.data());
     }
+    return true;
 }
 
+// Generates a texture name, binds it on unit 0 for an upload and sets its parameters.
+void OpenGLRainbows::StartTextureUpload(unsigned int* name, bool mipmapped) {
+    glActiveTexture(GL_TEXTURE0);
+    glGenTextures(1, name);
+    glBindTexture(GL_TEXTURE_2D, *name);
+    m_unitTexture[0] = *name;
+    SetTextureParameters(mipmapped);
+}
+
+// Earlier errors are not the upload's: they are taken off the queue first.
+void OpenGLRainbows::ClearTextureErrors() {
+    for (int i = 0; i < 16; ++i)
+        if (glGetError() == GL_NO_ERROR) return;
+}
+
+// True when the driver could not hold an upload made since ClearTextureErrors.
+bool OpenGLRainbows::TextureUploadFailed() {
+    bool failed = false;
+    for (int i = 0; i < 16; ++i) {
+        GLenum error = glGetError();
+        if (error == GL_NO_ERROR) break;
+        failed = failed || error == GL_OUT_OF_MEMORY;
+    }
+    return failed;
+}
+
+void OpenGLRainbows::DeleteTexture(unsigned int& name) {
+    if (!name) return;
+    for (unsigned int& unit : m_unitTexture)
+        if (unit == name) unit = kUnknownTexture;
+    glDeleteTextures(1, &name);
+    name = 0;
+}
+
+// A picture larger than the largest texture or the texel budget is refused before
+// any pixel is read, and so is one whose texels cannot be had: no texture is made.
 bool OpenGLRainbows::MakeBMPTexture(const char* path, int x, int y, int width, int height,
                                     unsigned int* plainName, unsigned int* mipmappedName,
                                     unsigned long key, bool useKey, bool normalMap) {
     if (!plainName) return false;
     int maxTextureSize = MaxTextureSize();
+    FileByteSource file(path);
     BitmapImage image;
-    if (!ReadBitmapFromFile(path, image)) return false;
+    if (!ReadBitmapHeader(file, image)) return false;
+    if (!PictureFitsTexture(image.width, image.height, maxTextureSize)) return false;
     TexelImage texels;
-    CutBitmapRectangle(image, x, y, width, height, maxTextureSize, uint32_t(key), useKey, texels);
+    if (!ReadBitmapRectangle(file, image, x, y, width, height, maxTextureSize, uint32_t(key),
+                             useKey, texels))
+        return false;
+    if (normalMap && !ApplyNormalMap(texels)) return false;
     FlushQuads();
     SetUnpackSettings();
-    glActiveTexture(GL_TEXTURE0);
-    glGenTextures(1, plainName);
-    glBindTexture(GL_TEXTURE_2D, *plainName);
-    m_unitTexture[0] = *plainName;
-    SetTextureParameters(false);
-    if (normalMap) build_detail_normalmap(texels.rgba.data(), texels.width, texels.height);
+    ClearTextureErrors();
+    unsigned int plain = 0, mipmapped = 0;
+    StartTextureUpload(&plain, false);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, texels.width, texels.height, 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, texels.rgba.data());
-    if (mipmappedName) {
-        glGenTextures(1, mipmappedName);
-        glBindTexture(GL_TEXTURE_2D, *mipmappedName);
-        m_unitTexture[0] = *mipmappedName;
-        SetTextureParameters(true);
-        UploadMipmaps(std::move(texels.rgba), texels.width, texels.height);
+    bool made = !TextureUploadFailed();
+    if (made && mipmappedName) {
+        StartTextureUpload(&mipmapped, true);
+        made = UploadMipmaps(std::move(texels.rgba), texels.width, texels.height) &&
+               !TextureUploadFailed();
     }
+    if (!made) {
+        DeleteTexture(plain);
+        DeleteTexture(mipmapped);
+        return false;
+    }
+    *plainName = plain;
+    if (mipmappedName) *mipmappedName = mipmapped;
     return true;
 }
 
@@ -108,11 +168,8 @@ bool OpenGLRainbows::LoadSprite(unsigned int slot, const char* path, unsigned lo
         FreeSprite(int(slot));
         return false;
     }
-    // The texture's real size: a picture beyond the largest texture was cut to it, and
-    // the collision mask must match what the texture holds.
-    int maxTextureSize = MaxTextureSize();
-    m_textureWidth[slot] = int16_t(PowerOfTwoAtLeast(std::min(width, maxTextureSize)));
-    m_textureHeight[slot] = int16_t(PowerOfTwoAtLeast(std::min(height, maxTextureSize)));
+    m_textureWidth[slot] = int16_t(PowerOfTwoAtLeast(width));
+    m_textureHeight[slot] = int16_t(PowerOfTwoAtLeast(height));
     m_pictureWidth[slot] = int16_t(width);
     m_pictureHeight[slot] = int16_t(height);
     return true;
@@ -123,13 +180,8 @@ void OpenGLRainbows::FreeSprite(int slot) {
     unsigned int* names = m_textureNames[slot];
     if (names[0] || names[1]) {
         FlushQuads();
-        for (int variant = 0; variant < 2; ++variant) {
-            if (!names[variant]) continue;
-            for (unsigned int& unit : m_unitTexture)
-                if (unit == names[variant]) unit = kUnknownTexture;
-            glDeleteTextures(1, &names[variant]);
-            names[variant] = 0;
-        }
+        DeleteTexture(names[0]);
+        DeleteTexture(names[1]);
     }
     m_textureWidth[slot] = m_textureHeight[slot] = -1;
     m_collisionMask[slot].reset();
@@ -260,11 +312,7 @@ bool OpenGLRainbows::GrabSprite(short slot, short x, short y, short width, short
     FreeSprite(slot);
     FlushQuads();
     SetUnpackSettings();
-    glActiveTexture(GL_TEXTURE0);
-    glGenTextures(1, &m_textureNames[slot][0]);
-    glBindTexture(GL_TEXTURE_2D, m_textureNames[slot][0]);
-    m_unitTexture[0] = m_textureNames[slot][0];
-    SetTextureParameters(false);
+    StartTextureUpload(&m_textureNames[slot][0], false);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     if (width > 0 && height > 0)
         glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, x, m_height - y - height, width, height);
@@ -305,7 +353,7 @@ bool OpenGLRainbows::SpriteCollision(int slotA, int slotB, short ax, short ay, s
     int twB = m_textureWidth[slotB], thB = m_textureHeight[slotB];
     for (int y = y0; y < y1; ++y) {
         int rowA = hA - 1 - (y - ay), rowB = hB - 1 - (y - by);
-        // Pictures cut to the texture size have rows and columns without texels.
+        // Only texels inside both masks are read.
         if (rowA < 0 || rowA >= thA || rowB < 0 || rowB >= thB) continue;
         for (int x = x0; x < x1; ++x) {
             int colA = x - ax, colB = x - bx;

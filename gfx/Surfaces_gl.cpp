@@ -23,40 +23,45 @@ const RainbowSurface* OpenGLRainbows::Surface(int surface) const {
     return ValidSurface(surface) ? &m_surfaces[surface] : nullptr;
 }
 
-// The file is read once and cut into 64 x 64 tiles; a picture is limited to the
-// 64 x 64 tile grid (4096 x 4096 pixels), the rest is left out.
+// The file is read a band of 64 rows at a time and cut into 64 x 64 tiles; a picture
+// is limited to the 64 x 64 tile grid (4096 x 4096 pixels), the rest is left out. A
+// picture beyond the largest texture or the texel budget is refused like a broken file.
 bool OpenGLRainbows::LoadSurface(unsigned int surface, const char* path, bool /*unused*/) {
     if (!ValidSurface(surface)) return false;
     int width = 0, height = 0;
     GetBMPSize(path, width, height);
     if (width == 0 || height == 0) return false;
     FreeSurface(int(surface));
-    BitmapImage image;
-    if (!ReadBitmapFromFile(path, image)) return false;
     int maxTextureSize = MaxTextureSize();
+    FileByteSource file(path);
+    BitmapImage image;
+    if (!ReadBitmapHeader(file, image)) return false;
+    if (!PictureFitsTexture(image.width, image.height, maxTextureSize)) return false;
     FlushQuads();
     SetUnpackSettings();
-    glActiveTexture(GL_TEXTURE0);
+    ClearTextureErrors();
     RainbowSurface& s = m_surfaces[surface];
     int columns = std::min(kSurfaceTiles, (width + kFileTile - 1) / kFileTile);
     int rows = std::min(kSurfaceTiles, (height + kFileTile - 1) / kFileTile);
+    // The counts cover the tiles made so far, so that freeing finds every one of them.
+    s.columnCount = int8_t(columns);
     TexelImage tile;
     for (int j = 0; j < rows; ++j) {
+        if (!ReadBitmapRows(file, image, j * kFileTile, kFileTile)) return false;
+        s.rowCount = int8_t(j + 1);
         for (int i = 0; i < columns; ++i) {
-            CutBitmapRectangle(image, i * kFileTile, j * kFileTile, kFileTile, kFileTile,
-                               maxTextureSize, 0, false, tile);
-            glGenTextures(1, &s.tileNames[i][j]);
-            glBindTexture(GL_TEXTURE_2D, s.tileNames[i][j]);
-            SetTextureParameters(false);
+            if (!CutBitmapRectangle(image, i * kFileTile, j * kFileTile, kFileTile, kFileTile,
+                                    maxTextureSize, 0, false, tile))
+                return false;
+            StartTextureUpload(&s.tileNames[i][j], false);
             glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tile.width, tile.height, 0, GL_RGBA,
                          GL_UNSIGNED_BYTE, tile.rgba.data());
             s.tileWidths[i][j] = int16_t(tile.width);
             s.tileHeights[i][j] = int16_t(tile.height);
         }
+        if (TextureUploadFailed()) return false;
     }
     m_unitTexture[0] = kUnknownTexture;
-    s.columnCount = int8_t(columns);
-    s.rowCount = int8_t(rows);
     return true;
 }
 
@@ -73,10 +78,7 @@ void OpenGLRainbows::GrabSurface(int surface) {
     for (int y = 0; y < m_height + 64 && rows < kSurfaceTiles; y += tile, ++rows) {
         columns = 0;
         for (int x = 0; x < m_width && columns < kSurfaceTiles; x += tile, ++columns) {
-            GLuint& name = s.tileNames[columns][rows];
-            glGenTextures(1, &name);
-            glBindTexture(GL_TEXTURE_2D, name);
-            SetTextureParameters(false);
+            StartTextureUpload(&s.tileNames[columns][rows], false);
             glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tile, tile, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                          nullptr);
             glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, x, m_height - y - tile, tile, tile);

@@ -67,6 +67,7 @@ bool KeyScript::ParseLine(const std::string& rawLine, int lineNumber, const std:
 
 bool KeyScript::Parse(const std::string& text, const std::string& sourceName, std::string& error) {
     m_events.clear();
+    m_playback = Playback();
     std::istringstream lines(text);
     std::string line;
     int lineNumber = 0;
@@ -110,14 +111,23 @@ bool KeyScript::LoadFile(const std::string& path, std::string& error) {
     return Parse(text.str(), path, error);
 }
 
-void KeyScript::StateAt(long frame, uint8_t state[256]) const {
-    bool held[256] = {};
+void KeyScript::PlayTo(long frame) const {
+    Playback& playback = m_playback;
+    if (frame < playback.frame) playback = Playback();
     bool tapped[256] = {};
-    for (const Event& event : m_events) {
+    for (; playback.next < m_events.size(); ++playback.next) {
+        const Event& event = m_events[playback.next];
         if (event.frame > frame) break;
-        if (event.action == Action::Down) held[event.key] = true;
-        if (event.action == Action::Up) held[event.key] = false;
+        if (event.action == Action::Down) playback.held[event.key] = true;
+        if (event.action == Action::Up) playback.held[event.key] = false;
         if (event.action == Action::Tap && event.frame == frame) tapped[event.key] = true;
     }
-    for (int key = 0; key < 256; ++key) state[key] = (held[key] || tapped[key]) ? 0x80 : 0;
+    playback.frame = frame;
+    for (int key = 0; key < 256; ++key)
+        playback.state[key] = (playback.held[key] || tapped[key]) ? 0x80 : 0;
+}
+
+void KeyScript::StateAt(long frame, uint8_t state[256]) const {
+    if (frame != m_playback.frame) PlayTo(frame);
+    std::memcpy(state, m_playback.state, 256);
 }

@@ -11,6 +11,7 @@
 // lines of the same frame in file order.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,7 +23,10 @@ class KeyScript {
     // Reads and parses a file.
     bool LoadFile(const std::string& path, std::string& error);
 
-    // The key state during the given frame: 0x80 for each key that is down.
+    // The key state during the given frame: 0x80 for each key that is down. The state
+    // is worked out once per frame, applying the events since the frame asked before,
+    // so asking costs the same however long the script is; an earlier frame starts
+    // the script over.
     void StateAt(long frame, uint8_t state[256]) const;
     bool Empty() const { return m_events.empty(); }
 
@@ -33,7 +37,16 @@ class KeyScript {
         Action action;
         uint8_t key;
     };
+    // How far the script has been played: the state of one frame.
+    struct Playback {
+        long frame = -1;        // no events before frame 0: nothing is down
+        std::size_t next = 0;   // the first event not yet applied
+        bool held[256] = {};    // keys down by 'down' lines
+        uint8_t state[256] = {};
+    };
     bool ParseLine(const std::string& line, int lineNumber, const std::string& sourceName,
                    std::string& error);
+    void PlayTo(long frame) const;
     std::vector<Event> m_events;  // sorted by frame, file order kept within a frame
+    mutable Playback m_playback;  // a cache of StateAt: the script itself does not change
 };

@@ -265,6 +265,8 @@ int KvRunProgram(int argc, char** argv, const KvSettings& settings, void (*mainR
     if (!pRbow) StartupFailure();
     __g_mx = __g_my = 100;
     __g_errorline = __g_error = __g_debugline = 0;
+    // No frame at all was asked for: the program ends after start-up, before its first.
+    if (KvOptions().frames == 0) END();
     mainRoutine();
     __EndProgram();
 }

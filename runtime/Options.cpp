@@ -68,6 +68,8 @@ bool ParseRuntimeOptions(int argc, const char* const* argv, RuntimeOptions& opti
             options.windowed = true;
         } else if (arg == "--unpaced") {
             options.unpaced = true;
+        } else if (arg == "--no-warning") {
+            options.noWarning = true;
         } else if (arg == "--frames") {
             if (!ParseLong(value, options.frames) || options.frames < 0)
                 return needValue("a frame count (0 or more)");
@@ -111,7 +113,10 @@ std::string RuntimeOptionsHelp(const char* program) {
         "  --headless           no display needed: draws off screen, no sound device,\n"
         "                       no message boxes (implies --windowed)\n"
         "  --unpaced            no frame limiter: frames as fast as they can be drawn\n"
+        "  --no-warning         no warning box about a software OpenGL renderer at start\n"
+        "                       (the error log still says so)\n"
         "  --frames N           end after N frames through the normal shutdown\n"
+        "                       (0: right after start-up, before the first frame)\n"
         "  --seed N             seed the random generator with N instead of the clock\n"
         "  --keys FILE          scripted keys instead of the keyboard (see below)\n"
         "  --trace FILE         write one line per drawing, sound and key command to FILE\n"

@@ -15,6 +15,7 @@ struct RuntimeOptions {
     bool headless = false;  // SDL's offscreen video driver, no message boxes
     bool windowed = false;  // a window instead of full screen
     bool unpaced = false;   // no waiting for the frame grid
+    bool noWarning = false;  // no warning box about the software renderer
     long frames = -1;       // end after this many frames through the normal shutdown
     bool seedGiven = false;
     uint32_t seed = 0;

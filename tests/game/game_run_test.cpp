@@ -15,53 +15,9 @@
 
 namespace {
 
-struct KipRun {
-    std::vector<TraceLine> trace;
-    std::string errorLog;
-    std::string output;
-    int status = -1;
-};
-
 // Runs kip with the key script for the given number of frames in a fresh folder.
 KipRun RunKip(const std::string& keys, int frames, const std::string& extra = "") {
-    KipRun run;
-    TestFolder made("kip_run_test");
-    EXPECT_TRUE(made.Made());
-    const std::string& folder = made.Path();
-    std::ofstream(folder + "/keys.txt") << keys;
-    std::string command = "TMPDIR=" + folder + " " + KIP_PATH +
-                          " --headless --unpaced --seed 7 --keys " + folder + "/keys.txt --trace " +
-                          folder + "/trace.txt --frames " + std::to_string(frames) + " " + extra +
-                          " >" + folder + "/out.txt 2>&1";
-    run.status = std::system(command.c_str());
-    run.trace = ParseTrace(ReadFileText(folder + "/trace.txt"));
-    run.errorLog = ReadFileText(folder + "/ErrorLog.txt");
-    run.output = ReadFileText(folder + "/out.txt");
-    return run;
-}
-
-long FirstFrame(const std::vector<TraceLine>& lines, const std::string& command,
-                const std::string& firstArg) {
-    for (const TraceLine& line : lines)
-        if (line.command == command && !line.args.empty() && line.args[0] == firstArg)
-            return line.frame;
-    return -1;
-}
-
-// Sprites per slot drawn in one frame.
-std::map<int, int> SpritesIn(const std::vector<TraceLine>& lines, long frame,
-                             const std::string& command = "SPRITE") {
-    std::map<int, int> count;
-    for (const TraceLine& line : lines)
-        if (line.frame == frame && line.command == command) ++count[static_cast<int>(line.Num(0))];
-    return count;
-}
-
-int Aliens(const std::map<int, int>& sprites) {
-    int n = 0;
-    for (int slot = 200; slot <= 204; ++slot)
-        if (sprites.count(slot)) n += sprites.at(slot);
-    return n;
+    return RunGame(KIP_PATH, keys, frames, extra);
 }
 
 // Leave the stage screen, walk left to the ladder of column 27, climb to the top floor.
@@ -69,11 +25,6 @@ const char* const kToTheTopFloor =
     "1 tap 57\n"
     "3 down 203\n48 up 203\n"
     "50 down 200\n230 up 200\n";
-
-void ExpectCleanEnd(const KipRun& run) {
-    EXPECT_EQ(run.status, 0) << run.output;
-    EXPECT_NE(run.errorLog.find("-End On Line\r\n0\r\n"), std::string::npos) << run.errorLog;
-}
 
 TEST(GameRun, ShootsTheFirstAlienAndReachesLevelTwo) {
     // On the top floor, step left off the ladder and fire to the left while the alien
@@ -160,53 +111,44 @@ TEST(GameRun, EscapeOnTheStageScreenLogsItsShowscreenLine) {
     EXPECT_EQ(run.errorLog.find("-End On Line"), run.errorLog.rfind("-End On Line"));
 }
 
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-    bool Lit(int x, int y) const {
-        if (x < 0 || y < 0 || x >= width || y >= height) return false;
-        const uint8_t* p = &rgb[3 * (y * width + x)];
-        return p[0] + p[1] + p[2] > 60;
-    }
-};
-
-Picture ReadBmp(const std::string& path) {
-    Picture picture;
-    std::string data = ReadFileText(path);
-    if (data.size() < 54 || data[0] != 'B' || data[1] != 'M') return picture;
-    auto u32 = [&](size_t at) {
-        return uint32_t(uint8_t(data[at])) | uint32_t(uint8_t(data[at + 1])) << 8 |
-               uint32_t(uint8_t(data[at + 2])) << 16 | uint32_t(uint8_t(data[at + 3])) << 24;
-    };
-    uint32_t offset = u32(10);
-    int width = int32_t(u32(18)), height = int32_t(u32(22));
-    int bytes = (uint8_t(data[28]) | uint8_t(data[29]) << 8) / 8;
-    if (width <= 0 || width > 4096 || height == 0 || height > 4096 || height < -4096 || bytes < 3)
-        return picture;
-    int rows = height < 0 ? -height : height;
-    size_t stride = (size_t(width) * bytes + 3) & ~size_t(3);
-    if (offset + stride * rows > data.size()) return picture;
-    picture.width = width;
-    picture.height = rows;
-    picture.rgb.resize(size_t(width) * rows * 3);
-    for (int y = 0; y < rows; ++y) {
-        int source = height > 0 ? rows - 1 - y : y;
-        for (int x = 0; x < width; ++x) {
-            const char* p = &data[offset + source * stride + size_t(x) * bytes];
-            uint8_t* out = &picture.rgb[3 * (size_t(y) * width + x)];
-            out[0] = uint8_t(p[2]);
-            out[1] = uint8_t(p[1]);
-            out[2] = uint8_t(p[0]);
-        }
-    }
-    return picture;
-}
-
 int LitIn(const Picture& picture, double x, double y) {
     int lit = 0;
     for (int dy = 0; dy < 32; ++dy)
         for (int dx = 0; dx < 32; ++dx) lit += picture.Lit(int(x) + dx, int(y) + dy);
     return lit;
+}
+
+TEST(GameRun, ALongScriptOfEventsThatCancelOutGivesTheSameGame) {
+    // The walk of the first test, and the same walk among 18 000 more events that leave
+    // every frame's keys as they were: pairs on a key the game never reads, space
+    // pressed and released within a frame while it is up, and released and pressed
+    // again within a frame while it is held (from 260 to 515).
+    std::string keys = std::string(kToTheTopFloor) +
+                       "232 down 203\n252 up 203\n260 down 57\n"
+                       "515 up 57\n520 down 57\n";
+    std::string padded = keys;
+    for (int i = 0; i < 3000; ++i)
+        padded += "0 down 100\n0 up 100\n100 down 57\n100 up 57\n300 up 57\n300 down 57\n";
+    KipRun plain = RunKip(keys, 600);
+    KipRun crowded = RunKip(padded, 600);
+    ExpectCleanEnd(plain);
+    ExpectCleanEnd(crowded);
+    ASSERT_EQ(plain.trace.size(), crowded.trace.size());
+    std::size_t keyLines = 0;
+    for (std::size_t i = 0; i < plain.trace.size(); ++i) {
+        const TraceLine& a = plain.trace[i];
+        const TraceLine& b = crowded.trace[i];
+        ASSERT_EQ(a.frame, b.frame) << "line " << i;
+        ASSERT_EQ(a.command, b.command) << "line " << i;
+        ASSERT_EQ(a.args, b.args) << "line " << i << " " << a.command;
+        keyLines += a.command == "KEY";
+    }
+    // The game asks its keys many times a frame, and space was seen held.
+    EXPECT_GT(keyLines, 600u * 10);
+    bool spaceHeld = false;
+    for (const TraceLine& line : Only(plain.trace, "KEY"))
+        spaceHeld = spaceHeld || (line.frame == 300 && line.Num(0) == 57 && line.Num(1) == 1);
+    EXPECT_TRUE(spaceHeld);
 }
 
 TEST(GameRun, ScreenshotShowsLevelKipAndAlien) {

@@ -11,6 +11,7 @@
 #include "input/KeyScript.h"
 #include "runtime/Options.h"
 #include "runtime/Trace.h"
+#include "tests/support/TestFolder.h"
 
 double TraceLine::Num(size_t k) const {
     return k < args.size() ? std::strtod(args[k].c_str(), nullptr) : -99999;
@@ -123,4 +124,82 @@ void KeysFromNow(const std::vector<std::string>& relativeLines) {
         text += std::to_string(now + offset) + line.substr(space) + "\n";
     }
     UseScript(text);
+}
+
+KipRun RunGame(const std::string& program, const std::string& keys, int frames,
+               const std::string& extra) {
+    KipRun run;
+    TestFolder made("kip_run_test");
+    EXPECT_TRUE(made.Made());
+    const std::string& folder = made.Path();
+    std::ofstream(folder + "/keys.txt") << keys;
+    std::string command = "TMPDIR=" + folder + " " + program +
+                          " --headless --unpaced --seed 7 --keys " + folder + "/keys.txt --trace " +
+                          folder + "/trace.txt --frames " + std::to_string(frames) + " " + extra +
+                          " >" + folder + "/out.txt 2>&1";
+    run.status = std::system(command.c_str());
+    run.trace = ParseTrace(ReadFileText(folder + "/trace.txt"));
+    run.errorLog = ReadFileText(folder + "/ErrorLog.txt");
+    run.output = ReadFileText(folder + "/out.txt");
+    return run;
+}
+
+long FirstFrame(const std::vector<TraceLine>& lines, const std::string& command,
+                const std::string& firstArg) {
+    for (const TraceLine& line : lines)
+        if (line.command == command && !line.args.empty() && line.args[0] == firstArg)
+            return line.frame;
+    return -1;
+}
+
+std::map<int, int> SpritesIn(const std::vector<TraceLine>& lines, long frame,
+                             const std::string& command) {
+    std::map<int, int> count;
+    for (const TraceLine& line : lines)
+        if (line.frame == frame && line.command == command) ++count[static_cast<int>(line.Num(0))];
+    return count;
+}
+
+int Aliens(const std::map<int, int>& sprites) {
+    int n = 0;
+    for (int slot = 200; slot <= 204; ++slot)
+        if (sprites.count(slot)) n += sprites.at(slot);
+    return n;
+}
+
+void ExpectCleanEnd(const KipRun& run) {
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.errorLog.find("-End On Line\r\n0\r\n"), std::string::npos) << run.errorLog;
+}
+
+Picture ReadBmp(const std::string& path) {
+    Picture picture;
+    std::string data = ReadFileText(path);
+    if (data.size() < 54 || data[0] != 'B' || data[1] != 'M') return picture;
+    auto u32 = [&](size_t at) {
+        return uint32_t(uint8_t(data[at])) | uint32_t(uint8_t(data[at + 1])) << 8 |
+               uint32_t(uint8_t(data[at + 2])) << 16 | uint32_t(uint8_t(data[at + 3])) << 24;
+    };
+    uint32_t offset = u32(10);
+    int width = int32_t(u32(18)), height = int32_t(u32(22));
+    int bytes = (uint8_t(data[28]) | uint8_t(data[29]) << 8) / 8;
+    if (width <= 0 || width > 4096 || height == 0 || height > 4096 || height < -4096 || bytes < 3)
+        return picture;
+    int rows = height < 0 ? -height : height;
+    size_t stride = (size_t(width) * bytes + 3) & ~size_t(3);
+    if (offset + stride * rows > data.size()) return picture;
+    picture.width = width;
+    picture.height = rows;
+    picture.rgb.resize(size_t(width) * rows * 3);
+    for (int y = 0; y < rows; ++y) {
+        int source = height > 0 ? rows - 1 - y : y;
+        for (int x = 0; x < width; ++x) {
+            const char* p = &data[offset + source * stride + size_t(x) * bytes];
+            uint8_t* out = &picture.rgb[3 * (size_t(y) * width + x)];
+            out[0] = uint8_t(p[2]);
+            out[1] = uint8_t(p[1]);
+            out[2] = uint8_t(p[0]);
+        }
+    }
+    return picture;
 }

@@ -1,8 +1,11 @@
-// Helpers of the game's in-process tests: the runtime's trace read back as lines,
-// and keys held through a key script given to the input object.
+// Helpers of the game's tests: the runtime's trace read back as lines, keys held
+// through a key script given to the input object, and whole runs of the game
+// executable with their trace, error log and screenshots.
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -45,3 +48,44 @@ std::string EndOfRunLines(int code, int line);
 
 // The folder the tests write into (also $TMPDIR of the runtime).
 std::string TemporaryDirectory();
+
+// A run of the game executable, headless, unpaced, seed 7, with scripted keys.
+struct KipRun {
+    std::vector<TraceLine> trace;
+    std::string errorLog;
+    std::string output;
+    int status = -1;
+};
+
+// Runs the program with the key script for the given number of frames in a fresh
+// folder; extra options follow the usual ones.
+KipRun RunGame(const std::string& program, const std::string& keys, int frames,
+               const std::string& extra = "");
+
+// The run ended through the normal shutdown, with error code 0 in the error log.
+void ExpectCleanEnd(const KipRun& run);
+
+// The first frame with the command whose first argument is firstArg, else -1.
+long FirstFrame(const std::vector<TraceLine>& lines, const std::string& command,
+                const std::string& firstArg);
+
+// Sprites per slot drawn in one frame.
+std::map<int, int> SpritesIn(const std::vector<TraceLine>& lines, long frame,
+                             const std::string& command = "SPRITE");
+
+// The alien pictures of types 1 and 2 (slots 200 ... 204) among them.
+int Aliens(const std::map<int, int>& sprites);
+
+// A screenshot read back as RGB pixels.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+    bool Lit(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width || y >= height) return false;
+        const uint8_t* p = &rgb[3 * (y * width + x)];
+        return p[0] + p[1] + p[2] > 60;
+    }
+};
+
+// A 24- or 32-bit BMP file; an empty picture when it is not one.
+Picture ReadBmp(const std::string& path);

@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -21,21 +22,31 @@ inline void PutLE(std::vector<uint8_t>& out, std::size_t at, uint32_t value, int
     for (int i = 0; i < bytes; ++i) out[at + i] = uint8_t(value >> (8 * i));
 }
 
-// 24-bit file; colour(x, y) with y from the top.
-inline std::vector<uint8_t> MakeBitmap24(int width, int height,
-                                         const std::function<TestRgb(int, int)>& colour,
-                                         bool topDown = false) {
-    std::size_t rowSize = (std::size_t(width) * 3 + 3) & ~std::size_t(3);
-    std::vector<uint8_t> out(54 + rowSize * height, 0);
+inline std::size_t Bitmap24RowSize(int width) { return (std::size_t(width) * 3 + 3) & ~std::size_t(3); }
+
+// The 54 header bytes of a 24-bit file whose rows follow them.
+inline std::vector<uint8_t> Bitmap24Header(int width, int height, bool topDown = false) {
+    std::vector<uint8_t> out(54, 0);
     out[0] = 'B';
     out[1] = 'M';
-    PutLE(out, 2, uint32_t(out.size()), 4);
+    PutLE(out, 2, uint32_t(54 + Bitmap24RowSize(width) * height), 4);
     PutLE(out, 10, 54, 4);
     PutLE(out, 14, 40, 4);
     PutLE(out, 18, uint32_t(width), 4);
     PutLE(out, 22, uint32_t(topDown ? -height : height), 4);
     PutLE(out, 26, 1, 2);
     PutLE(out, 28, 24, 2);
+    return out;
+}
+
+// 24-bit file; colour(x, y) with y from the top.
+inline std::vector<uint8_t> MakeBitmap24(int width, int height,
+                                         const std::function<TestRgb(int, int)>& colour,
+                                         bool topDown = false) {
+    std::size_t rowSize = Bitmap24RowSize(width);
+    std::vector<uint8_t> out(54 + rowSize * height, 0);
+    std::vector<uint8_t> header = Bitmap24Header(width, height, topDown);
+    std::copy(header.begin(), header.end(), out.begin());
     for (int y = 0; y < height; ++y) {
         int stored = topDown ? y : height - 1 - y;
         for (int x = 0; x < width; ++x) {
@@ -90,6 +101,19 @@ inline std::string TestTempDir() {
         });
     }
     return folder;
+}
+
+// A 24-bit file of any size that takes no room on disk: the header, then a hole of
+// zero bytes (black pixels) as long as the rows. False when it cannot be made.
+inline bool WriteSparseBitmap24(const std::string& path, int width, int height) {
+    std::vector<uint8_t> header = Bitmap24Header(width, height);
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    bool written = std::fwrite(header.data(), 1, header.size(), file) == header.size();
+    written = std::fclose(file) == 0 && written;
+    std::error_code error;
+    std::filesystem::resize_file(path, 54 + Bitmap24RowSize(width) * std::uintmax_t(height), error);
+    return written && !error;
 }
 
 inline std::string WriteTestFile(const std::string& name, const std::vector<uint8_t>& bytes) {

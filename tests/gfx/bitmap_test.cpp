@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
+#include <functional>
 
 #include "gfx/BitmapReader.h"
 #include "gfx/TexelOps.h"
@@ -112,6 +114,102 @@ TEST(BitmapReader, RectangleBeyondThePictureStaysTransparent) {
     ExpectTexel(t, 64, 5, 9, Distinct(69, 9), 255);
     ExpectTexel(t, 64, 6, 0, {0, 0, 0}, 0);
     ExpectTexel(t, 64, 0, 10, {0, 0, 0}, 0);
+}
+
+// The texel a rectangle cut must hold, worked out from the picture's own colours:
+// pixels outside the picture are transparent black, all others opaque.
+void ExpectRectangle(const TexelImage& t, int pictureWidth, int pictureHeight, int x, int y,
+                     int width, int height, const std::function<TestRgb(int, int)>& colour) {
+    ASSERT_EQ(t.width, PowerOfTwoAtLeast(width));
+    ASSERT_EQ(t.height, PowerOfTwoAtLeast(height));
+    for (int r = 0; r < height; ++r) {
+        for (int c = 0; c < width; ++c) {
+            int px = x + c, py = y + r;
+            bool inside = px >= 0 && px < pictureWidth && py >= 0 && py < pictureHeight;
+            TestRgb expected = inside ? colour(px, py) : TestRgb{};
+            const uint8_t* p = &t.rgba[(std::size_t(height - 1 - r) * t.width + c) * 4];
+            ASSERT_EQ(TestRgb({p[0], p[1], p[2]}), expected) << px << "," << py;
+            ASSERT_EQ(p[3], inside ? 255 : 0) << px << "," << py;
+        }
+    }
+}
+
+TEST(BitmapReader, RectanglesReadBandByBandFromTheFileHoldTheRightPixels) {
+    // 150 rows: more than two bands of rows, in both row orders and both depths.
+    const int w = 9, h = 150;
+    std::vector<TestRgb> palette(256);
+    for (int i = 0; i < 256; ++i) palette[i] = {uint8_t(i), uint8_t(255 - i), uint8_t(i * 7)};
+    auto index = [](int x, int y) { return uint8_t((x * 31 + y) & 255); };
+    auto paletteColour = [&](int x, int y) { return palette[index(x, y)]; };
+    struct File {
+        std::vector<uint8_t> bytes;
+        std::function<TestRgb(int, int)> colour;
+    } files[] = {{MakeBitmap24(w, h, Distinct, false), Distinct},
+                 {MakeBitmap24(w, h, Distinct, true), Distinct},
+                 {MakeBitmap8(w, h, palette, index), paletteColour}};
+    struct Rect {
+        int x, y, width, height;
+    } rects[] = {{0, 0, w, h}, {-3, -70, 20, 200}, {2, 100, 5, 64}, {0, 149, 9, 1}, {0, 150, 4, 4},
+                 {-40, 0, 8, 8}};
+    for (const File& file : files) {
+        MemoryByteSource source(file.bytes.data(), file.bytes.size());
+        for (const Rect& r : rects) {
+            SCOPED_TRACE(std::to_string(r.x) + "," + std::to_string(r.y));
+            BitmapImage image;
+            ASSERT_TRUE(ReadBitmapHeader(source, image));
+            EXPECT_TRUE(image.pixels.empty());
+            TexelImage t;
+            ASSERT_TRUE(ReadBitmapRectangle(source, image, r.x, r.y, r.width, r.height, 4096, 0,
+                                            false, t));
+            ExpectRectangle(t, w, h, r.x, r.y, r.width, r.height, file.colour);
+            // The whole picture read at once and cut gives the same texels.
+            BitmapImage whole;
+            ASSERT_TRUE(ReadBitmap(source, whole));
+            TexelImage cut;
+            ASSERT_TRUE(CutBitmapRectangle(whole, r.x, r.y, r.width, r.height, 4096, 0, false, cut));
+            EXPECT_EQ(cut.rgba, t.rgba);
+        }
+    }
+}
+
+TEST(BitmapReader, PictureLimitsAreTheLargestTextureAndTheTexelBudget) {
+    struct Case {
+        int width, height, maxTexture;
+        bool fits;
+    } cases[] = {
+        {1, 1, 16384, true},
+        {8192, 8192, 16384, true},       // exactly the budget: 64 Mi texels
+        {16384, 4096, 16384, true},      // the budget in another shape
+        {16384, 4097, 16384, false},     // 16384 x 8192 texels
+        {8193, 8192, 16384, false},      // the power of two counts, not the picture
+        {16384, 16384, 16384, false},    // the driver takes it, the budget does not
+        {23170, 23170, 32768, false},    // beyond the sides the tables hold
+        {2049, 16, 2048, false},         // beyond the driver's largest texture
+        {2048, 2048, 2048, true},
+        {0, 5, 16384, false},
+        {5, -1, 16384, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PictureFitsTexture(c.width, c.height, c.maxTexture), c.fits)
+            << c.width << " x " << c.height << " max " << c.maxTexture;
+}
+
+TEST(BitmapReaderNegative, HugeInformationBlockIsNotHeld) {
+    // A 2 x 2 picture whose pixel rows begin 1 GiB into a sparse file.
+    const uint32_t offset = 1u << 30;
+    std::vector<uint8_t> header = Bitmap24Header(2, 2);
+    PutLE(header, 10, offset, 4);
+    std::string path = WriteTestFile("far_rows.bmp", header);
+    std::error_code error;
+    std::filesystem::resize_file(path, offset + 2 * Bitmap24RowSize(2), error);
+    ASSERT_FALSE(error);
+    FileByteSource file(path.c_str());
+    BitmapImage image;
+    ASSERT_TRUE(ReadBitmap(file, image));
+    EXPECT_LE(image.infoBlock.size(), 40u + 4 * 256);
+    EXPECT_EQ(image.pixelOffset, offset);
+    EXPECT_EQ(image.ColourAt(1, 1), 0u);
+    std::remove(path.c_str());
 }
 
 TEST(BitmapReaderNegative, HostileHeadersAreRejected) {

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "gfx/OpenGLRainbows.h"
 #include "input/DXInput.h"
@@ -237,6 +238,68 @@ TEST(KeyScriptTest, DownUpAndTapByFrame) {
     EXPECT_FALSE(Down(taps, 2, 1));
     EXPECT_TRUE(Down(taps, 3, 1));
     EXPECT_FALSE(Down(taps, 4, 1));
+}
+
+// The key states the script's rules give, worked out frame by frame from the lines as
+// written: for each frame up to the one asked, its lines in file order; 'down' holds a
+// key, 'up' releases it, 'tap' holds it during its own frame only.
+struct ScriptLine {
+    long frame;
+    std::string action;
+    int key;
+};
+
+std::vector<uint8_t> ExpectedState(const std::vector<ScriptLine>& lines, long frame) {
+    std::vector<bool> held(256, false), tapped(256, false);
+    for (long f = 0; f <= frame; ++f)
+        for (const ScriptLine& line : lines) {
+            if (line.frame != f) continue;
+            if (line.action == "down") held[line.key] = true;
+            if (line.action == "up") held[line.key] = false;
+            if (line.action == "tap" && f == frame) tapped[line.key] = true;
+        }
+    std::vector<uint8_t> state(256);
+    for (int key = 0; key < 256; ++key) state[key] = held[key] || tapped[key] ? 0x80 : 0;
+    return state;
+}
+
+TEST(KeyScriptTest, StatesFollowTheScriptInEveryOrderOfAsking) {
+    // 400 lines on a few keys over frames 0 to 60, written out of frame order.
+    const char* const actions[] = {"down", "up", "tap"};
+    const int keys[] = {1, 57, 200, 203, 205};
+    std::vector<ScriptLine> lines;
+    std::string text;
+    uint32_t seed = 12345;
+    auto next = [&](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (int i = 0; i < 400; ++i) {
+        ScriptLine line{long(next(61)), actions[next(3)], keys[next(5)]};
+        lines.push_back(line);
+        text += std::to_string(line.frame) + " " + line.action + " " + std::to_string(line.key) +
+                "\n";
+    }
+    KeyScript script;
+    std::string error;
+    ASSERT_TRUE(script.Parse(text, "mixed.keys", error)) << error;
+    auto expectFrame = [&](long frame) {
+        uint8_t state[256];
+        script.StateAt(frame, state);
+        ASSERT_EQ(std::vector<uint8_t>(state, state + 256), ExpectedState(lines, frame))
+            << "frame " << frame;
+    };
+    // Frame after frame, each asked several times as the KEY calls of a frame do.
+    for (long frame = 0; frame <= 70; ++frame)
+        for (int ask = 0; ask < 3; ++ask) expectFrame(frame);
+    // Backwards, and in jumps both ways.
+    for (long frame = 70; frame >= 0; --frame) expectFrame(frame);
+    for (long frame : {5L, 40L, 41L, 3L, 60L, 60L, 0L, 61L, 1000L, 59L}) expectFrame(frame);
+
+    // A script parsed again starts from its own beginning.
+    lines = {{0, "down", 57}, {2, "tap", 1}};
+    ASSERT_TRUE(script.Parse("0 down 57\n2 tap 1\n", "again.keys", error)) << error;
+    for (long frame : {2L, 1L, 2L, 3L}) expectFrame(frame);
 }
 
 TEST(KeyScriptTest, BadLinesNameTheFileAndLine) {

@@ -127,6 +127,29 @@ TEST_F(FrameTest, ExampleRunsItsFramesAndEndsAtTheRequestedCount) {
     EXPECT_EQ(shot.substr(0, 2), "BM");
 }
 
+TEST_F(FrameTest, FramesZeroEndsBeforeTheFirstFrameAndOneShowsExactlyOne) {
+    auto screens = [&](const std::string& trace) {
+        std::string text = ReadFile(trace);
+        int count = 0;
+        for (std::size_t at = text.find(" SHOWSCREEN"); at != std::string::npos;
+             at = text.find(" SHOWSCREEN", at + 1))
+            ++count;
+        return count;
+    };
+    // The probe would show frames for ever (its mode comes first: the probe takes the
+    // first word that is no option); with no frame asked for it never reaches its
+    // first line (5) and ends through the normal shutdown.
+    ProbeRun none = Start("forever --headless --unpaced --frames 0 --trace none.txt");
+    EXPECT_EQ(none.exitCode, 0) << none.output;
+    EXPECT_EQ(ClosingLines(), "-End On Line\r\n0\r\n0\r\n0\r\n0\r\n");
+    EXPECT_TRUE(Exists("none.txt"));
+    EXPECT_EQ(screens("none.txt"), 0);
+    ProbeRun one = Start("forever --headless --unpaced --frames 1 --trace one.txt");
+    EXPECT_EQ(one.exitCode, 0) << one.output;
+    EXPECT_EQ(ClosingLines(), "-End On Line\r\n0\r\n20\r\n20\r\n0\r\n");
+    EXPECT_EQ(screens("one.txt"), 1);
+}
+
 TEST_F(FrameTest, AQuitRequestEndsTheProgramThroughTheShutdown) {
     // A request to close (the window's close button, or SIGTERM, which the platform
     // layer turns into the same request) ends the program as a normal end does.

@@ -1,0 +1,25 @@
+// Xlib errors that a request may cause and its caller expects (a window that is gone
+// or not yet viewable): while the guard lives they are dropped instead of ending the
+// program through Xlib's default handler.
+#pragma once
+
+#include <X11/Xlib.h>
+
+class X11ErrorsIgnored {
+  public:
+    explicit X11ErrorsIgnored(Display* display) : m_display(display) {
+        XSync(m_display, False);
+        m_previous = XSetErrorHandler(Ignore);
+    }
+    ~X11ErrorsIgnored() {
+        XSync(m_display, False);
+        XSetErrorHandler(m_previous);
+    }
+    X11ErrorsIgnored(const X11ErrorsIgnored&) = delete;
+    X11ErrorsIgnored& operator=(const X11ErrorsIgnored&) = delete;
+
+  private:
+    static int Ignore(Display*, XErrorEvent*) { return 0; }
+    Display* m_display;
+    XErrorHandler m_previous = nullptr;
+};
