@@ -1,6 +1,6 @@
 // The smallest program on the runtime: clears the screen, shows frames and ends.
 // Run it with --headless --frames 3 to see it start up and shut down.
-#include "runtime/kv.h"
+#include "commands/kv.h"
 
 namespace {
 void __MainGameSub_() {

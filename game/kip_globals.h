@@ -2,7 +2,7 @@
 // all of them 0 (arrays without elements) when the program starts.
 #pragma once
 
-#include "runtime/kv.h"
+#include "commands/kv.h"
 
 // The plain variables, one list so that declaration, definition and the test reset
 // cannot drift apart.

@@ -51,14 +51,7 @@ void leben() {
             phi = phi + 2;
             if (tiu >= 30) tiu = 0;
             tiuzoom = 400;
-            if (linksschalterx == 0) laufenx = laufenx + 4;
-            if (linksschaltery == 0) laufeny = laufeny + 4;
-            if (linksschalterx == 1) laufenx = laufenx - 4;
-            if (linksschaltery == 1) laufeny = laufeny - 4;
-            if (laufenx >= 550) linksschalterx = 1;
-            if (laufenx <= 50) linksschalterx = 0;
-            if (laufeny >= 350) linksschaltery = 1;
-            if (laufeny <= 80) linksschaltery = 0;
+            abprallen(laufenx, laufeny, 4);
             L SHOWSCREEN();
         }
     }

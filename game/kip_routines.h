@@ -46,6 +46,10 @@ void gegner4jump();
 // The walking cyclops of the stage and caught screens, at height y.
 void zyklopLaeuft(double y);
 
+// Moves x and y by the step on each axis, bouncing inside 50 ... 550 x 80 ... 350 with
+// the directions in linksschalterx and linksschaltery (the game-over and victory screens).
+void abprallen(double& x, double& y, double schritt);
+
 // Lives.
 void leben();
 void erwischt();

@@ -1,6 +1,6 @@
 // The game's entry point: 640 x 480, full screen, 60 frames a second, error log on.
 #include "game/kip_routines.h"
-#include "runtime/kv.h"
+#include "commands/kv.h"
 
 namespace {
 void MainRoutine() { kipgame::__MainGameSub_(); }

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <new>
 
+#include "bytes/LittleEndian.h"
+
 namespace {
 constexpr std::size_t kFileHeaderSize = 14;
 // Width at 4, height at 8, bits per pixel at 14: the fields read from the block.
@@ -18,29 +20,23 @@ constexpr std::size_t kLargestUsedInfoBlock = kPaletteStart + 4 * 256;
 // Rows read at a time when a rectangle is read from the file.
 constexpr int kBandRows = 64;
 
-uint16_t Little16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-uint32_t Little32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-
 // The header fields common to the size query and the full read; the bit depth is
 // not checked here, since the size query takes any.
 bool ReadHeader(const ByteSource& source, BitmapImage& image, int& bitsPerPixel) {
     uint8_t fileHeader[kFileHeaderSize];
     if (!source.Read(0, kFileHeaderSize, fileHeader)) return false;
     if (fileHeader[0] != 'B' || fileHeader[1] != 'M') return false;
-    uint32_t pixelOffset = Little32(fileHeader + 10);
+    uint32_t pixelOffset = ReadLittle32(fileHeader + 10);
     if (pixelOffset < kFileHeaderSize + kMinimumInfoBlock || pixelOffset > source.Size())
         return false;
     // A block longer than header and palette holds nothing the reader uses: it is skipped.
-    image.infoBlock.resize(std::min<std::size_t>(pixelOffset - kFileHeaderSize,
-                                                 kLargestUsedInfoBlock));
-    if (!source.Read(kFileHeaderSize, image.infoBlock.size(), image.infoBlock.data()))
-        return false;
+    image.infoBlock.resize(
+        std::min<std::size_t>(pixelOffset - kFileHeaderSize, kLargestUsedInfoBlock));
+    if (!source.Read(kFileHeaderSize, image.infoBlock.size(), image.infoBlock.data())) return false;
     const uint8_t* block = image.infoBlock.data();
-    int32_t width = int32_t(Little32(block + 4));
-    int32_t height = int32_t(Little32(block + 8));
-    bitsPerPixel = Little16(block + 14);
+    int32_t width = int32_t(ReadLittle32(block + 4));
+    int32_t height = int32_t(ReadLittle32(block + 8));
+    bitsPerPixel = ReadLittle16(block + 14);
     // Zero, negative or oversized widths and zero or oversized heights are no pictures.
     if (width <= 0 || width > kMaxBitmapSide) return false;
     if (height == 0 || height == INT32_MIN) return false;
@@ -129,8 +125,8 @@ bool MemoryByteSource::Read(uint64_t offset, std::size_t count, uint8_t* out) co
 uint32_t BitmapImage::ColourAt(int x, int y) const {
     // Stored rows run bottom-up unless the file says top-down; the band is the
     // stored rows of the held picture rows, so it starts at the lowest held row.
-    std::size_t row = topDown ? std::size_t(y - firstRow)
-                              : std::size_t(firstRow + rowCount - 1 - y);
+    std::size_t row =
+        topDown ? std::size_t(y - firstRow) : std::size_t(firstRow + rowCount - 1 - y);
     const uint8_t* p = pixels.data() + row * rowSize + std::size_t(x) * bytesPerPixel;
     if (bytesPerPixel == 3) return uint32_t(p[2]) | (uint32_t(p[1]) << 8) | (uint32_t(p[0]) << 16);
     // A palette entry beyond the information block reads as black.

@@ -49,9 +49,17 @@ class GameWindow {
     GameWindowState* m_state = nullptr;
 };
 
-// Other layers (input) see every platform event that PumpEvents takes from the queue.
-union SDL_Event;
-using PlatformEventListener = void (*)(const SDL_Event& event);
+// What other layers (input) see of the events PumpEvents takes from the queue: the
+// mouse's movement and buttons.
+struct PlatformMouseEvent {
+    enum class Kind { kMotion, kButtonDown, kButtonUp };
+    enum class Button { kNone, kLeft, kMiddle, kRight };
+    Kind kind = Kind::kMotion;
+    int xMove = 0;  // motion only
+    int yMove = 0;
+    Button button = Button::kNone;  // button events only
+};
+using PlatformEventListener = void (*)(const PlatformMouseEvent& event);
 void AddPlatformEventListener(PlatformEventListener listener);
 
 // The program-wide platform start-up: video (offscreen driver when headless) and timer.

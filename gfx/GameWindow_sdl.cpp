@@ -248,10 +248,46 @@ void GameWindow::Present() {
     BindFrame();
 }
 
+namespace {
+PlatformMouseEvent::Button MouseButton(Uint8 button) {
+    switch (button) {
+        case SDL_BUTTON_LEFT:
+            return PlatformMouseEvent::Button::kLeft;
+        case SDL_BUTTON_MIDDLE:
+            return PlatformMouseEvent::Button::kMiddle;
+        case SDL_BUTTON_RIGHT:
+            return PlatformMouseEvent::Button::kRight;
+        default:
+            return PlatformMouseEvent::Button::kNone;
+    }
+}
+
+// The mouse events the listeners hear about; false for every other event.
+bool AsMouseEvent(const SDL_Event& event, PlatformMouseEvent& mouse) {
+    switch (event.type) {
+        case SDL_MOUSEMOTION:
+            mouse.kind = PlatformMouseEvent::Kind::kMotion;
+            mouse.xMove = event.motion.xrel;
+            mouse.yMove = event.motion.yrel;
+            return true;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            mouse.kind = event.type == SDL_MOUSEBUTTONDOWN ? PlatformMouseEvent::Kind::kButtonDown
+                                                           : PlatformMouseEvent::Kind::kButtonUp;
+            mouse.button = MouseButton(event.button.button);
+            return true;
+        default:
+            return false;
+    }
+}
+}  // namespace
+
 bool GameWindow::PumpEvents() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
-        for (PlatformEventListener listener : g_listeners) listener(event);
+        PlatformMouseEvent mouse;
+        if (AsMouseEvent(event, mouse))
+            for (PlatformEventListener listener : g_listeners) listener(mouse);
         if (event.type == SDL_QUIT) m_state->closeRequested = true;
         if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)
             m_state->closeRequested = true;

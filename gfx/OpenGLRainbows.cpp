@@ -9,14 +9,17 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "runtime/Frame.h"
 #include "runtime/Options.h"
+#include "runtime/Runtime.h"
 #include "runtime/Trace.h"
 
-OpenGLRainbows* pRbow = nullptr;
-
 namespace {
-bool WriteScreenshot(const std::string& path) { return pRbow && pRbow->WriteShownFrame(path); }
+// The graphics object that writes the screenshots asked for on the command line.
+OpenGLRainbows* g_screenshotSource = nullptr;
+
+bool WriteScreenshot(const std::string& path) {
+    return g_screenshotSource && g_screenshotSource->WriteShownFrame(path);
+}
 
 // One fan per sprite instead of queued quads, for comparisons and measurements.
 bool BatchingWanted() {
@@ -35,6 +38,10 @@ OpenGLRainbows::OpenGLRainbows() : m_surfaces(new RainbowSurface[kSurfaceCount])
 }
 
 OpenGLRainbows::~OpenGLRainbows() {
+    if (g_screenshotSource == this) {
+        g_screenshotSource = nullptr;
+        KvSetScreenshotWriter(nullptr);
+    }
     FreeAll();
     if (m_window) DoWindowed();
 }
@@ -58,6 +65,7 @@ bool OpenGLRainbows::Init(GameWindow* window, int width, int height, int colourD
     glActiveTexture(GL_TEXTURE0);
     m_unitEnabled[1] = 0;
     Make2DViewport();
+    g_screenshotSource = this;
     KvSetScreenshotWriter(WriteScreenshot);
     return true;
 }

@@ -11,6 +11,7 @@
 
 #include "gfx/GameWindow.h"
 #include "gfx/QuadBatch.h"
+#include "maths/MaskOverlap.h"
 
 // Sprite slots 0 to 4094; fonts live in the last 16 of them.
 constexpr int kSpriteSlots = 4095;
@@ -180,6 +181,7 @@ class OpenGLRainbows {
     // Deletes a texture name (0: none) and forgets it where a texture unit holds it.
     void DeleteTexture(unsigned int& name);
     bool MakeCollisionMask(int slot);
+    SpriteMask CollisionMaskOf(int slot) const;
     void KeepFrameForScreenshot();
     // Snapshots cover the frame rounded up to whole groups of four pixels.
     void ReadSnapshot(std::vector<uint8_t>& rgb);
@@ -224,5 +226,3 @@ class OpenGLRainbows {
 };
 
 extern int g_nTexture;
-
-extern OpenGLRainbows* pRbow;

@@ -10,6 +10,7 @@
 #include "gfx/BitmapReader.h"
 #include "gfx/OpenGLRainbows.h"
 #include "gfx/TexelOps.h"
+#include "maths/MaskOverlap.h"
 
 namespace {
 // Half of a size, rounded toward minus infinity.
@@ -341,25 +342,19 @@ bool OpenGLRainbows::MakeCollisionMask(int slot) {
 
 bool OpenGLRainbows::SpriteCollision(int slotA, int slotB, short ax, short ay, short bx, short by) {
     if (!ValidSlot(slotA) || !ValidSlot(slotB)) return false;
-    int wA = m_pictureWidth[slotA], hA = m_pictureHeight[slotA];
-    int wB = m_pictureWidth[slotB], hB = m_pictureHeight[slotB];
-    int x0 = std::max<int>(ax, bx), x1 = std::min(ax + wA, bx + wB);
-    int y0 = std::max<int>(ay, by), y1 = std::min(ay + hA, by + hB);
-    if (x0 > x1 || y0 > y1) return false;
+    if (!PictureRectanglesMeet(m_pictureWidth[slotA], m_pictureHeight[slotA], ax, ay,
+                               m_pictureWidth[slotB], m_pictureHeight[slotB], bx, by))
+        return false;
     if (!MakeCollisionMask(slotA) || !MakeCollisionMask(slotB)) return false;
-    const uint8_t* maskA = m_collisionMask[slotA].get();
-    const uint8_t* maskB = m_collisionMask[slotB].get();
-    int twA = m_textureWidth[slotA], thA = m_textureHeight[slotA];
-    int twB = m_textureWidth[slotB], thB = m_textureHeight[slotB];
-    for (int y = y0; y < y1; ++y) {
-        int rowA = hA - 1 - (y - ay), rowB = hB - 1 - (y - by);
-        // Only texels inside both masks are read.
-        if (rowA < 0 || rowA >= thA || rowB < 0 || rowB >= thB) continue;
-        for (int x = x0; x < x1; ++x) {
-            int colA = x - ax, colB = x - bx;
-            if (colA < 0 || colA >= twA || colB < 0 || colB >= twB) continue;
-            if (maskA[rowA * twA + colA] != 0 && maskB[rowB * twB + colB] == 255) return true;
-        }
-    }
-    return false;
+    return MasksOverlap(CollisionMaskOf(slotA), ax, ay, CollisionMaskOf(slotB), bx, by);
+}
+
+SpriteMask OpenGLRainbows::CollisionMaskOf(int slot) const {
+    SpriteMask mask;
+    mask.alpha = m_collisionMask[slot].get();
+    mask.textureWidth = m_textureWidth[slot];
+    mask.textureHeight = m_textureHeight[slot];
+    mask.pictureWidth = m_pictureWidth[slot];
+    mask.pictureHeight = m_pictureHeight[slot];
+    return mask;
 }

@@ -4,16 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace {
-void Put16(uint8_t* p, unsigned v) {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-void Put32(uint8_t* p, uint32_t v) {
-    Put16(p, v & 0xFFFF);
-    Put16(p + 2, v >> 16);
-}
-}  // namespace
+#include "bytes/LittleEndian.h"
 
 void MakeNextMipLevel(const std::vector<uint8_t>& level, int width, int height,
                       std::vector<uint8_t>& next, int& nextWidth, int& nextHeight) {
@@ -73,15 +64,15 @@ bool WriteBitmap24(const std::string& path, int width, int height,
     std::size_t pixelBytes = std::size_t(width) * height * 3;
     if (rgbBottomUp.size() < pixelBytes) return false;
     uint8_t header[54] = {'B', 'M'};
-    Put32(header + 2, uint32_t(54 + pixelBytes));
-    Put32(header + 10, 54);
-    Put32(header + 14, 40);
-    Put32(header + 18, uint32_t(width));
-    Put32(header + 22, uint32_t(height));
-    Put16(header + 26, 1);
-    Put16(header + 28, 24);
-    Put32(header + 38, 10000);
-    Put32(header + 42, 10000);
+    WriteLittle32(header + 2, uint32_t(54 + pixelBytes));
+    WriteLittle32(header + 10, 54);
+    WriteLittle32(header + 14, 40);
+    WriteLittle32(header + 18, uint32_t(width));
+    WriteLittle32(header + 22, uint32_t(height));
+    WriteLittle16(header + 26, 1);
+    WriteLittle16(header + 28, 24);
+    WriteLittle32(header + 38, 10000);
+    WriteLittle32(header + 42, 10000);
     std::vector<uint8_t> bgr(pixelBytes);
     for (std::size_t i = 0; i < pixelBytes; i += 3) {
         bgr[i] = rgbBottomUp[i + 2];

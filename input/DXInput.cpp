@@ -5,10 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "input/InputPlatform.h"
 #include "input/KeyTable.h"
-#include "runtime/Frame.h"
 #include "runtime/Options.h"
+#include "runtime/Runtime.h"
 
 namespace {
 KeyScript g_loadedScript;
@@ -20,16 +19,16 @@ bool KvLoadKeyScript(const std::string& path, std::string& error) {
     return g_scriptLoaded;
 }
 
-DXInput::DXInput() { DXtoVK(false); }
+DXInput::DXInput(InputBackend& backend) : m_backend(&backend) { DXtoVK(false); }
 
 DXInput::~DXInput() {
-    if (m_opened) input_platform::Close();
+    if (m_opened) m_backend->Close();
 }
 
 int32_t DXInput::CreateDInput(GameWindow* window, bool wantMouse) {
     int32_t status = kInputOpened;
     m_window = window;
-    m_opened = input_platform::Open();
+    m_opened = m_backend->Open();
     if (!m_opened) {
         KvAppendErrorLog("No DX_Input");
         DXtoVK(false);
@@ -38,13 +37,13 @@ int32_t DXInput::CreateDInput(GameWindow* window, bool wantMouse) {
     m_keyboard = true;
     DXtoVK(true);
     if (wantMouse && !KvOptions().headless) {
-        m_mouse = input_platform::CaptureMouse();
+        m_mouse = m_backend->CaptureMouse();
         if (!m_mouse) {
             KvAppendErrorLog("No DX_Mouse");
             status = kInputNoMouse;
         }
     }
-    m_joystickCount = input_platform::OpenJoysticks(kMaxJoysticks, m_joystickNames);
+    m_joystickCount = m_backend->OpenJoysticks(kMaxJoysticks, m_joystickNames);
 
     const std::string& keysFile = KvOptions().keysFile;
     if (!keysFile.empty() && !g_scriptLoaded) {
@@ -70,7 +69,7 @@ void DXInput::ReadKeys(uint8_t state[256]) {
     if (m_scripted)
         m_script.StateAt(KvFrameNumber(), state);
     else if (m_keyboard)
-        input_platform::ReadKeyboard(state);
+        m_backend->ReadKeyboard(state);
     else
         std::memset(state, 0, 256);
 }
@@ -97,7 +96,7 @@ char DXInput::Scan2Ascii(unsigned long code) {
     int keyNumber = int(code & 255);
     // Scripted keys have no keyboard layout behind them: they type as a US board does.
     int layout = m_scripted || !m_keyboard ? DefaultKeyCharacter(keyNumber)
-                                           : input_platform::LayoutCharacter(keyNumber);
+                                           : m_backend->LayoutCharacter(keyNumber);
     return KeyCharacter(keyNumber, layout);
 }
 
@@ -110,7 +109,7 @@ char DXInput::GetKeyChar() {
 bool DXInput::GetMouseData(DIMOUSEDATA* data) {
     if (!data) return false;
     std::memset(data, 0, sizeof *data);
-    if (m_opened) input_platform::TakeMouse(*data);
+    if (m_opened) m_backend->TakeMouse(*data);
     return true;
 }
 
@@ -125,7 +124,7 @@ bool DXInput::GetJoystickData(DIJOYSTATE* state, char index) {
     RawJoystick raw;
     if (index >= 0 && index < m_joystickCount) {
         // A joystick that was unplugged reads as centred with nothing held.
-        if (!input_platform::ReadJoystick(index, raw)) raw = RawJoystick();
+        if (!m_backend->ReadJoystick(index, raw)) raw = RawJoystick();
         ReduceJoystick(raw, *state);
         return true;
     }

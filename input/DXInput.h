@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "input/InputPlatform.h"
 #include "input/InputRecords.h"
 #include "input/KeyScript.h"
 
@@ -20,8 +21,12 @@ constexpr int32_t kInputNoMouse = int32_t(0x8000000C);
 
 class DXInput {
   public:
-    DXInput();
+    // The devices come from the back-end: SDL's, or the null one of a program without
+    // devices (then only a key script presses keys).
+    explicit DXInput(InputBackend& backend = SdlInput());
     ~DXInput();
+    DXInput(const DXInput&) = delete;
+    DXInput& operator=(const DXInput&) = delete;
 
     // Opens the keyboard, the mouse (when wanted) and the joysticks; writes a line to
     // the error log for a device that cannot be had. Returns one of the status values.
@@ -54,9 +59,13 @@ class DXInput {
     void UseKeyScript(const KeyScript& script);
     bool IsScripted() const { return m_scripted; }
 
+    // A short pause of the back-end, for the waiting commands.
+    void Idle() { m_backend->Idle(); }
+
   private:
     void ReadKeys(uint8_t state[256]);
 
+    InputBackend* m_backend;
     GameWindow* m_window = nullptr;
     bool m_keyboard = false;
     bool m_mouse = false;
@@ -73,5 +82,3 @@ class DXInput {
 // Loads the key script named by --keys before start-up; CreateDInput then uses it.
 // On failure the message names the file and line.
 bool KvLoadKeyScript(const std::string& path, std::string& error);
-
-extern DXInput* pDXin;

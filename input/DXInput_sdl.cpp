@@ -9,6 +9,10 @@
 #include "input/InputPlatform.h"
 #include "input/KeyTable.h"
 
+namespace input_platform {
+void CloseJoysticks();
+}  // namespace input_platform
+
 namespace {
 struct MouseRecord {
     int xMove = 0;
@@ -20,26 +24,24 @@ SDL_Joystick* g_joysticks[kMaxJoysticks] = {};
 int g_joystickCount = 0;
 bool g_joystickSystem = false;
 
-void SetButton(uint8_t button, bool held) {
-    if (button == SDL_BUTTON_LEFT) g_mouse.left = held;
-    if (button == SDL_BUTTON_RIGHT) g_mouse.right = held;
-    if (button == SDL_BUTTON_MIDDLE) g_mouse.middle = held;
+void SetButton(PlatformMouseEvent::Button button, bool held) {
+    if (button == PlatformMouseEvent::Button::kLeft) g_mouse.left = held;
+    if (button == PlatformMouseEvent::Button::kRight) g_mouse.right = held;
+    if (button == PlatformMouseEvent::Button::kMiddle) g_mouse.middle = held;
 }
 
-// Sees every event the window's pump takes from the queue.
-void OnPlatformEvent(const SDL_Event& event) {
-    switch (event.type) {
-        case SDL_MOUSEMOTION:
-            g_mouse.xMove += event.motion.xrel;
-            g_mouse.yMove += event.motion.yrel;
+// Hears every mouse event the window's pump takes from the queue.
+void OnMouseEvent(const PlatformMouseEvent& event) {
+    switch (event.kind) {
+        case PlatformMouseEvent::Kind::kMotion:
+            g_mouse.xMove += event.xMove;
+            g_mouse.yMove += event.yMove;
             break;
-        case SDL_MOUSEBUTTONDOWN:
-            SetButton(event.button.button, true);
+        case PlatformMouseEvent::Kind::kButtonDown:
+            SetButton(event.button, true);
             break;
-        case SDL_MOUSEBUTTONUP:
-            SetButton(event.button.button, false);
-            break;
-        default:
+        case PlatformMouseEvent::Kind::kButtonUp:
+            SetButton(event.button, false);
             break;
     }
 }
@@ -54,7 +56,7 @@ int16_t ClampShort(int value) {
 namespace input_platform {
 bool Open() {
     if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return false;
-    AddPlatformEventListener(OnPlatformEvent);
+    AddPlatformEventListener(OnMouseEvent);
     g_mouse = MouseRecord();
     g_joystickSystem = SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
     return true;
@@ -137,3 +139,30 @@ void CloseJoysticks() {
 
 void Idle() { SDL_Delay(1); }
 }  // namespace input_platform
+
+namespace {
+// The back-end object over the functions above.
+class SdlInputBackend : public InputBackend {
+  public:
+    bool Open() override { return input_platform::Open(); }
+    void Close() override { input_platform::Close(); }
+    bool CaptureMouse() override { return input_platform::CaptureMouse(); }
+    void ReadKeyboard(uint8_t state[256]) override { input_platform::ReadKeyboard(state); }
+    int LayoutCharacter(int keyNumber) override {
+        return input_platform::LayoutCharacter(keyNumber);
+    }
+    void TakeMouse(DIMOUSEDATA& data) override { input_platform::TakeMouse(data); }
+    int OpenJoysticks(int maximum, char names[][kJoystickNameSize]) override {
+        return input_platform::OpenJoysticks(maximum, names);
+    }
+    bool ReadJoystick(int index, RawJoystick& raw) override {
+        return input_platform::ReadJoystick(index, raw);
+    }
+    void Idle() override { input_platform::Idle(); }
+};
+}  // namespace
+
+InputBackend& SdlInput() {
+    static SdlInputBackend backend;
+    return backend;
+}

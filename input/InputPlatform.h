@@ -1,32 +1,39 @@
-// The platform side of the input object: what DXInput asks of the keyboard, the
-// mouse and the joysticks. Implemented on SDL in DXInput_sdl.cpp.
+// The input back-end: what DXInput asks of the keyboard, the mouse and the
+// joysticks. SDL's in DXInput_sdl.cpp; the null one for programs without devices.
 #pragma once
 
 #include <cstdint>
 
 #include "input/InputRecords.h"
 
-namespace input_platform {
-// Starts event and joystick handling; false when no input can be had at all.
-bool Open();
-void Close();
-// Makes the mouse report relative movement only (the pointer is taken by the window).
-bool CaptureMouse();
+class InputBackend {
+  public:
+    virtual ~InputBackend() = default;
 
-// The keyboard's state now: 0x80 for each key number that is down.
-void ReadKeyboard(uint8_t state[256]);
-// The character a key number gives on the current keyboard layout without modifiers.
-int LayoutCharacter(int keyNumber);
+    // Starts event and joystick handling; false when no input can be had at all.
+    virtual bool Open() = 0;
+    virtual void Close() = 0;
+    // Makes the mouse report relative movement only (the pointer is taken by the window).
+    virtual bool CaptureMouse() = 0;
 
-// Buttons held and movement since the previous call.
-void TakeMouse(DIMOUSEDATA& data);
+    // The keyboard's state now: 0x80 for each key number that is down.
+    virtual void ReadKeyboard(uint8_t state[256]) = 0;
+    // The character a key number gives on the current keyboard layout without modifiers.
+    virtual int LayoutCharacter(int keyNumber) = 0;
 
-// Opens up to `maximum` joysticks; returns how many, with their names.
-int OpenJoysticks(int maximum, char names[][kJoystickNameSize]);
-// The raw state of an opened joystick; false when it is gone.
-bool ReadJoystick(int index, RawJoystick& raw);
-void CloseJoysticks();
+    // Buttons held and movement since the previous call.
+    virtual void TakeMouse(DIMOUSEDATA& data) = 0;
 
-// A short pause for waiting loops.
-void Idle();
-}  // namespace input_platform
+    // Opens up to `maximum` joysticks; returns how many, with their names.
+    virtual int OpenJoysticks(int maximum, char names[][kJoystickNameSize]) = 0;
+    // The raw state of an opened joystick; false when it is gone.
+    virtual bool ReadJoystick(int index, RawJoystick& raw) = 0;
+
+    // A short pause for waiting loops.
+    virtual void Idle() = 0;
+};
+
+// The keyboard, mouse and joysticks through SDL (DXInput_sdl.cpp).
+InputBackend& SdlInput();
+// No devices: nothing opens, no key is ever down, the mouse never moves.
+InputBackend& NullInput();

@@ -6,20 +6,20 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bytes/LittleEndian.h"
+
 namespace {
 
 constexpr int64_t kFieldSize = 4;
 constexpr int64_t kReadChunk = 4096;
 constexpr size_t kMaxFileNameBytes = 255;
 
-int32_t DecodeInt32(const unsigned char* p) {
-    return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
-                   uint32_t(p[3]) << 24);
-}
+int32_t DecodeInt32(const unsigned char* p) { return int32_t(ReadLittle32(p)); }
 
 void AppendInt32(std::vector<unsigned char>& out, int64_t value) {
-    const uint32_t v = uint32_t(int32_t(value));
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(uint8_t(v >> shift));
+    uint8_t bytes[4];
+    WriteLittle32(bytes, uint32_t(int32_t(value)));
+    out.insert(out.end(), bytes, bytes + 4);
 }
 
 unsigned char FoldCase(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <new>
 
+#include "bytes/LittleEndian.h"
+
 namespace {
 
 void InitialiseLzoOnce() {
@@ -19,13 +21,6 @@ unsigned char* SharedWorkArea() {
     static std::unique_ptr<lzo_align_t[]> area(
         new lzo_align_t[(LZO1X_1_MEM_COMPRESS + sizeof(lzo_align_t) - 1) / sizeof(lzo_align_t)]);
     return reinterpret_cast<unsigned char*>(area.get());
-}
-
-void WriteLength(unsigned char* p, uint32_t n) {
-    p[0] = uint8_t(n);
-    p[1] = uint8_t(n >> 8);
-    p[2] = uint8_t(n >> 16);
-    p[3] = uint8_t(n >> 24);
 }
 
 }  // namespace
@@ -41,10 +36,7 @@ void VelCompression::Clear() {
     InitialiseLzoOnce();
 }
 
-uint32_t VelCompression::AnnouncedLength(const unsigned char* block) {
-    return uint32_t(block[0]) | uint32_t(block[1]) << 8 | uint32_t(block[2]) << 16 |
-           uint32_t(block[3]) << 24;
-}
+uint32_t VelCompression::AnnouncedLength(const unsigned char* block) { return ReadLittle32(block); }
 
 int64_t VelCompression::MaxExpansion(int64_t streamSize) {
     // A stream byte yields at most 255 bytes of output (a zero byte in a run-length extension);
@@ -89,7 +81,7 @@ int VelCompression::Pack(const unsigned char* data, long size) {
         result_.reset();
         return 0;
     }
-    WriteLength(result_.get(), uint32_t(size));
+    WriteLittle32(result_.get(), uint32_t(size));
     resultLength_ = int32_t(packed + kHeaderSize);
     return resultLength_;
 }

@@ -11,19 +11,13 @@
 #include <cstdio>
 #include <vector>
 
+#include "files/TemporaryFolder.h"
 #include "media/MediaPack.h"
 #include "media/VelCompression.h"
 #include "media/VelFileSystem.h"
 
 VelShoeBox __g_ShoeBox_Data;
 VelShoeBox __g_ShoeBox_Media;
-
-std::string TemporaryRoot() {
-    const char* env = getenv("TMPDIR");
-    std::string root = (env != nullptr && env[0] != '\0') ? env : "/tmp";
-    while (root.size() > 1 && root.back() == '/') root.pop_back();
-    return root;
-}
 
 void VelShoeBox::Clear() {
     DeleteTemporaryFile();
@@ -43,12 +37,7 @@ void VelShoeBox::DeleteTemporaryFile() {
 
 bool VelShoeBox::EnsurePrivateDirectory() {
     if (!privateDirectory_.empty()) return true;
-    std::string pattern = TemporaryRoot() + "/kvmedia-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) == nullptr) return false;
-    privateDirectory_ = buffer.data();
-    return true;
+    return MakePrivateFolder("kvmedia-", privateDirectory_);
 }
 
 void VelShoeBox::RemovePrivateDirectory() {

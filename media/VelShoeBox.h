@@ -48,6 +48,3 @@ extern VelShoeBox __g_ShoeBox_Media;
 
 // Points the data box and then the music box at new packs, telling each on standard output.
 void SetShoeBoxes(const std::string& dataPack, const std::string& musicPack);
-
-// The folder temporary files go under: $TMPDIR, else /tmp (no trailing slash).
-std::string TemporaryRoot();

@@ -8,13 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "runtime/Frame.h"
+#include "runtime/Runtime.h"
 
 namespace {
-RuntimeOptions g_options;
-long g_frameNumber = 0;
-ScreenshotWriter g_screenshotWriter = nullptr;
-
 bool ParseLong(const char* text, long& value) {
     if (!text || !*text) return false;
     char* end = nullptr;
@@ -136,22 +132,19 @@ std::string RuntimeOptionsHelp(const char* program) {
     return text;
 }
 
-RuntimeOptions& KvOptions() { return g_options; }
+RuntimeOptions& KvOptions() { return KvRuntime().options; }
 
-long KvFrameNumber() { return g_frameNumber; }
+long KvFrameNumber() { return KvRuntime().frameNumber; }
 
-void KvSetScreenshotWriter(ScreenshotWriter writer) { g_screenshotWriter = writer; }
+void KvSetScreenshotWriter(ScreenshotWriter writer) { KvRuntime().screenshotWriter = writer; }
 
 void KvFrameCompleted() {
-    ++g_frameNumber;
-    for (const ScreenshotRequest& request : g_options.screenshots) {
-        if (request.frame != g_frameNumber) continue;
-        if (!g_screenshotWriter || !g_screenshotWriter(request.path))
+    RuntimeContext& runtime = KvRuntime();
+    long frame = ++runtime.frameNumber;
+    for (const ScreenshotRequest& request : runtime.options.screenshots) {
+        if (request.frame != frame) continue;
+        if (!runtime.screenshotWriter || !runtime.screenshotWriter(request.path))
             std::fprintf(stderr, "could not write the screenshot %s\n", request.path.c_str());
     }
-    if (g_options.frames >= 0 && g_frameNumber >= g_options.frames) {
-        __g_error = 0;
-        __g_errorline = __g_debugline;
-        __EndProgram();
-    }
+    if (runtime.options.frames >= 0 && frame >= runtime.options.frames) KvEndAtCurrentLine();
 }

@@ -4,9 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "runtime/Options.h"
-
-std::FILE* g_kvTraceFile = nullptr;
+#include "runtime/Runtime.h"
 
 namespace {
 void WriteText(std::FILE* out, const char* text) {
@@ -23,30 +21,32 @@ void WriteText(std::FILE* out, const char* text) {
 }
 }  // namespace
 
+bool KvTracing() { return KvRuntime().trace != nullptr; }
+
 bool KvOpenTrace(const char* path) {
     KvCloseTrace();
-    if (std::strcmp(path, "-") == 0)
-        g_kvTraceFile = stdout;
-    else
-        g_kvTraceFile = std::fopen(path, "w");
+    KvRuntime().trace = std::strcmp(path, "-") == 0 ? stdout : std::fopen(path, "w");
     return KvTracing();
 }
 
 void KvCloseTrace() {
-    if (g_kvTraceFile && g_kvTraceFile != stdout) std::fclose(g_kvTraceFile);
-    if (g_kvTraceFile == stdout) std::fflush(stdout);
-    g_kvTraceFile = nullptr;
+    std::FILE*& trace = KvRuntime().trace;
+    if (trace && trace != stdout) std::fclose(trace);
+    if (trace == stdout) std::fflush(stdout);
+    trace = nullptr;
 }
 
 void KvTraceWrite(const char* command, std::initializer_list<KvTraceArg> args) {
-    if (!g_kvTraceFile) return;
-    std::fprintf(g_kvTraceFile, "%ld %s", KvFrameNumber(), command);
+    RuntimeContext& runtime = KvRuntime();
+    std::FILE* out = runtime.trace;
+    if (!out) return;
+    std::fprintf(out, "%ld %s", runtime.frameNumber, command);
     for (const KvTraceArg& arg : args) {
-        std::fputc(' ', g_kvTraceFile);
+        std::fputc(' ', out);
         if (arg.IsText())
-            WriteText(g_kvTraceFile, arg.Text());
+            WriteText(out, arg.Text());
         else
-            std::fprintf(g_kvTraceFile, "%g", arg.Number());
+            std::fprintf(out, "%g", arg.Number());
     }
-    std::fputc('\n', g_kvTraceFile);
+    std::fputc('\n', out);
 }

@@ -32,9 +32,8 @@ class KvTraceArg {
 bool KvOpenTrace(const char* path);
 void KvCloseTrace();
 
-// The open trace, or null when tracing is off.
-extern std::FILE* g_kvTraceFile;
-inline bool KvTracing() { return g_kvTraceFile != nullptr; }
+// Whether a trace is open.
+bool KvTracing();
 
 void KvTraceWrite(const char* command, std::initializer_list<KvTraceArg> args);
 

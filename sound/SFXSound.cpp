@@ -18,12 +18,17 @@ bool DeviceWanted() {
 }
 }  // namespace
 
-SFXSound::~SFXSound() {
-    if (m_open) sound_mixer::CloseDevice();
+void SFXSound::Close() {
+    if (m_open) m_mixer->CloseDevice();
+    m_open = false;
+    m_mixer = &NullSoundMixer();
 }
 
 int SFXSound::Create(GameWindow*) {
-    if (!DeviceWanted() || !sound_mixer::OpenDevice()) return 0;
+    Close();
+    SoundMixer& mixer = DeviceWanted() ? SdlSoundMixer() : NullSoundMixer();
+    if (!mixer.OpenDevice()) return 0;
+    m_mixer = &mixer;
     m_open = true;
     GetCaps();
     return 1;
@@ -31,11 +36,20 @@ int SFXSound::Create(GameWindow*) {
 
 bool SFXSound::GetCaps() { return m_open; }
 
+bool SFXSound::PlayMusic(const char* path) {
+    return m_mixer->LoadMusic(path) && m_mixer->StartMusic();
+}
+
+void SFXSound::RestartMusicAtItsEnd() {
+    if (m_mixer->MusicLoaded() && m_mixer->MusicAtEnd()) m_mixer->StartMusic();
+}
+
 void SFXSoundBuffer::Init() {
     m_bufferCount = 0;
     m_currentBuffer = 0;
     m_path = nullptr;
     m_owner = nullptr;
+    m_mixer = &NullSoundMixer();
     for (int& buffer : m_buffers) buffer = -1;
     m_samples = nullptr;
 }
@@ -47,10 +61,10 @@ SFXSoundBuffer::~SFXSoundBuffer() {
 
 void SFXSoundBuffer::Release() {
     for (int& buffer : m_buffers) {
-        sound_mixer::ReleaseChannel(buffer);
+        m_mixer->ReleaseChannel(buffer);
         buffer = -1;
     }
-    sound_mixer::FreeSampleBlock(m_samples);
+    m_mixer->FreeSampleBlock(m_samples);
     m_samples = nullptr;
     m_bufferCount = 0;
     m_currentBuffer = 0;
@@ -64,11 +78,12 @@ bool SFXSoundBuffer::Load(SFXSound* owner, const char* path, int count) {
     Stop();
     Release();
     m_owner = owner;
+    m_mixer = owner ? &owner->Mixer() : &NullSoundMixer();
     m_bufferCount = count < 1 ? 1 : count > kMaximumBuffers ? kMaximumBuffers : count;
     m_path = path;
     if (m_owner && m_owner->IsOpen() && LoadFromFile()) {
         // Every buffer is a channel of its own playing the one shared sample block.
-        for (int i = 0; i < m_bufferCount; ++i) m_buffers[i] = sound_mixer::ReserveChannel();
+        for (int i = 0; i < m_bufferCount; ++i) m_buffers[i] = m_mixer->ReserveChannel();
         m_path = nullptr;
         if (m_buffers[0] >= 0) return true;
         m_owner = nullptr;  // not even one channel: the slot cannot play
@@ -82,7 +97,7 @@ bool SFXSoundBuffer::LoadFromFile() {
     std::vector<uint8_t> bytes;
     WavSound sound;
     if (!ReadWavFile(m_path, bytes, sound)) return false;
-    m_samples = sound_mixer::MakeSampleBlock(sound);
+    m_samples = m_mixer->MakeSampleBlock(sound);
     if (!m_samples) {
         m_owner = nullptr;  // no buffer could be made: the slot cannot play
         return false;
@@ -92,19 +107,18 @@ bool SFXSoundBuffer::LoadFromFile() {
 
 bool SFXSoundBuffer::BufferPlaying(int index) const {
     if (index < 0 || index >= m_bufferCount) return false;
-    return sound_mixer::ChannelPlaying(m_buffers[index]);
+    return m_mixer->ChannelPlaying(m_buffers[index]);
 }
 
 int SFXSoundBuffer::GetFreeBuffer() {
     int buffer = m_buffers[m_currentBuffer];
     if (buffer < 0) return -1;
-    if (sound_mixer::ChannelPlaying(buffer)) {
+    if (m_mixer->ChannelPlaying(buffer)) {
         if (m_bufferCount < 2) return -1;  // the only copy is busy
         m_currentBuffer = (m_currentBuffer + 1) % m_bufferCount;
         buffer = m_buffers[m_currentBuffer];
         if (buffer < 0) return -1;
-        if (sound_mixer::ChannelPlaying(buffer))
-            sound_mixer::StopChannel(buffer);  // cut off the oldest
+        if (m_mixer->ChannelPlaying(buffer)) m_mixer->StopChannel(buffer);  // cut off the oldest
     }
     return buffer;
 }
@@ -113,16 +127,16 @@ bool SFXSoundBuffer::Play(int pan, int volume, unsigned long flags) {
     if (!CanPlay()) return false;
     int buffer = GetFreeBuffer();
     if (buffer < 0) return false;
-    sound_mixer::SetChannelVolume(buffer, volume);
-    sound_mixer::SetChannelPan(buffer, pan);
-    return sound_mixer::PlayChannel(buffer, m_samples, (flags & kPlayLooping) != 0);
+    m_mixer->SetChannelVolume(buffer, volume);
+    m_mixer->SetChannelPan(buffer, pan);
+    return m_mixer->PlayChannel(buffer, m_samples, (flags & kPlayLooping) != 0);
 }
 
 bool SFXSoundBuffer::Stop() {
     if (!CanPlay()) return false;
     for (int i = 0; i < m_bufferCount; ++i) {
         if (m_buffers[i] < 0) continue;  // a buffer that could not be made
-        if (!sound_mixer::StopChannel(m_buffers[i])) return false;
+        if (!m_mixer->StopChannel(m_buffers[i])) return false;
     }
     return true;
 }

@@ -10,16 +10,31 @@ class GameWindow;
 class SFXSound {
   public:
     SFXSound() = default;
-    ~SFXSound();
+    ~SFXSound() { Close(); }
+    SFXSound(const SFXSound&) = delete;
+    SFXSound& operator=(const SFXSound&) = delete;
+
     // Opens the output: 1 on success, 0 when there is no device (every load then
     // fails and every play does nothing). Headless programs have no device unless
     // an audio driver was chosen explicitly (SDL_AUDIODRIVER other than "dummy").
     int Create(GameWindow* window);
     bool GetCaps();
     bool IsOpen() const { return m_open; }
+    // Closes the output (after the slots that play on it are gone); Create may
+    // open it again.
+    void Close();
+    // The one music piece: played once from its start (false when it cannot be
+    // loaded, or there is no device), stopped and freed, restarted once it has
+    // played to its end.
+    bool PlayMusic(const char* path);
+    void StopMusic() { m_mixer->FreeMusic(); }
+    void RestartMusicAtItsEnd();
+    // The back-end the device plays through: SDL2_mixer once opened, else the null mixer.
+    SoundMixer& Mixer() const { return *m_mixer; }
 
   private:
     bool m_open = false;
+    SoundMixer* m_mixer = &NullSoundMixer();
 };
 
 class SFXSoundBuffer {
@@ -59,9 +74,7 @@ class SFXSoundBuffer {
     int m_currentBuffer = 0;
     const char* m_path = nullptr;
     SFXSound* m_owner = nullptr;
+    SoundMixer* m_mixer = &NullSoundMixer();            // where the channels and samples came from
     int m_buffers[kMaximumBuffers] = {-1, -1, -1, -1};  // mixer channels
     sound_mixer::SampleBlock* m_samples = nullptr;
 };
-
-extern SFXSound* pDXsnd;
-extern SFXSoundBuffer* DXwav;

@@ -64,6 +64,8 @@ int Level(int attenuation, int full) {
 }  // namespace
 
 namespace sound_mixer {
+void FreeMusic();
+
 bool OpenDevice() {
     if (g_open) return true;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
@@ -179,3 +181,39 @@ void FreeMusic() {
     g_music = nullptr;
 }
 }  // namespace sound_mixer
+
+namespace {
+// The back-end object over the functions above.
+class SdlMixer : public SoundMixer {
+  public:
+    bool OpenDevice() override { return sound_mixer::OpenDevice(); }
+    void CloseDevice() override { sound_mixer::CloseDevice(); }
+    sound_mixer::SampleBlock* MakeSampleBlock(const WavSound& sound) override {
+        return sound_mixer::MakeSampleBlock(sound);
+    }
+    void FreeSampleBlock(sound_mixer::SampleBlock* block) override {
+        sound_mixer::FreeSampleBlock(block);
+    }
+    int ReserveChannel() override { return sound_mixer::ReserveChannel(); }
+    void ReleaseChannel(int channel) override { sound_mixer::ReleaseChannel(channel); }
+    bool ChannelPlaying(int channel) override { return sound_mixer::ChannelPlaying(channel); }
+    bool StopChannel(int channel) override { return sound_mixer::StopChannel(channel); }
+    void SetChannelVolume(int channel, int volume) override {
+        sound_mixer::SetChannelVolume(channel, volume);
+    }
+    void SetChannelPan(int channel, int pan) override { sound_mixer::SetChannelPan(channel, pan); }
+    bool PlayChannel(int channel, sound_mixer::SampleBlock* block, bool looping) override {
+        return sound_mixer::PlayChannel(channel, block, looping);
+    }
+    bool LoadMusic(const char* path) override { return sound_mixer::LoadMusic(path); }
+    bool StartMusic() override { return sound_mixer::StartMusic(); }
+    bool MusicAtEnd() override { return sound_mixer::MusicAtEnd(); }
+    bool MusicLoaded() override { return sound_mixer::MusicLoaded(); }
+    void FreeMusic() override { sound_mixer::FreeMusic(); }
+};
+}  // namespace
+
+SoundMixer& SdlSoundMixer() {
+    static SdlMixer mixer;
+    return mixer;
+}

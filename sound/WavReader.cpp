@@ -4,12 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
-uint32_t Read32(const uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24);
-}
-uint16_t Read16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+#include "bytes/LittleEndian.h"
 
+namespace {
 bool Fail(std::string* reason, const char* why) {
     if (reason) *reason = why;
     return false;
@@ -29,7 +26,7 @@ struct Cursor {
 bool ReadChunkHeader(Cursor& at, char id[4], uint32_t& length) {
     if (at.Left() < 8) return false;
     std::memcpy(id, at.bytes + at.position, 4);
-    length = Read32(at.bytes + at.position + 4);
+    length = ReadLittle32(at.bytes + at.position + 4);
     at.position += 8;
     return true;
 }
@@ -50,12 +47,12 @@ bool CheckFormat(const WavSound& sound, std::string* reason) {
 bool ReadWav(const uint8_t* bytes, size_t size, WavSound& sound, std::string* reason) {
     sound = WavSound();
     if (!bytes || size < 36) return Fail(reason, "shorter than a WAV header");
-    uint32_t formatLength = Read32(bytes + 16);
-    int fileChannels = Read16(bytes + 22);
+    uint32_t formatLength = ReadLittle32(bytes + 16);
+    int fileChannels = ReadLittle16(bytes + 22);
     sound.channels = fileChannels > 1 ? 2 : fileChannels;
-    sound.sampleRate = Read32(bytes + 24);
-    sound.blockAlign = Read16(bytes + 32);
-    sound.bitsPerSample = Read16(bytes + 34);
+    sound.sampleRate = ReadLittle32(bytes + 24);
+    sound.blockAlign = ReadLittle16(bytes + 32);
+    sound.bitsPerSample = ReadLittle16(bytes + 34);
     if (!CheckFormat(sound, reason)) return false;
 
     Cursor at{bytes, size, 36};

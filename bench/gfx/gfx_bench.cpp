@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "commands/kv.h"
 #include "gfx/OpenGLRainbows.h"
 #include "runtime/Options.h"
-#include "runtime/kv.h"
 #include "tests/gfx/BitmapFiles.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "input/DXInput.h"
 #include "input/KeyScript.h"
 #include "runtime/Options.h"
-#include "runtime/kv.h"
+#include "commands/kv.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;

@@ -9,8 +9,8 @@
 #include <random>
 #include <vector>
 
+#include "commands/cmd_path.h"
 #include "pathfind/AStarPlanner.h"
-#include "runtime/cmd_path.h"
 
 #ifdef KV_BENCH_WITH_BOOST
 #include <boost/graph/adjacency_list.hpp>

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "runtime/Options.h"
-#include "runtime/kv.h"
+#include "commands/kv.h"
 
 namespace {
 struct ClipSize {

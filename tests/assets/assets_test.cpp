@@ -187,6 +187,13 @@ TEST(Pictures, OverlayPicturesAreMostlyTransparent) {
     }
 }
 
+// The start screen draws the big star at (400, 0) and the title over it from (0, 0):
+// the title leaves the star's square clear.
+TEST(Pictures, TitleLeavesTheBigStarClear) {
+    BitmapImage title = loadPicture("kip_start");
+    EXPECT_EQ(countKeyed(title, 400, 0, 48, 48), 48 * 48);
+}
+
 TEST(Pictures, MirrorPicturesAreExactMirrors) {
     const std::vector<std::pair<std::string, std::string>> pairs{
         {"kipl", "kipr"},

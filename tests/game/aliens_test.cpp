@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "commands/kv.h"
 #include "game/kip_globals.h"
 #include "game/kip_routines.h"
 #include "runtime/Options.h"
-#include "runtime/kv.h"
 #include "tests/game/game_test_support.h"
 
 namespace g = kipgame;

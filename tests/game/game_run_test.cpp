@@ -15,9 +15,10 @@
 
 namespace {
 
-// Runs kip with the key script for the given number of frames in a fresh folder.
+// Runs kip past its start screen and intro with the key script for the given number
+// of frames in a fresh folder; keys and frames count from the first stage screen.
 KipRun RunKip(const std::string& keys, int frames, const std::string& extra = "") {
-    return RunGame(KIP_PATH, keys, frames, extra);
+    return RunPastTheStartScreens(KIP_PATH, keys, frames, extra);
 }
 
 // Leave the stage screen, walk left to the ladder of column 27, climb to the top floor.
@@ -37,7 +38,8 @@ TEST(GameRun, ShootsTheFirstAlienAndReachesLevelTwo) {
     ASSERT_FALSE(run.trace.empty());
 
     // Stage 1 level 1 first, one alien, four spare lives (five heads).
-    EXPECT_EQ(FirstFrame(run.trace, "PRINT", "Level 1"), 0);
+    // The stage screen shows from the frame in which the intro was left (frame -1).
+    EXPECT_EQ(FirstFrame(run.trace, "PRINT", "Level 1"), -1);
     EXPECT_EQ(Aliens(SpritesIn(run.trace, 100)), 1);
     EXPECT_EQ(SpritesIn(run.trace, 100, "ZOOMSPRITE")[4], 5);
 

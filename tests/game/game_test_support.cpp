@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "commands/ProgramFrame.h"
+#include "files/TemporaryFolder.h"
 #include "input/DXInput.h"
 #include "input/KeyScript.h"
 #include "runtime/Options.h"
@@ -31,10 +33,7 @@ std::string EndOfRunLines(int code, int line) {
            "\r\n0\r\n";
 }
 
-std::string TemporaryDirectory() {
-    const char* dir = std::getenv("TMPDIR");
-    return dir ? dir : "/tmp";
-}
+std::string TemporaryDirectory() { return TemporaryRoot(); }
 
 TraceCapture::TraceCapture() : m_path(TemporaryDirectory() + "/trace.txt") {
     m_open = KvOpenTrace(m_path.c_str());
@@ -94,6 +93,18 @@ std::vector<TraceLine> Only(const std::vector<TraceLine>& lines, const std::stri
     return out;
 }
 
+std::vector<std::vector<TraceLine>> ByFrame(const std::vector<TraceLine>& lines) {
+    std::vector<std::vector<TraceLine>> frames;
+    if (lines.empty()) return frames;
+    long first = lines.front().frame;
+    for (const TraceLine& line : lines) {
+        size_t index = static_cast<size_t>(line.frame - first);
+        if (frames.size() <= index) frames.resize(index + 1);
+        frames[index].push_back(line);
+    }
+    return frames;
+}
+
 namespace {
 void UseScript(const std::string& text) {
     KeyScript script;
@@ -141,6 +152,44 @@ KipRun RunGame(const std::string& program, const std::string& keys, int frames,
     run.trace = ParseTrace(ReadFileText(folder + "/trace.txt"));
     run.errorLog = ReadFileText(folder + "/ErrorLog.txt");
     run.output = ReadFileText(folder + "/out.txt");
+    return run;
+}
+
+const char* const kThroughTheStartScreens = "0 tap 57\n2 tap 57\n";
+
+std::string KeysLater(const std::string& keys, long frames) {
+    std::istringstream in(keys);
+    std::string out;
+    for (std::string line; std::getline(in, line);) {
+        size_t space = line.find(' ');
+        if (space == std::string::npos) continue;
+        out +=
+            std::to_string(std::stol(line.substr(0, space)) + frames) + line.substr(space) + "\n";
+    }
+    return out;
+}
+
+namespace {
+// The options with the frame of every "--screenshot N:PATH" moved on.
+std::string ScreenshotsLater(const std::string& options, long frames) {
+    const std::string flag = "--screenshot ";
+    std::string out = options;
+    for (size_t at = out.find(flag); at != std::string::npos; at = out.find(flag, at + 1)) {
+        size_t number = at + flag.size(), colon = out.find(':', number);
+        if (colon == std::string::npos) break;
+        long frame = std::stol(out.substr(number, colon - number)) + frames;
+        out.replace(number, colon - number, std::to_string(frame));
+    }
+    return out;
+}
+}  // namespace
+
+KipRun RunPastTheStartScreens(const std::string& program, const std::string& keys, int frames,
+                              const std::string& extra) {
+    const long shift = kStartScreenFrames;
+    KipRun run = RunGame(program, kThroughTheStartScreens + KeysLater(keys, shift),
+                         frames + static_cast<int>(shift), ScreenshotsLater(extra, shift));
+    for (TraceLine& line : run.trace) line.frame -= shift;
     return run;
 }
 

@@ -31,6 +31,9 @@ class TraceCapture {
 
 std::vector<TraceLine> Only(const std::vector<TraceLine>& lines, const std::string& command);
 std::vector<TraceLine> ParseTrace(const std::string& text);
+// The lines split by frame, from the first line's frame on: one entry per pass of a
+// loop that ends each pass with SHOWSCREEN (the last entry may lack it).
+std::vector<std::vector<TraceLine>> ByFrame(const std::vector<TraceLine>& lines);
 
 // The keys held from now on (no keys for an empty list).
 void HoldKeys(std::initializer_list<int> keys);
@@ -62,6 +65,24 @@ struct KipRun {
 KipRun RunGame(const std::string& program, const std::string& keys, int frames,
                const std::string& extra = "");
 
+// Keys that leave the start screen in its first pass (frame 0) and the intro as soon
+// as space has been seen free there (frame 2). The first stage screen then shows from
+// frame 2 with space still held and sees it free in frame 3.
+extern const char* const kThroughTheStartScreens;
+// How much later than in a game without the start screen and the intro every frame of
+// the stage screen with space free and of play comes after kThroughTheStartScreens.
+constexpr long kStartScreenFrames = 3;
+// The lines of a key script with their frame numbers moved on by the given frames.
+std::string KeysLater(const std::string& keys, long frames);
+// RunGame past the start screen and the intro with kThroughTheStartScreens, counted as
+// a game that opened on its first stage screen: the keys, the frame count, the frames
+// of "--screenshot N:PATH" options and the frames of the trace are all moved by
+// kStartScreenFrames. The stage screen's first frame with space free is frame 0; the
+// frames before it (the start screen, the intro, the stage screen with space still
+// held) keep their lines under negative numbers.
+KipRun RunPastTheStartScreens(const std::string& program, const std::string& keys, int frames,
+                              const std::string& extra = "");
+
 // The run ended through the normal shutdown, with error code 0 in the error log.
 void ExpectCleanEnd(const KipRun& run);
 
@@ -80,10 +101,14 @@ int Aliens(const std::map<int, int>& sprites);
 struct Picture {
     int width = 0, height = 0;
     std::vector<uint8_t> rgb;
+    // The red, green and blue of a pixel, or null outside the picture.
+    const uint8_t* Pixel(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width || y >= height) return nullptr;
+        return &rgb[3 * (size_t(y) * width + x)];
+    }
     bool Lit(int x, int y) const {
-        if (x < 0 || y < 0 || x >= width || y >= height) return false;
-        const uint8_t* p = &rgb[3 * (y * width + x)];
-        return p[0] + p[1] + p[2] > 60;
+        const uint8_t* p = Pixel(x, y);
+        return p && p[0] + p[1] + p[2] > 60;
     }
 };
 

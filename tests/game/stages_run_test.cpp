@@ -15,8 +15,9 @@
 
 namespace {
 
+// Keys and frames count from the first stage screen, past the start screen and intro.
 KipRun RunKip(const std::string& keys, int frames, const std::string& extra = "") {
-    return RunGame(KIP_PATH, keys, frames, extra);
+    return RunPastTheStartScreens(KIP_PATH, keys, frames, extra);
 }
 
 // Leave the first stage screen, hold K, I, P and the stage's digit in frame 5, leave

@@ -101,7 +101,8 @@ class KipProcess {
   public:
     KipProcess(const std::string& display, const std::string& folder,
                const std::vector<std::string>& options) {
-        std::ofstream(folder + "/keys.txt") << "1 tap 57\n";  // leave the stage screen
+        // Leave the start screen, the intro and the stage screen: play from frame 4.
+        std::ofstream(folder + "/keys.txt") << "0 tap 57\n2 tap 57\n4 tap 57\n";
         std::vector<std::string> args = {KIP_PATH, "--seed", "7", "--keys", folder + "/keys.txt",
                                          "--screenshot", "60:" + folder + "/frame.bmp"};
         args.insert(args.end(), options.begin(), options.end());

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "files/TemporaryFolder.h"
+
 struct TestRgb {
     uint8_t r = 0, g = 0, b = 0;
     bool operator==(const TestRgb& o) const { return r == o.r && g == o.g && b == o.b; }
@@ -91,10 +93,8 @@ inline std::string TestTempDir() {
     static pid_t owner = 0;
     static std::string folder;
     if (folder.empty()) {
-        const char* dir = std::getenv("TMPDIR");
-        std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/kip_gfx_test_XXXXXX";
-        if (!mkdtemp(pattern.data())) return "/tmp/";
-        folder = pattern + "/";
+        if (!MakePrivateFolder("kip_gfx_test_", folder)) return TemporaryRoot() + "/";
+        folder += "/";
         owner = getpid();
         std::atexit([] {
             if (getpid() == owner) std::filesystem::remove_all(folder);

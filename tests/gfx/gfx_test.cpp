@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "commands/kv.h"
+#include "files/TemporaryFolder.h"
 #include "gfx/BitmapReader.h"
 #include "gfx/OpenGLRainbows.h"
 #include "runtime/Options.h"
 #include "runtime/Trace.h"
-#include "runtime/kv.h"
 #include "tests/gfx/BitmapFiles.h"
 
 namespace {
@@ -190,6 +191,20 @@ TEST(Sprites, CollisionOnlyForOverlappingOpaquePixels) {
     // The cached mask goes with a reload.
     Load("hole_a.bmp", MakeBitmap24(32, 32, [](int, int) { return kKey; }), 10);
     EXPECT_FALSE(pRbow->SpriteCollision(10, 11, 0, 0, 20, 20));
+}
+
+// SPRCOLL hands truncated sprite numbers and 16-bit coordinates to the sprite layer.
+TEST(Sprites, SprcollTruncatesNumbersAndWrapsCoordinates) {
+    auto solid = MakeBitmap24(8, 8, [](int, int) { return TestRgb{10, 200, 10}; });
+    LOADSPRITE(WriteTestFile("sprcoll.bmp", solid).c_str(), 1);
+    LOADSPRITE(WriteTestFile("sprcoll.bmp", solid).c_str(), 2);
+    EXPECT_EQ(SPRCOLL(1, 0, 0, 2, 4.9, 4.9), 1);
+    EXPECT_EQ(SPRCOLL(1.9, 0, 0, 2.5, 7, -7), 1);  // corners touch
+    EXPECT_EQ(SPRCOLL(1, 0, 0, 2, 9, 0), 0);
+    EXPECT_EQ(SPRCOLL(1, 0, 0, 2, 65536 + 4, 0), 1);  // coordinates wrap at 16 bits
+    EXPECT_EQ(SPRCOLL(1, 0, 0, 3, 0, 0), 0);          // an empty slot
+    EXPECT_EQ(SPRCOLL(1, 0, 0, -1, 0, 0), 0);
+    std::remove(WriteTestFile("sprcoll.bmp", {}).c_str());
 }
 
 TEST(Sprites, BadFilesLeaveTheSlotEmpty) {
@@ -654,10 +669,8 @@ int main(int argc, char** argv) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     std::string ownFolder;
     if (!std::getenv("KIP_GFX_TEST_DIR")) {
-        char folder[] = "/tmp/kip_gfx_run_XXXXXX";
-        if (!mkdtemp(folder)) return 1;
-        setenv("KIP_GFX_TEST_DIR", folder, 1);
-        ownFolder = folder;
+        if (!MakePrivateFolder("kip_gfx_run_", ownFolder)) return 1;
+        setenv("KIP_GFX_TEST_DIR", ownFolder.c_str(), 1);
     }
     setenv("TMPDIR", std::getenv("KIP_GFX_TEST_DIR"), 1);
     ::testing::AddGlobalTestEnvironment(new RuntimeEnvironment);

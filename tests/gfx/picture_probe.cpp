@@ -11,7 +11,7 @@
 #include <string>
 
 #include "gfx/OpenGLRainbows.h"
-#include "runtime/kv.h"
+#include "commands/kv.h"
 
 namespace {
 std::string g_mode;

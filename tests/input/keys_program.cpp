@@ -1,6 +1,6 @@
 // A small program for the key tests: shows frames forever, each SHOWSCREEN on its
 // own line (100 + frame), and reads the space bar with KEY every frame.
-#include "runtime/kv.h"
+#include "commands/kv.h"
 
 namespace {
 void __MainGameSub_() {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "media/MediaLookup.h"
+#include "commands/MediaLookup.h"
 
 namespace {
 

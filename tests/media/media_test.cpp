@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "media/MediaLookup.h"
+#include "commands/MediaLookup.h"
 #include "media/MediaPack.h"
 #include "media/VelCompression.h"
 #include "media/VelShoeBox.h"

@@ -1,7 +1,10 @@
 // FINDPATH on the runtime's arrays.
 #include <gtest/gtest.h>
 
-#include "runtime/cmd_path.h"
+#include "commands/ProgramFrame.h"
+#include "commands/cmd_path.h"
+#include "input/DXInput.h"
+#include "input/KeyScript.h"
 
 namespace {
 void Fill(KvIntArray& map, int width, int height, std::initializer_list<double> costs) {
@@ -66,4 +69,35 @@ TEST(FindPath, RelativeCostsGiveTheSamePath) {
         EXPECT_EQ(a(k, 0), b(k, 0));
         EXPECT_EQ(a(k, 1), b(k, 1));
     }
+}
+
+// Escape held during a long search cancels it: no path, and the caller's path array
+// is left as it was. The keys come from a key script on an input object without
+// devices, so no window is needed.
+TEST(FindPath, EscapeCancelsALongSearch) {
+    // A wall down the middle, open only in the bottom row: the way from the top-left
+    // corner to the top-right one goes down, through the gap and up again, and the
+    // search looks at far more cells than lie between two interruption checks.
+    const int side = 400, wall = side / 2;
+    KvIntArray map, path;
+    DIM(map, side, side);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) map(x, y) = x == wall && y < side - 1 ? 0 : 1;
+
+    DXInput keyboard(NullInput());
+    KeyScript script;
+    std::string error;
+    ASSERT_TRUE(script.Parse("0 down 1\n", "escape.keys", error)) << error;
+    keyboard.UseKeyScript(script);
+    pDXin = &keyboard;
+    DIM(path, 5, 2);
+    EXPECT_EQ(FINDPATH(map, path, 0.7, 0, 0, side - 1, 0), 0);
+    EXPECT_EQ(BOUNDS(path, 0), 5);
+    EXPECT_EQ(BOUNDS(path, 1), 2);
+
+    // Without Escape: down 399 rows, across 399 columns, up 399 rows, 1198 cells.
+    ASSERT_TRUE(script.Parse("0 up 1\n", "no_escape.keys", error)) << error;
+    keyboard.UseKeyScript(script);
+    EXPECT_EQ(FINDPATH(map, path, 0.7, 0, 0, side - 1, 0), 1198);
+    pDXin = nullptr;
 }

@@ -15,9 +15,9 @@
 #include <thread>
 #include <vector>
 
-#include "runtime/FastFile.h"
-#include "runtime/Frame.h"
-#include "runtime/cmd_files.h"
+#include "commands/ProgramFrame.h"
+#include "commands/cmd_files.h"
+#include "files/FastFile.h"
 #include "tests/support/TestFolder.h"
 
 namespace fs = std::filesystem;
@@ -199,21 +199,6 @@ TEST_F(FilesTest, FailedWriteBackKeepsTheOriginal) {
         ::testing::ExitedWithCode(0), "cannot write back");
     EXPECT_EQ(ReadFile("x.txt"), original);
     EXPECT_EQ(Entries(), (std::vector<std::string>{"x.txt"}));
-}
-
-TEST(WildMatch, Patterns) {
-    EXPECT_TRUE(szWildMatch("*.BMP", "tile.bmp"));
-    EXPECT_FALSE(szWildMatch("*.BMP", "tile.bmpx"));
-    EXPECT_TRUE(szWildMatch("?.txt", "a.txt"));
-    EXPECT_FALSE(szWildMatch("?.txt", ".txt"));
-    EXPECT_FALSE(szWildMatch("?.txt", "ab.txt"));
-    EXPECT_TRUE(szWildMatch("*", ""));
-    EXPECT_TRUE(szWildMatch("**", "abc"));
-    EXPECT_FALSE(szWildMatch("", "a"));
-    EXPECT_TRUE(szWildMatch("a*b*c", "aXbYbZc"));
-    EXPECT_TRUE(szWildMatch("*ab", "aab"));  // retried one character further on
-    EXPECT_FALSE(szWildMatch("*.*", "README"));
-    EXPECT_TRUE(szWildMatch("t?le.*", "TILE.BMP"));
 }
 
 TEST_F(FilesTest, ListsFoldersFirstThenMatchingFiles) {

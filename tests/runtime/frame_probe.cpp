@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "runtime/kv.h"
+#include "commands/kv.h"
 
 namespace {
 std::string g_mode;

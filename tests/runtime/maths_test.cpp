@@ -1,4 +1,6 @@
-// Random numbers, maths, string commands and box collisions.
+// Random numbers, maths, string commands, box collisions and the sprite-mask test.
+#include "maths/Maths.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,12 +8,8 @@
 #include <limits>
 #include <string>
 
-#include "gfx/OpenGLRainbows.h"
-#include "runtime/Frame.h"
-#include "runtime/Random.h"
-#include "runtime/cmd_draw.h"
-#include "runtime/cmd_maths.h"
-#include "tests/gfx/BitmapFiles.h"
+#include "maths/MaskOverlap.h"
+#include "maths/Random.h"
 
 namespace {
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -196,24 +194,33 @@ TEST(Collision, BoxesTouchingOrOverlapping) {
     EXPECT_EQ(r, 0);
 }
 
-// SPRCOLL hands truncated sprite numbers and 16-bit coordinates to the sprite layer.
-class SpriteCollisionTest : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() { started_ = KvStartRuntimeForTests(); }
-    static bool started_;
-};
-bool SpriteCollisionTest::started_ = false;
+// The pixel test of SPRCOLL on masks written out here: rows bottom first, the
+// first mask counts any non-zero alpha, the second only full opacity.
+TEST(Collision, MasksOverlapWhereTheFirstIsSetOnAFullyOpaqueTexel) {
+    // 4 x 2 pictures in 4 x 2 textures. A: the left half set (faintly); B: only
+    // its right column fully opaque, its third column half transparent.
+    const uint8_t aAlpha[8] = {1, 1, 0, 0, 1, 1, 0, 0};
+    const uint8_t bAlpha[8] = {0, 0, 128, 255, 0, 0, 128, 255};
+    SpriteMask a{aAlpha, 4, 2, 4, 2}, b{bAlpha, 4, 2, 4, 2};
+    EXPECT_TRUE(MasksOverlap(a, 0, 0, b, -2, 0));   // B's right column on A's second
+    EXPECT_TRUE(MasksOverlap(a, 0, 0, b, -3, 0));   // ... on A's first
+    EXPECT_FALSE(MasksOverlap(a, 0, 0, b, -1, 0));  // B's opaque column on A's empty third
+    EXPECT_FALSE(MasksOverlap(a, 0, 0, b, 0, 0));   // only B's half-transparent texels meet A's
+    EXPECT_FALSE(MasksOverlap(a, 0, 0, b, -2, 2));  // rows apart
+    EXPECT_TRUE(MasksOverlap(a, 0, 0, b, -2, 1));   // one row in common
+    // The test is not symmetric: B first asks for A's fully opaque texels, of which there are none.
+    EXPECT_FALSE(MasksOverlap(b, -2, 0, a, 0, 0));
+    // A picture taller than its texture: the rows without texels never collide.
+    SpriteMask tall{aAlpha, 4, 2, 4, 6};
+    EXPECT_FALSE(MasksOverlap(tall, 0, 0, b, -2, 0));  // B meets the top rows, which have no texels
+    EXPECT_TRUE(MasksOverlap(tall, 0, 0, b, -2, 4));   // the bottom two rows are the texture
+    SpriteMask none{nullptr, 4, 2, 4, 2};
+    EXPECT_FALSE(MasksOverlap(none, 0, 0, b, -2, 0));
+}
 
-TEST_F(SpriteCollisionTest, OverlappingOpaqueSprites) {
-    ASSERT_TRUE(started_);
-    auto solid = MakeBitmap24(8, 8, [](int, int) { return TestRgb{10, 200, 10}; });
-    LOADSPRITE(WriteTestFile("sprcoll.bmp", solid).c_str(), 1);
-    LOADSPRITE(WriteTestFile("sprcoll.bmp", solid).c_str(), 2);
-    EXPECT_EQ(SPRCOLL(1, 0, 0, 2, 4.9, 4.9), 1);
-    EXPECT_EQ(SPRCOLL(1.9, 0, 0, 2.5, 7, -7), 1);  // corners touch
-    EXPECT_EQ(SPRCOLL(1, 0, 0, 2, 9, 0), 0);
-    EXPECT_EQ(SPRCOLL(1, 0, 0, 2, 65536 + 4, 0), 1);  // coordinates wrap at 16 bits
-    EXPECT_EQ(SPRCOLL(1, 0, 0, 3, 0, 0), 0);          // an empty slot
-    EXPECT_EQ(SPRCOLL(1, 0, 0, -1, 0, 0), 0);
-    std::remove(WriteTestFile("sprcoll.bmp", {}).c_str());
+TEST(Collision, PictureRectanglesMeetWhenTouching) {
+    EXPECT_TRUE(PictureRectanglesMeet(8, 8, 0, 0, 8, 8, 7, 7));
+    EXPECT_TRUE(PictureRectanglesMeet(8, 8, 0, 0, 8, 8, 8, 8));  // corners touch
+    EXPECT_FALSE(PictureRectanglesMeet(8, 8, 0, 0, 8, 8, 9, 0));
+    EXPECT_FALSE(PictureRectanglesMeet(8, 8, 0, 0, 8, 8, 0, -9));
 }

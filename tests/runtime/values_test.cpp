@@ -7,11 +7,11 @@
 #include <limits>
 #include <string>
 
-#include "runtime/Frame.h"
-#include "runtime/IntConv.h"
-#include "runtime/KvArray.h"
-#include "runtime/KvStr.h"
+#include "runtime/Runtime.h"
 #include "tests/support/TestFolder.h"
+#include "values/IntConv.h"
+#include "values/KvArray.h"
+#include "values/KvStr.h"
 
 namespace {
 
@@ -223,6 +223,7 @@ class ArrayErrors : public ::testing::Test {
     // The log goes to this test's own folder; the death-test children inherit TMPDIR.
     void SetUp() override {
         ASSERT_TRUE(m_folder.Made());
+        KvRuntime().Reset();  // the arrays' errors go to this runtime's shutdown
         const char* old = std::getenv("TMPDIR");
         m_oldTmp = old ? old : "";
         setenv("TMPDIR", m_folder.Path().c_str(), 1);

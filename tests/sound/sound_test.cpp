@@ -1,6 +1,6 @@
-// Sound: the WAV reader on good and damaged files; the sound slots' buffer rules,
-// the sound commands and the music loop, heard through SDL's "disk" audio driver,
-// which writes the mixed output (16-bit stereo at 22050 Hz) to a file.
+// Sound: the sound slots' buffer rules, the sound commands and the music loop, heard
+// through SDL's "disk" audio driver, which writes the mixed output (16-bit stereo at
+// 22050 Hz) to a file. The WAV reader alone is tested in wav_test.cpp.
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
@@ -11,198 +11,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <numbers>
 #include <string>
 #include <vector>
 
-#include "runtime/Frame.h"
+#include "commands/ProgramFrame.h"
+#include "commands/cmd_sound.h"
 #include "runtime/Options.h"
-#include "runtime/cmd_sound.h"
 #include "sound/SFXSound.h"
 #include "sound/WavReader.h"
+#include "tests/sound/WavFiles.h"
 
 namespace {
-
-// ---- building WAV files ----------------------------------------------------------
-
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
-}
-void Put16(std::vector<uint8_t>& out, uint16_t v) {
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-void PutId(std::vector<uint8_t>& out, const char* id) { out.insert(out.end(), id, id + 4); }
-
-struct WavSpec {
-    int channels = 1;
-    uint32_t rate = 22050;
-    int bits = 16;
-    int frames = 100;
-    uint32_t formatSize = 16;
-    bool fact = false;
-    int amplitude = 20000;  // square wave, 16-bit units
-    int period = 50;        // frames per square-wave cycle
-};
-
-// A square wave of the spec's amplitude and period, every channel alike.
-std::vector<uint8_t> SquareSamples(const WavSpec& s) {
-    std::vector<uint8_t> samples;
-    for (int f = 0; f < s.frames; ++f) {
-        int value = (f % s.period) < s.period / 2 ? s.amplitude : -s.amplitude;
-        for (int c = 0; c < s.channels; ++c) {
-            if (s.bits == 8)
-                samples.push_back(uint8_t(128 + value / 256));
-            else
-                Put16(samples, uint16_t(int16_t(value)));
-        }
-    }
-    return samples;
-}
-
-// A WAV file of the spec's format holding the given sample bytes.
-std::vector<uint8_t> WavFile(const WavSpec& s, const std::vector<uint8_t>& samples) {
-    int align = s.channels * s.bits / 8;
-    std::vector<uint8_t> out;
-    PutId(out, "RIFF");
-    Put32(out, 0);  // not checked
-    PutId(out, "WAVE");
-    PutId(out, "fmt ");
-    Put32(out, s.formatSize);
-    Put16(out, 1);
-    Put16(out, uint16_t(s.channels));
-    Put32(out, s.rate);
-    Put32(out, s.rate * align);
-    Put16(out, uint16_t(align));
-    Put16(out, uint16_t(s.bits));
-    for (uint32_t i = 16; i < s.formatSize; ++i) out.push_back(0);
-    if (s.fact) {
-        PutId(out, "fact");
-        Put32(out, 4);
-        Put32(out, uint32_t(s.frames));
-    }
-    PutId(out, "data");
-    Put32(out, uint32_t(samples.size()));
-    out.insert(out.end(), samples.begin(), samples.end());
-    return out;
-}
-
-std::vector<uint8_t> MakeWav(const WavSpec& s) { return WavFile(s, SquareSamples(s)); }
-
-std::string WriteTemp(const std::vector<uint8_t>& bytes, const char* name) {
-    std::string path = std::string("/tmp/kv_sound_") + std::to_string(getpid()) + "_" + name;
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return path;
-}
-
-// ---- the WAV reader ----------------------------------------------------------------
-
-TEST(WavReader, ReadsCommonForms) {
-    WavSpec mono8;
-    mono8.bits = 8;
-    mono8.rate = 11025;
-    std::vector<uint8_t> bytes = MakeWav(mono8);
-    WavSound sound;
-    std::string why;
-    ASSERT_TRUE(ReadWav(bytes.data(), bytes.size(), sound, &why)) << why;
-    EXPECT_EQ(sound.channels, 1);
-    EXPECT_EQ(sound.bitsPerSample, 8);
-    EXPECT_EQ(sound.sampleRate, 11025u);
-    EXPECT_EQ(sound.sampleBytes, 100u);
-    EXPECT_EQ(sound.samples, bytes.data() + 44);
-
-    WavSpec stereo16;
-    stereo16.channels = 2;
-    stereo16.rate = 44100;
-    bytes = MakeWav(stereo16);
-    ASSERT_TRUE(ReadWav(bytes.data(), bytes.size(), sound, &why)) << why;
-    EXPECT_EQ(sound.channels, 2);
-    EXPECT_EQ(sound.blockAlign, 4);
-    EXPECT_EQ(sound.sampleBytes, 400u);
-    EXPECT_EQ(sound.samples[0] | (sound.samples[1] << 8), 20000);
-
-    WavSpec withFact;
-    withFact.fact = true;
-    bytes = MakeWav(withFact);
-    ASSERT_TRUE(ReadWav(bytes.data(), bytes.size(), sound, &why)) << why;
-    EXPECT_EQ(sound.samples, bytes.data() + 56);
-    EXPECT_EQ(sound.sampleBytes, 200u);
-
-    for (uint32_t formatSize : {18u, 30u}) {
-        WavSpec extended;
-        extended.formatSize = formatSize;
-        extended.fact = formatSize == 18;
-        bytes = MakeWav(extended);
-        ASSERT_TRUE(ReadWav(bytes.data(), bytes.size(), sound, &why)) << formatSize << ": " << why;
-        EXPECT_EQ(sound.sampleBytes, 200u);
-    }
-}
-
-TEST(WavReader, RefusesDamagedFiles) {
-    WavSound sound;
-    WavSpec base;
-    base.channels = 2;
-    std::vector<uint8_t> good = MakeWav(base);
-    auto refuses = [&](std::vector<uint8_t> bytes, const char* what) {
-        EXPECT_FALSE(ReadWav(bytes.data(), bytes.size(), sound)) << what;
-        EXPECT_EQ(sound.samples, nullptr) << what;
-        EXPECT_EQ(sound.sampleBytes, 0u) << what;
-    };
-    auto patched32 = [&](size_t at, uint32_t v) {
-        std::vector<uint8_t> b = good;
-        for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
-        return b;
-    };
-    auto patched16 = [&](size_t at, uint16_t v) {
-        std::vector<uint8_t> b = good;
-        b[at] = uint8_t(v);
-        b[at + 1] = uint8_t(v >> 8);
-        return b;
-    };
-    refuses(std::vector<uint8_t>(good.begin(), good.begin() + 35), "shorter than the header");
-    refuses(std::vector<uint8_t>(good.begin(), good.begin() + 40), "cut inside the chunk header");
-    refuses(std::vector<uint8_t>(good.begin(), good.end() - 1), "data cut short");
-    refuses(patched32(40, 401), "more sample bytes claimed than held");
-    refuses(patched32(40, 0xFFFFFFFFu), "4 GiB of samples claimed");
-    refuses(patched16(22, 0), "no channels");
-    refuses(patched32(24, 0), "zero rate");
-    refuses(patched16(32, 0), "zero block align");
-    refuses(patched16(32, 3), "block align not fitting the format");
-    refuses(patched16(34, 24), "24-bit samples");
-    refuses(patched32(16, 12), "format chunk too short");
-    refuses(patched32(16, 0xFFFFFFF0u), "format chunk larger than the file");
-    std::vector<uint8_t> list = good;
-    std::memcpy(list.data() + 36, "LIST", 4);
-    refuses(list, "no data chunk where expected");
-    std::vector<uint8_t> oddFact = good;
-    std::memcpy(oddFact.data() + 36, "fact", 4);
-    refuses(oddFact, "a fact chunk swallowing the rest");
-
-    WavSpec mono16;
-    mono16.frames = 10;
-    std::vector<uint8_t> odd = MakeWav(mono16);
-    odd[40] = 19;  // 19 bytes of 16-bit data
-    refuses(odd, "odd size of 16-bit data");
-    WavSpec empty;
-    empty.frames = 0;
-    refuses(MakeWav(empty), "no samples");
-    EXPECT_FALSE(ReadWav(nullptr, 100, sound));
-}
-
-TEST(WavReader, FilesAreReadWithinALimit) {
-    WavSpec spec;
-    std::string path = WriteTemp(MakeWav(spec), "limit.wav");
-    std::vector<uint8_t> bytes;
-    WavSound sound;
-    std::string why;
-    EXPECT_TRUE(ReadWavFile(path.c_str(), bytes, sound, &why)) << why;
-    EXPECT_FALSE(ReadWavFile(path.c_str(), bytes, sound, &why, 100));
-    EXPECT_EQ(why, "the file is too large for a sound");
-    EXPECT_FALSE(ReadWavFile("/nonexistent.wav", bytes, sound, &why));
-    std::remove(path.c_str());
-}
 
 // ---- slots without a device --------------------------------------------------------
 
@@ -240,7 +63,7 @@ struct Recording {
 class DiskSound : public ::testing::Test {
   protected:
     void SetUp() override {
-        m_output = "/tmp/kv_sound_out_" + std::to_string(getpid()) + ".raw";
+        m_output = SoundFolder() / "output.raw";
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", m_output.c_str(), 1);
         KvOptions().headless = false;
@@ -264,8 +87,7 @@ class DiskSound : public ::testing::Test {
         STOPMUSIC();
         delete[] DXwav;
         DXwav = nullptr;
-        m_device.~SFXSound();
-        new (&m_device) SFXSound();
+        m_device.Close();
         pDXsnd = nullptr;
     }
     std::string Wav(const WavSpec& spec, const char* name) { return Keep(MakeWav(spec), name); }
@@ -288,15 +110,30 @@ class DiskSound : public ::testing::Test {
         while (in.read(reinterpret_cast<char*>(&sample), 2)) recording.samples.push_back(sample);
         return recording;
     }
-    static void Wait(int milliseconds) { SDL_Delay(Uint32(milliseconds)); }
-    // Waits until the slot's first buffer has played to its end; false after 5 s.
-    static bool WaitForEnd(const SFXSoundBuffer& slot) {
-        Uint64 deadline = SDL_GetTicks64() + 5000;
-        while (slot.BufferPlaying(0)) {
+    // Polls until the condition holds; false when it still does not after 10 s (a
+    // loaded machine may play late, but not that late).
+    static bool WaitUntil(const std::function<bool()>& condition) {
+        Uint64 deadline = SDL_GetTicks64() + 10000;
+        while (!condition()) {
             if (SDL_GetTicks64() > deadline) return false;
             SDL_Delay(5);
         }
         return true;
+    }
+    // Waits until the slot's first buffer has played to its end.
+    static bool WaitForEnd(const SFXSoundBuffer& slot) {
+        return WaitUntil([&] { return !slot.BufferPlaying(0); });
+    }
+    // Frames the device has written to its file so far.
+    size_t RecordedFrames() const {
+        std::error_code error;
+        auto bytes = std::filesystem::file_size(m_output, error);
+        return error ? 0 : size_t(bytes) / 4;
+    }
+    // Waits until the device has written this many more frames (at 22050 a second).
+    bool Record(size_t frames) {
+        size_t until = RecordedFrames() + frames;
+        return WaitUntil([&] { return RecordedFrames() >= until; });
     }
 
     SFXSound m_device;
@@ -324,8 +161,7 @@ TEST_F(DiskSound, OneBufferIsNotRestartedWhilePlaying) {
     EXPECT_TRUE(slot.Play(0, 0, 0));
     EXPECT_TRUE(slot.BufferPlaying(0));
     EXPECT_FALSE(slot.Play(0, 0, 0));  // the only copy is busy
-    Wait(600);
-    EXPECT_FALSE(slot.BufferPlaying(0));
+    EXPECT_TRUE(WaitUntil([&] { return !slot.BufferPlaying(0); }));
     EXPECT_TRUE(slot.Play(0, 0, 0));  // finished: plays again
     EXPECT_TRUE(slot.Stop());
     EXPECT_FALSE(slot.BufferPlaying(0));
@@ -350,12 +186,12 @@ TEST_F(DiskSound, PlayedSoundReachesTheOutputAndHushSilencesIt) {
     LOADSOUND(Tone(3000, "long.wav").c_str(), 5, 1);
     ASSERT_EQ(DXwav[5].BufferCount(), 1);
     PLAYSOUND(5, 0, 1);
-    Wait(300);
+    ASSERT_TRUE(Record(22050 * 3 / 10));
     HUSH();
     EXPECT_FALSE(DXwav[5].BufferPlaying(0));
-    Wait(500);
+    ASSERT_TRUE(Record(22050 / 2));
     Recording out = Finish();
-    ASSERT_GT(out.Frames(), 22050u * 6 / 10);  // about 0.8 s were recorded
+    ASSERT_GT(out.Frames(), 22050u * 6 / 10);  // at least 0.8 s were recorded
     EXPECT_GT(out.Peak(0), 15000);
     EXPECT_GT(out.Peak(1), 15000);
     // The last 0.25 s (well after HUSH) are silent, though the sound was 3 s long.
@@ -371,10 +207,40 @@ TEST_F(DiskSound, FullRightPanLeavesTheLeftSilent) {
     stereo.frames = 44100 / 5;
     LOADSOUND(Wav(stereo, "pan.wav").c_str(), 7, 1);
     PLAYSOUND(7, 2, 1);  // beyond full right: clamped
-    Wait(400);
+    ASSERT_TRUE(Record(22050 * 4 / 10));
     Recording out = Finish();
     EXPECT_EQ(out.Peak(0), 0);
     EXPECT_GT(out.Peak(1), 15000);
+}
+
+TEST_F(DiskSound, FullLeftPanLeavesTheRightSilent) {
+    LOADSOUND(Tone(200, "left.wav").c_str(), 7, 1);
+    PLAYSOUND(7, -1, 1);
+    ASSERT_TRUE(Record(22050 * 4 / 10));
+    Recording out = Finish();
+    EXPECT_GT(out.Peak(0), 15000);
+    EXPECT_EQ(out.Peak(1), 0);
+}
+
+// A pan takes hundredths of a decibel from the other side: 0.1 is 1000, so the left
+// side is 10 dB down, 10^(-10/20) = 0.316 of the right; -0.25 takes 25 dB, 0.056,
+// from the right.
+TEST_F(DiskSound, PartialPanAttenuatesTheOtherSideByDecibels) {
+    std::string tone = Tone(200, "partial.wav");
+    LOADSOUND(tone.c_str(), 3, 1);
+    LOADSOUND(tone.c_str(), 4, 1);
+    PLAYSOUND(3, 0.1, 1);
+    ASSERT_TRUE(Record(22050 * 4 / 10));
+    size_t second = RecordedFrames();
+    PLAYSOUND(4, -0.25, 1);
+    ASSERT_TRUE(Record(22050 * 4 / 10));
+    Recording out = Finish();
+    double rightFirst = out.Peak(1, 0, second), leftFirst = out.Peak(0, 0, second);
+    ASSERT_GT(rightFirst, 15000);
+    EXPECT_NEAR(leftFirst / rightFirst, 0.316, 0.02);
+    double leftSecond = out.Peak(0, second), rightSecond = out.Peak(1, second);
+    ASSERT_GT(leftSecond, 15000);
+    EXPECT_NEAR(rightSecond / leftSecond, 0.056, 0.01);
 }
 
 TEST_F(DiskSound, EightBitMonoAndVolume) {
@@ -386,9 +252,9 @@ TEST_F(DiskSound, EightBitMonoAndVolume) {
     LOADSOUND(path.c_str(), 1, 1);
     LOADSOUND(path.c_str(), 2, 1);
     PLAYSOUND(1, 0, 0);  // volume 0: silent
-    Wait(400);
+    ASSERT_TRUE(Record(22050 * 4 / 10));
     PLAYSOUND(2, 0, 0.5);  // half the amplitude
-    Wait(400);
+    ASSERT_TRUE(Record(22050 * 4 / 10));
     Recording out = Finish();
     size_t half = 22050 * 4 / 10;
     EXPECT_EQ(out.Peak(0, 0, half - 2000), 0);
@@ -413,22 +279,21 @@ TEST_F(DiskSound, SlotNumbersOutOfRange) {
 TEST_F(DiskSound, MusicLoopsAndStops) {
     std::string piece = Tone(100, "music.wav");
     EXPECT_EQ(PLAYMUSIC(piece.c_str()), 0);
-    EXPECT_TRUE(sound_mixer::MusicLoaded());
+    EXPECT_TRUE(m_device.Mixer().MusicLoaded());
     EXPECT_TRUE(Mix_PlayingMusic());
-    Wait(400);
-    EXPECT_TRUE(sound_mixer::MusicAtEnd());
+    EXPECT_TRUE(WaitUntil([&] { return m_device.Mixer().MusicAtEnd(); }));
     KvMusicLoopCheck();  // as SHOWSCREEN does: the piece starts again
-    EXPECT_FALSE(sound_mixer::MusicAtEnd());
+    EXPECT_FALSE(m_device.Mixer().MusicAtEnd());
     EXPECT_TRUE(Mix_PlayingMusic());
     HUSH();  // leaves the music alone
     EXPECT_TRUE(Mix_PlayingMusic());
     // A missing piece still stops the one playing.
     EXPECT_EQ(PLAYMUSIC("/nonexistent/music.wav"), 3);
-    EXPECT_FALSE(sound_mixer::MusicLoaded());
+    EXPECT_FALSE(m_device.Mixer().MusicLoaded());
     EXPECT_FALSE(Mix_PlayingMusic());
     EXPECT_EQ(PLAYMUSIC(piece.c_str()), 0);
     STOPMUSIC();
-    EXPECT_FALSE(sound_mixer::MusicLoaded());
+    EXPECT_FALSE(m_device.Mixer().MusicLoaded());
     KvMusicLoopCheck();  // no music: nothing starts
     EXPECT_FALSE(Mix_PlayingMusic());
 }
@@ -484,7 +349,8 @@ std::vector<FramePair> DecodeFrames(const std::vector<uint8_t>& bytes, int bits,
     for (size_t at = 0; at + bytesPerSample * channels <= bytes.size();) {
         FramePair frame{};
         for (int c = 0; c < channels; ++c, at += bytesPerSample)
-            frame[c] = bits == 8 ? (bytes[at] - 128) * 256 : int16_t(bytes[at] | bytes[at + 1] << 8);
+            frame[c] =
+                bits == 8 ? (bytes[at] - 128) * 256 : int16_t(bytes[at] | bytes[at + 1] << 8);
         if (channels == 1) frame[1] = frame[0];
         frames.push_back(frame);
     }
@@ -544,8 +410,11 @@ TEST_P(WholeSound, EveryFrameReachesTheOutput) {
             double want = ExpectedAt(frames, format.rate, f, c);
             int got = out.samples[2 * (start + f) + c];
             if (std::abs(got - want) > kTolerance && mismatches++ < 5)
-                ADD_FAILURE() << (f < tenth ? "first tenth" : f >= heard - tenth ? "last tenth" : "middle")
-                              << ", frame " << f << " channel " << c << ": " << got << ", want " << want;
+                ADD_FAILURE() << (f < tenth            ? "first tenth"
+                                  : f >= heard - tenth ? "last tenth"
+                                                       : "middle")
+                              << ", frame " << f << " channel " << c << ": " << got << ", want "
+                              << want;
         }
     EXPECT_EQ(mismatches, 0u);
 }

@@ -11,13 +11,13 @@
 #include <sstream>
 #include <string>
 
+#include "files/TemporaryFolder.h"
+
 class TestFolder {
   public:
     // A new folder under $TMPDIR (else /tmp) whose name starts with prefix.
     explicit TestFolder(const std::string& prefix = "kip_test") {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/" + prefix + "_XXXXXX";
-        if (mkdtemp(pattern.data())) m_path = pattern;
+        MakePrivateFolder(prefix + "_", m_path);
     }
     ~TestFolder() {
         std::error_code ignored;

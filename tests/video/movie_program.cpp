@@ -9,7 +9,7 @@
 #include <string>
 
 #include "runtime/Options.h"
-#include "runtime/kv.h"
+#include "commands/kv.h"
 
 namespace {
 void PlayOne(const std::string& mode, const std::string& file) {

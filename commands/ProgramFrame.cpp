@@ -1,0 +1,205 @@
+// The program frame: process entry, start-up of the back-ends in their fixed order,
+// and the frame's own steps of the core's shutdown (movie closed, music off, devices
+// deleted).
+#include "commands/ProgramFrame.h"
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "commands/MediaLookup.h"
+#include "commands/VelNetwork.h"
+#include "commands/cmd_draw.h"
+#include "commands/cmd_sound.h"
+#include "gfx/GameWindow.h"
+#include "gfx/OpenGLRainbows.h"
+#include "input/DXInput.h"
+#include "maths/Random.h"
+#include "runtime/Options.h"
+#include "runtime/Trace.h"
+#include "sound/SFXSound.h"
+
+OpenGLRainbows* pRbow = nullptr;
+DXInput* pDXin = nullptr;
+SFXSound* pDXsnd = nullptr;
+SFXSoundBuffer* DXwav = nullptr;
+VelNetwork* pVelNet = nullptr;
+
+namespace {
+GameWindow* g_window = nullptr;
+bool g_platformStarted = false;
+
+std::string ProgramPath() {
+    char buffer[4096];
+    ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length <= 0) return "";
+    buffer[length] = 0;
+    return buffer;
+}
+
+// The folder of the program file becomes the current directory, so media names
+// are relative to it. A path without a separator after its first character
+// leaves the current directory as it is.
+void EnterProgramFolder(const std::string& path) {
+    std::size_t cut = path.find_last_of("/\\");
+    if (cut == std::string::npos || cut == 0) return;
+    std::string folder = path.substr(0, cut);
+    if (chdir(folder.c_str()) != 0) std::perror(folder.c_str());
+}
+
+void DeleteDevices() {
+    delete pRbow;
+    pRbow = nullptr;
+    delete pDXin;
+    pDXin = nullptr;
+    delete[] DXwav;  // destroys the slots from the last to the first
+    DXwav = nullptr;
+    delete pDXsnd;
+    pDXsnd = nullptr;
+    delete pVelNet;
+    pVelNet = nullptr;
+    delete g_window;
+    g_window = nullptr;
+    if (g_platformStarted) PlatformQuit();
+    g_platformStarted = false;
+}
+
+// A movie that is playing closes before the music stops.
+void StopMovieAndMusicAtTheEnd() {
+    KvCloseMovie();
+    STOPMUSIC();
+}
+
+// In this order: input, graphics, sound device, the sound slots, network.
+void CreateDevices() {
+    pDXin = new DXInput();
+    pRbow = new OpenGLRainbows();
+    pDXsnd = new SFXSound();
+    DXwav = new SFXSoundBuffer[kSoundSlots];
+    pVelNet = new VelNetwork();
+}
+
+// The window could not be had (the reason is printed already): end with an error.
+[[noreturn]] void StartupFailure() {
+    KvRuntime().exitCode = 1;
+    KvFatalError(1);
+}
+
+bool OpenWindow(const char* title) {
+    std::string error;
+    if (!PlatformInit(KvOptions().headless, error)) {
+        std::fprintf(stderr,
+                     "No display could be opened (%s): start the program with --headless "
+                     "to run it without one.\n",
+                     error.c_str());
+        return false;
+    }
+    g_platformStarted = true;
+    g_window = GameWindow::Create("Tessary", __KV_RESX, __KV_RESY, error);
+    if (!g_window) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return false;
+    }
+    g_window->Show();
+    g_window->SetTitle(title);
+    return true;
+}
+}  // namespace
+
+double KvNow() { return pRbow ? pRbow->Now() : PlatformMilliseconds(); }
+
+int __GlobalInit(const char* /*cmdline*/, const char* title) {
+    RuntimeShutdownSteps& shutdown = KvRuntime().shutdown;
+    shutdown.beforeErrorLog = StopMovieAndMusicAtTheEnd;
+    shutdown.afterErrorLog = DeleteDevices;
+    if (!OpenWindow(title)) {
+        std::remove(KvErrorLogPath().c_str());
+        return 0;
+    }
+    std::remove(KvErrorLogPath().c_str());
+    CreateDevices();
+    pRbow->Init(g_window, __KV_RESX, __KV_RESY, 0, static_cast<unsigned short>(__KV_FRAMERATE));
+    const RuntimeOptions& options = KvOptions();
+    // The clock seeds by its low 32 bits, so a long uptime still gives a new game each start.
+    Velsrand(options.seedGiven ? options.seed
+                               : static_cast<uint32_t>(static_cast<uint64_t>(KvNow())));
+    if (__KV_FULLSCREEN != 0 && !options.windowed)
+        pRbow->DoFullscreen();
+    else
+        pRbow->DoWindowed();
+    pDXin->CreateDInput(g_window, __KV_WANTMOUSE != 0);
+    pDXsnd->Create(g_window);
+    __nCurFont = 0;
+
+    std::string path = ProgramPath();
+    SETSHOEBOX(path.c_str(), path.c_str());
+    EnterProgramFolder(path);
+    LOADFONT("Smalfont.bmp", 0);
+    pRbow->ClearFrame();
+    pRbow->FlipScreens();
+    pRbow->Make2DViewport();
+    __g_FirstTime = __g_LastTime = __g_ThisTime = KvNow();
+    return 0;
+}
+
+namespace {
+void StoreSettings(const KvSettings& settings) {
+    __KV_RESX = settings.resx;
+    __KV_RESY = settings.resy;
+    __KV_FULLSCREEN = settings.fullscreen;
+    __KV_FRAMERATE = settings.framerate;
+    __KV_DEBUG = settings.debug;
+    __KV_WANTMOUSE = settings.wantmouse;
+}
+
+// Reads the runtime's options and opens the trace and the key script. Returns the
+// exit code when the program is not to start (help, or a bad option), else -1.
+int PrepareRun(int argc, char** argv) {
+    RuntimeOptions& options = KvOptions();
+    std::string error;
+    if (!ParseRuntimeOptions(argc - 1, argv + 1, options, error)) {
+        std::fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(RuntimeOptionsHelp(argv[0]).c_str(), stdout);
+        return 0;
+    }
+    if (!options.traceFile.empty() && !KvOpenTrace(options.traceFile.c_str())) {
+        std::fprintf(stderr, "%s: cannot write the trace %s\n", argv[0], options.traceFile.c_str());
+        return 2;
+    }
+    if (!options.keysFile.empty() && !KvLoadKeyScript(options.keysFile, error)) {
+        std::fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
+        return 2;
+    }
+    return -1;
+}
+}  // namespace
+
+int KvRunProgram(int argc, char** argv, const KvSettings& settings, void (*mainRoutine)()) {
+    int exitCode = PrepareRun(argc, argv);
+    if (exitCode >= 0) return exitCode;
+    __g_cmdline = KvOptions().programArguments.c_str();
+    StoreSettings(settings);
+    __GlobalInit(__g_cmdline.GetStrData(), settings.title);
+    if (!pRbow) StartupFailure();
+    __g_mx = __g_my = 100;
+    __g_errorline = __g_error = __g_debugline = 0;
+    // No frame at all was asked for: the program ends after start-up, before its first.
+    if (KvOptions().frames == 0) END();
+    mainRoutine();
+    __EndProgram();
+}
+
+bool KvStartRuntimeForTests(const KvSettings& settings) {
+    RuntimeOptions& options = KvOptions();
+    options.headless = options.windowed = options.unpaced = true;
+    StoreSettings(settings);
+    __KV_FULLSCREEN = 0;
+    __GlobalInit("", settings.title);
+    return pRbow != nullptr;
+}

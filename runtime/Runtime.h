@@ -1,0 +1,89 @@
+// The runtime core: the settings and state globals the translated program sees,
+// the one context object that holds the runtime's own state (options, frame
+// number, trace, exit code, the program frame's shutdown steps), runtime errors
+// and the error log. Below it are only the pure libraries; it knows no device.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "runtime/Options.h"
+#include "values/KvStr.h"
+
+// Settings written by the program's entry point before start-up.
+extern int __KV_RESX;
+extern int __KV_RESY;
+extern int __KV_FULLSCREEN;
+extern int __KV_FRAMERATE;
+extern int __KV_DEBUG;
+extern int __KV_WANTMOUSE;
+
+// The program's view of the runtime state.
+extern KvStr __g_cmdline;
+extern double __g_debugline;
+extern double __g_debugfile;
+extern double __g_error;
+extern double __g_errorline;
+extern double __g_mx;
+extern double __g_my;
+extern double __g_FirstTime;
+extern double __g_LastTime;
+extern double __g_ThisTime;
+extern int __nCurFont;
+
+// The settings a program passes to KvRunProgram.
+struct KvSettings {
+    int resx = 640;
+    int resy = 480;
+    int fullscreen = 1;
+    int framerate = 60;
+    int debug = 1;
+    int wantmouse = 0;
+    const char* title = "kip";
+};
+
+// What the program frame adds to the shutdown, around the error log.
+struct RuntimeShutdownSteps {
+    void (*beforeErrorLog)() = nullptr;  // a playing movie closes, the music stops
+    void (*afterErrorLog)() = nullptr;   // the devices are deleted, the platform closed
+};
+
+// The runtime's own state. There is one, KvRuntime(); tests put it back to the
+// start with Reset().
+class RuntimeContext {
+  public:
+    RuntimeContext();
+    RuntimeContext(const RuntimeContext&) = delete;
+    RuntimeContext& operator=(const RuntimeContext&) = delete;
+
+    // Closes the trace and forgets options, frame count, exit code and shutdown
+    // steps; the error handlers of the pure libraries point at this runtime again.
+    void Reset();
+
+    RuntimeOptions options;
+    long frameNumber = 0;  // frames shown so far
+    int exitCode = 0;      // the process's exit status at the end
+    std::FILE* trace = nullptr;
+    ScreenshotWriter screenshotWriter = nullptr;
+    RuntimeShutdownSteps shutdown;
+};
+
+RuntimeContext& KvRuntime();
+
+[[noreturn]] void __EndProgram();
+void __dLn(double file, double line);
+double __Error(double code);
+[[noreturn]] void END();
+KvStr GETCOMMANDLINE_Str();
+
+// Sets the error code and line (the current debug line) and ends the program.
+[[noreturn]] void KvFatalError(int code);
+// Ends the program normally (error 0) at the current debug line.
+[[noreturn]] void KvEndAtCurrentLine();
+
+// "ErrorLog.txt" in the temporary directory.
+std::string KvErrorLogPath();
+// Appends one line, ending in carriage return and line feed, to the error log.
+void KvAppendErrorLog(const char* line);
+// $TMPDIR (else /tmp) with a trailing slash.
+std::string KvTempDirectory();

@@ -1,7 +1,0 @@
-// Path finding over a grid cost map.
-#pragma once
-
-#include "runtime/KvArray.h"
-
-double FINDPATH(KvIntArray& map, KvIntArray& path, double weight, double startx, double starty,
-                double goalx, double goaly);
