@@ -1,5 +1,6 @@
 // The program frame: process entry, start-up of the back-ends in their fixed order,
-// and the frame's own steps of the core's shutdown (music off, devices deleted).
+// and the frame's own steps of the core's shutdown (movie closed, music off, devices
+// deleted).
 #include "commands/ProgramFrame.h"
 
 #include <unistd.h>
@@ -68,7 +69,11 @@ void DeleteDevices() {
     g_platformStarted = false;
 }
 
-void StopMusicAtTheEnd() { STOPMUSIC(); }
+// A movie that is playing closes before the music stops.
+void StopMovieAndMusicAtTheEnd() {
+    KvCloseMovie();
+    STOPMUSIC();
+}
 
 // In this order: input, graphics, sound device, the sound slots, network.
 void CreateDevices() {
@@ -125,7 +130,7 @@ double KvNow() { return pRbow ? pRbow->Now() : PlatformMilliseconds(); }
 
 int __GlobalInit(const char* /*cmdline*/, const char* title) {
     RuntimeShutdownSteps& shutdown = KvRuntime().shutdown;
-    shutdown.beforeErrorLog = StopMusicAtTheEnd;
+    shutdown.beforeErrorLog = StopMovieAndMusicAtTheEnd;
     shutdown.afterErrorLog = DeleteDevices;
     SetShoeBoxReporter(ReportUnpackingFolder);
     if (!OpenWindow(title)) {

@@ -41,6 +41,9 @@ class GameWindow {
     // Pumps the platform's events; returns false once the window was asked to close.
     bool PumpEvents();
 
+    // An OpenGL function of the window's context, for libraries that draw into it.
+    static void* GLFunction(const char* name);
+
   private:
     GameWindow() = default;
     GameWindowState* m_state = nullptr;

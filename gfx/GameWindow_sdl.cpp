@@ -295,6 +295,8 @@ bool GameWindow::PumpEvents() {
     return !m_state->closeRequested;
 }
 
+void* GameWindow::GLFunction(const char* name) { return SDL_GL_GetProcAddress(name); }
+
 void AddPlatformEventListener(PlatformEventListener listener) {
     if (std::find(g_listeners.begin(), g_listeners.end(), listener) == g_listeners.end())
         g_listeners.push_back(listener);

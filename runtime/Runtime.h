@@ -44,7 +44,7 @@ struct KvSettings {
 
 // What the program frame adds to the shutdown, around the error log.
 struct RuntimeShutdownSteps {
-    void (*beforeErrorLog)() = nullptr;  // the music stops
+    void (*beforeErrorLog)() = nullptr;  // a playing movie closes, the music stops
     void (*afterErrorLog)() = nullptr;   // the devices are deleted, the platform closed
 };
 
