@@ -18,7 +18,9 @@
 #include "gfx/OpenGLRainbows.h"
 #include "input/DXInput.h"
 #include "maths/Random.h"
+#include "media/VelShoeBox.h"
 #include "runtime/Options.h"
+#include "runtime/Signals.h"
 #include "runtime/Trace.h"
 #include "sound/SFXSound.h"
 
@@ -107,6 +109,21 @@ bool OpenWindow(const char* title) {
     g_window->SetTitle(title);
     return true;
 }
+
+// A relative $TMPDIR would name another folder once the program has moved into its own.
+void MakeTemporaryFolderAbsolute() {
+    const char* dir = std::getenv("TMPDIR");
+    if (!dir || !*dir || dir[0] == '/') return;
+    char cwd[4096];
+    if (!getcwd(cwd, sizeof cwd)) return;
+    setenv("TMPDIR", (std::string(cwd) + "/" + dir).c_str(), 1);
+}
+
+// A box's one sentence about its unpacking folder goes to standard error and the log.
+void ReportUnpackingFolder(const std::string& sentence) {
+    std::fprintf(stderr, "%s\n", sentence.c_str());
+    KvAppendErrorLog(sentence.c_str());
+}
 }  // namespace
 
 double KvNow() { return pRbow ? pRbow->Now() : PlatformMilliseconds(); }
@@ -115,11 +132,12 @@ int __GlobalInit(const char* /*cmdline*/, const char* title) {
     RuntimeShutdownSteps& shutdown = KvRuntime().shutdown;
     shutdown.beforeErrorLog = StopMovieAndMusicAtTheEnd;
     shutdown.afterErrorLog = DeleteDevices;
+    SetShoeBoxReporter(ReportUnpackingFolder);
     if (!OpenWindow(title)) {
-        std::remove(KvErrorLogPath().c_str());
+        KvStartErrorLog();
         return 0;
     }
-    std::remove(KvErrorLogPath().c_str());
+    KvStartErrorLog();
     CreateDevices();
     pRbow->Init(g_window, __KV_RESX, __KV_RESY, 0, static_cast<unsigned short>(__KV_FRAMERATE));
     const RuntimeOptions& options = KvOptions();
@@ -135,6 +153,7 @@ int __GlobalInit(const char* /*cmdline*/, const char* title) {
     __nCurFont = 0;
 
     std::string path = ProgramPath();
+    RemoveStaleUnpackFolders();
     SETSHOEBOX(path.c_str(), path.c_str());
     EnterProgramFolder(path);
     LOADFONT("Smalfont.bmp", 0);
@@ -158,6 +177,8 @@ void StoreSettings(const KvSettings& settings) {
 // Reads the runtime's options and opens the trace and the key script. Returns the
 // exit code when the program is not to start (help, or a bad option), else -1.
 int PrepareRun(int argc, char** argv) {
+    KvInstallSignalHandlers();
+    MakeTemporaryFolderAbsolute();
     RuntimeOptions& options = KvOptions();
     std::string error;
     if (!ParseRuntimeOptions(argc - 1, argv + 1, options, error)) {

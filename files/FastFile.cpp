@@ -21,9 +21,10 @@ FAST_FILE __g_FastFile;
 namespace {
 constexpr int kLastLineNumber = FAST_FILE::kLines - 1;
 
-// Opens a regular file for reading; folders and devices are not text files.
+// Opens a regular file for reading; folders, devices and FIFOs are not text files
+// (opened without blocking, so a FIFO cannot stall the program).
 std::FILE* OpenRegularFile(const char* name) {
-    int fd = open(name, O_RDONLY | O_CLOEXEC);
+    int fd = open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return nullptr;
     struct stat info;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -91,14 +92,21 @@ double FAST_FILE::FillBuffer(const char* file) {
     return 0;
 }
 
-// Reads up to 256 lines; a line ends at a line feed (a carriage return before it
-// goes too) or at the end of the file. Characters past 1024 in a line are dropped.
 bool FAST_FILE::Load(const char* file) {
     std::size_t nameLength = std::strlen(file);
     if (nameLength == 0 || nameLength >= sizeof m_fileName) return false;
     std::FILE* in = OpenRegularFile(file);
     if (!in) return false;
+    m_tailOffset = ReadLines(in);
+    std::fclose(in);
+    std::memcpy(m_fileName, file, nameLength + 1);
+    return true;
+}
 
+// Reads up to 256 lines; a line ends at a line feed (a carriage return before it
+// goes too) or at the end of the file. Characters past 1024 in a line are dropped.
+int64_t FAST_FILE::ReadLines(std::FILE* in) {
+    m_lastLine = 0;
     int c = std::getc(in);
     for (int line = 0; line < kLines && c != EOF; ++line) {
         m_lastLine = line;
@@ -116,10 +124,11 @@ bool FAST_FILE::Load(const char* file) {
         text[stored] = 0;
         if (c == '\n') c = std::getc(in);
     }
-    if (c != EOF) m_tailOffset = static_cast<int64_t>(ftello(in)) - 1;
-    std::fclose(in);
-    std::memcpy(m_fileName, file, nameLength + 1);
-    return true;
+    return c != EOF ? static_cast<int64_t>(ftello(in)) - 1 : -1;
+}
+
+const char* FAST_FILE::Line(int index) const {
+    return index >= 0 && index < kLines ? m_lines[index] : "";
 }
 
 void FAST_FILE::WriteBack() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 #include "values/KvStr.h"
 
@@ -28,6 +29,12 @@ class FAST_FILE {
     double PutFile(const char* file, short line, KvStr& text);
 
     int LastLine() const { return m_lastLine; }
+    // A cached line ("" outside 0 to 255).
+    const char* Line(int index) const;
+
+    // The file reader behind FillBuffer: reads up to 256 lines from an open file into the
+    // cache and returns where the lines after them begin (-1 when none follow).
+    int64_t ReadLines(std::FILE* in);
 
   private:
     void Clear();

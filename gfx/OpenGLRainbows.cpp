@@ -11,6 +11,7 @@
 
 #include "runtime/Options.h"
 #include "runtime/Runtime.h"
+#include "runtime/Signals.h"
 #include "runtime/Trace.h"
 
 namespace {
@@ -194,7 +195,8 @@ void OpenGLRainbows::ChangeSize(int width, int height) {
 }
 
 bool OpenGLRainbows::WinMessages() {
-    if (m_window && !m_window->PumpEvents()) __EndProgram();  // the window was closed
+    // The window was closed, or a signal (the terminal closed, Ctrl+C, kill) asked to quit.
+    if ((m_window && !m_window->PumpEvents()) || KvQuitSignalled()) __EndProgram();
     return true;
 }
 

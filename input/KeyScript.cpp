@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "values/Printable.h"
+
 namespace {
 // A whole token of decimal digits within [0, maximum].
 bool ParseNumber(const std::string& token, long maximum, long& value) {
@@ -41,7 +43,7 @@ bool KeyScript::ParseLine(const std::string& rawLine, int lineNumber, const std:
     };
     long frame = 0;
     if (!ParseNumber(frameWord, 2000000000L, frame))
-        return fail("'" + frameWord + "' is not a frame number (0 or more)");
+        return fail("'" + PrintableText(frameWord) + "' is not a frame number (0 or more)");
     if (!(words >> actionWord)) return fail("expected 'down', 'up' or 'tap' after the frame");
     std::string action = Lower(actionWord);
     Action kind;
@@ -52,16 +54,16 @@ bool KeyScript::ParseLine(const std::string& rawLine, int lineNumber, const std:
     else if (action == "tap")
         kind = Action::Tap;
     else
-        return fail("'" + actionWord + "' is not 'down', 'up' or 'tap'");
+        return fail("'" + PrintableText(actionWord) + "' is not 'down', 'up' or 'tap'");
     int keyCount = 0;
     while (words >> keyWord) {
         long key = 0;
         if (!ParseNumber(keyWord, 255, key))
-            return fail("'" + keyWord + "' is not a key number from 0 to 255");
+            return fail("'" + PrintableText(keyWord) + "' is not a key number from 0 to 255");
         m_events.push_back({frame, kind, uint8_t(key)});
         ++keyCount;
     }
-    if (keyCount == 0) return fail("no key numbers after '" + actionWord + "'");
+    if (keyCount == 0) return fail("no key numbers after '" + PrintableText(actionWord) + "'");
     return true;
 }
 

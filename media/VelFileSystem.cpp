@@ -10,11 +10,12 @@
 
 bool VelFileSystem::OpenForReading(const std::string& path) {
     Close();
-    // Non-blocking so that a FIFO of that name cannot stall the program.
+    // Non-blocking so that a FIFO of that name cannot stall the program; only a regular
+    // file counts: a FIFO, device or folder of that name is as good as no file at all.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
     struct stat info;
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         return false;
     }

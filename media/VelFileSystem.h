@@ -14,7 +14,8 @@ class VelFileSystem {
     VelFileSystem(const VelFileSystem&) = delete;
     VelFileSystem& operator=(const VelFileSystem&) = delete;
 
-    // Opens an existing file (not a folder) for reading.
+    // Opens an existing regular file for reading, without blocking; anything else (a FIFO,
+    // device or folder) fails as a missing file would.
     bool OpenForReading(const std::string& path);
     // Creates a new file, owner-only; fails if the name exists (even as a link).
     bool CreateExclusive(const std::string& path);

@@ -31,7 +31,9 @@ class VelShoeBox {
     const std::string& PrivateDirectory() const { return privateDirectory_; }
 
   private:
-    bool EnsurePrivateDirectory();
+    // These two return 0 or the system's error number.
+    int MakePrivateDirectory(const std::string& root);
+    int WriteIntoPrivateDirectory(const std::string& fileName, const unsigned char* data, int size);
     void RemovePrivateDirectory();
     bool LookupInPack(const std::string& name, std::string& path);
     bool WriteTemporaryFile(const std::string& fileName, const unsigned char* data, int size);
@@ -48,3 +50,12 @@ extern VelShoeBox __g_ShoeBox_Media;
 
 // Points the data box and then the music box at new packs, telling each on standard output.
 void SetShoeBoxes(const std::string& dataPack, const std::string& musicPack);
+
+// Where a box says, once a run, that a folder could not hold the unpacked media (one sentence,
+// naming the folder and the reason). Standard error unless set; null restores that.
+using ShoeBoxReporter = void (*)(const std::string& sentence);
+void SetShoeBoxReporter(ShoeBoxReporter reporter);
+
+// Removes the unpacking folders that runs of this user left behind when they were killed
+// outright (their process is gone), from $TMPDIR and /tmp.
+void RemoveStaleUnpackFolders();

@@ -138,13 +138,19 @@ long KvFrameNumber() { return KvRuntime().frameNumber; }
 
 void KvSetScreenshotWriter(ScreenshotWriter writer) { KvRuntime().screenshotWriter = writer; }
 
+void KvNoteOutputFailure() { KvRuntime().outputFailed = true; }
+
+bool KvOutputFailed() { return KvRuntime().outputFailed; }
+
 void KvFrameCompleted() {
     RuntimeContext& runtime = KvRuntime();
     long frame = ++runtime.frameNumber;
     for (const ScreenshotRequest& request : runtime.options.screenshots) {
         if (request.frame != frame) continue;
-        if (!runtime.screenshotWriter || !runtime.screenshotWriter(request.path))
+        if (!runtime.screenshotWriter || !runtime.screenshotWriter(request.path)) {
             std::fprintf(stderr, "could not write the screenshot %s\n", request.path.c_str());
+            KvNoteOutputFailure();
+        }
     }
     if (runtime.options.frames >= 0 && frame >= runtime.options.frames) KvEndAtCurrentLine();
 }

@@ -39,6 +39,10 @@ long KvFrameNumber();
 // Called by SHOWSCREEN after each flip: counts the frame, takes the screenshots
 // asked for and ends the program after the requested number of frames.
 void KvFrameCompleted();
+// A trace line or a screenshot that could not be written: the program goes on, and
+// the run ends with a non-zero exit code.
+void KvNoteOutputFailure();
+bool KvOutputFailed();
 // The graphics layer registers how a screenshot is written.
 using ScreenshotWriter = bool (*)(const std::string& path);
 void KvSetScreenshotWriter(ScreenshotWriter writer);

@@ -2,7 +2,12 @@
 // the error log and the end of the program.
 #include "runtime/Runtime.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "files/TemporaryFolder.h"
 #include "runtime/Trace.h"
@@ -45,6 +50,9 @@ void RuntimeContext::Reset() {
     options = RuntimeOptions();
     frameNumber = 0;
     exitCode = 0;
+    tracePath.clear();
+    traceFailed = false;
+    outputFailed = false;
     screenshotWriter = nullptr;
     shutdown = RuntimeShutdownSteps();
     KvSetErrorHandlers(RecordError, EndWithError);
@@ -69,11 +77,51 @@ std::string KvTempDirectory() {
 
 std::string KvErrorLogPath() { return KvTempDirectory() + "ErrorLog.txt"; }
 
+namespace {
+int g_errorLog = -1;  // the open error log; none when it could not be made
+bool g_errorLogStarted = false;
+
+void SayErrorLogIsNotWritten(const std::string& path, const char* what, int error) {
+    std::fprintf(stderr, "The error log %s %s (%s), so this run writes no log.\n", path.c_str(),
+                 what, std::strerror(error));
+}
+
+bool WriteAllToLog(const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(g_errorLog, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= std::size_t(n);
+    }
+    return true;
+}
+}  // namespace
+
+// The old log is deleted and a new one made in its place, never through a link: in a
+// shared temporary folder another user could have planted one, or could swap one in
+// later, so every line goes through the file opened here. When the old log cannot be
+// removed (another user's file in a sticky folder), or a link or file stands there
+// again, no log is written, and the person is told once.
+void KvStartErrorLog() {
+    if (g_errorLog >= 0) ::close(g_errorLog);
+    g_errorLog = -1;
+    g_errorLogStarted = true;
+    const std::string path = KvErrorLogPath();
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+        SayErrorLogIsNotWritten(path, "cannot be removed", errno);
+        return;
+    }
+    g_errorLog = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                        0600);
+    if (g_errorLog < 0) SayErrorLogIsNotWritten(path, "cannot be made", errno);
+}
+
 void KvAppendErrorLog(const char* line) {
-    std::FILE* log = std::fopen(KvErrorLogPath().c_str(), "ab");
-    if (!log) return;  // a line that cannot be written is skipped
-    std::fprintf(log, "%s\r\n", line);
-    std::fclose(log);
+    if (!g_errorLogStarted) KvStartErrorLog();
+    if (g_errorLog < 0) return;  // told already at start-up
+    const std::string text = std::string(line) + "\r\n";
+    WriteAllToLog(text.data(), text.size());
 }
 
 void __EndProgram() {
@@ -87,7 +135,9 @@ void __EndProgram() {
         WriteLogNumber(__g_debugfile);
     }
     if (runtime.shutdown.afterErrorLog) runtime.shutdown.afterErrorLog();
-    KvCloseTrace();
+    // A trace or screenshot that could not be written makes the run a failure, though
+    // the program went on.
+    if ((!KvCloseTrace() || KvOutputFailed()) && runtime.exitCode == 0) runtime.exitCode = 1;
     std::fflush(stdout);
     std::exit(runtime.exitCode);
 }

@@ -64,6 +64,9 @@ class RuntimeContext {
     long frameNumber = 0;  // frames shown so far
     int exitCode = 0;      // the process's exit status at the end
     std::FILE* trace = nullptr;
+    std::string tracePath;     // as given, for the message when it cannot be written
+    bool traceFailed = false;  // some of the trace could not be written
+    bool outputFailed = false; // a trace line or a screenshot could not be written
     ScreenshotWriter screenshotWriter = nullptr;
     RuntimeShutdownSteps shutdown;
 };
@@ -83,7 +86,11 @@ KvStr GETCOMMANDLINE_Str();
 
 // "ErrorLog.txt" in the temporary directory.
 std::string KvErrorLogPath();
-// Appends one line, ending in carriage return and line feed, to the error log.
+// Starts this run's error log: the old one is removed and a new one made, owner-only and
+// never through a link. When that fails the person is told once and no log is written.
+void KvStartErrorLog();
+// Appends one line, ending in carriage return and line feed, to the error log (started
+// first if it was not).
 void KvAppendErrorLog(const char* line);
 // $TMPDIR (else /tmp) with a trailing slash.
 std::string KvTempDirectory();

@@ -30,7 +30,9 @@ class KvTraceArg {
 
 // Opens the trace; "-" is standard output. Returns false if it cannot be opened.
 bool KvOpenTrace(const char* path);
-void KvCloseTrace();
+// Writes out and closes the trace. False when some of it could not be written (the
+// person was told then, once, on standard error).
+bool KvCloseTrace();
 
 // Whether a trace is open.
 bool KvTracing();

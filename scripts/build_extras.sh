@@ -8,7 +8,8 @@ KIP_WITH_CLANG=1 KIP_WITH_BENCH=1 scripts/setup.sh
 echo "== fuzz targets"
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DKIP_BUILD_TESTS=OFF -DKIP_BUILD_FUZZERS=ON >/dev/null
-cmake --build build/fuzz --target fuzz_bitmap fuzz_wav fuzz_pack_directory fuzz_unpack
+cmake --build build/fuzz --target fuzz_bitmap fuzz_wav fuzz_pack_directory fuzz_unpack \
+  fuzz_keyscript fuzz_line_cache
 
 echo "== benchmarks"
 cmake -S . -B build/debug -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIP_BUILD_BENCH=ON >/dev/null

@@ -396,6 +396,10 @@ TEST(KeyScriptTest, BadLinesNameTheFileAndLine) {
         {"3 tap\n", "run.keys:1: no key numbers after 'tap'"},
         {"3\n", "run.keys:1: expected 'down', 'up' or 'tap'"},
         {"99999999999999999999 down 1\n", "run.keys:1:"},
+        // Words from the file come back with their control bytes escaped.
+        {"1\x1b]2;x\x07 down 1\n", "run.keys:1: '1\\x1B]2;x\\x07' is not a frame number"},
+        {"1 \x1b[2J 1\n", "run.keys:1: '\\x1B[2J' is not 'down', 'up' or 'tap'"},
+        {"1 up 5\x9b\n", "run.keys:1: '5\\x9B' is not a key number"},
     };
     for (const Case& c : cases) {
         KeyScript script;

@@ -502,6 +502,84 @@ TEST_F(MediaBoxTest, PlantedLinkIsNeverFollowed) {
     EXPECT_EQ(ReadFile(victim), "keep");
 }
 
+TEST_F(MediaBoxTest, FifoDeviceOrFolderOfTheNameIsNoFile) {
+    // Not regular files: the lookup goes on to the pack as for a missing file, at once.
+    ASSERT_EQ(mkfifo((work_ + "/a.bmp").c_str(), 0600), 0);
+    fs::create_directory(work_ + "/b.bmp");
+    VelShoeBox box;
+    std::string path;
+    for (const std::string& name : {work_ + "/a.bmp", work_ + "/b.bmp", std::string("/dev/zero")}) {
+        EXPECT_FALSE(box.Lookup(name, path)) << name;
+    }
+    box.SetPath(WritePack({{"a.bmp", ToBytes("packed a")}, {"zero", ToBytes("packed zero")}}));
+    ASSERT_TRUE(box.Lookup(work_ + "/a.bmp", path));
+    EXPECT_EQ(ReadFile(path), "packed a");
+    ASSERT_TRUE(box.Lookup("/dev/zero", path));
+    EXPECT_EQ(ReadFile(path), "packed zero");
+}
+
+namespace {
+// The sentences a box says about its unpacking folder.
+std::vector<std::string> g_told;
+void Tell(const std::string& sentence) { g_told.push_back(sentence); }
+}  // namespace
+
+TEST_F(MediaBoxTest, BrokenTemporaryFolderFallsBackToTmpAndSaysSoOnce) {
+    const std::string missing = root_ + "/missing";
+    setenv("TMPDIR", missing.c_str(), 1);
+    g_told.clear();
+    SetShoeBoxReporter(Tell);
+    VelShoeBox data, music;
+    data.SetPath(WritePack({{"a.bmp", ToBytes("A")}}));
+    music.SetPath(WritePack({{"b.wav", ToBytes("B")}}, false, "music.pak"));
+    std::string path;
+    ASSERT_TRUE(data.Lookup("a.bmp", path));
+    EXPECT_EQ(ReadFile(path), "A");
+    EXPECT_EQ(fs::path(data.PrivateDirectory()).parent_path().string(), "/tmp");
+    ASSERT_TRUE(music.Lookup("b.wav", path));
+    ASSERT_TRUE(data.Lookup("a.bmp", path));
+    SetShoeBoxReporter(nullptr);
+    ASSERT_EQ(g_told.size(), 1u);
+    EXPECT_EQ(g_told[0], "The temporary folder " + missing +
+                             " cannot hold the unpacked media (No such file or directory), so they "
+                             "go to /tmp instead.");
+    const std::string folder = data.PrivateDirectory();
+    data.Clear();
+    EXPECT_FALSE(fs::exists(folder));
+}
+
+TEST_F(MediaBoxTest, StaleFoldersOfGoneProcessesAreRemoved) {
+    const pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    ASSERT_GT(gone, 0);
+    waitpid(gone, nullptr, 0);
+    const std::string prefix = tmp_ + "/kvmedia-";
+    const std::string stale = prefix + std::to_string(gone) + "-aB3dE5";
+    fs::create_directory(stale);
+    WriteFile(stale + "/~sbx10a1.bmp", ToBytes("x"));
+    const std::string victim = work_ + "/victim";
+    WriteFile(victim, ToBytes("keep"));
+    fs::create_symlink(victim, stale + "/link");
+    // Kept: a live process's folder (process 1 and this one), another user's folder of a
+    // gone process, names that are no box's, and a link of a box's name.
+    const std::vector<std::string> kept = {
+        prefix + "1-aB3dE5",       prefix + std::to_string(getpid()) + "-aB3dE5",
+        prefix + "x1-aB3dE5",      prefix + std::to_string(gone) + "-short",
+        prefix + std::to_string(gone) + "-aB3dE5x"};
+    for (const std::string& folder : kept) fs::create_directory(folder);
+    const std::string foreign = prefix + std::to_string(gone) + "-fOrEiG";
+    fs::create_directory(foreign);
+    ASSERT_EQ(chown(foreign.c_str(), geteuid() + 1, getegid()) == 0, geteuid() == 0);
+    fs::create_directory_symlink(work_, prefix + std::to_string(gone) + "-LiNkEd");
+    RemoveStaleUnpackFolders();
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_EQ(ReadFile(victim), "keep");
+    for (const std::string& folder : kept) EXPECT_TRUE(fs::exists(folder)) << folder;
+    EXPECT_TRUE(fs::exists(foreign));
+    EXPECT_TRUE(fs::is_symlink(prefix + std::to_string(gone) + "-LiNkEd"));
+    EXPECT_TRUE(fs::exists(work_ + "/victim"));
+}
+
 TEST_F(MediaBoxTest, NothingToFindIsNotFound) {
     VelShoeBox box;
     std::string path = "x";
@@ -636,6 +714,26 @@ TEST_F(MediaBoxTest, KvpackCreateListExtractRoundTrip) {
     std::string path;
     ASSERT_TRUE(box.Lookup("bigtile.bmp", path));
     EXPECT_EQ(ReadFile(path), std::string(big.begin(), big.end()));
+}
+
+TEST_F(MediaBoxTest, KvpackShowsHostileNamesEscaped) {
+    // Entry names straight from a pack: a terminal must never see their control bytes.
+    const std::string pack = WritePack({{"\x1b]0;owned\x07.bmp", ToBytes("1")},
+                                        {"gr\xC3\xBCn\x9b" "2J.bmp", ToBytes("2")},
+                                        {"back\\slash.bmp", ToBytes("3")}});
+    std::string out;
+    ASSERT_EQ(RunCommand(std::string(KVPACK_PATH) + " list " + pack, out), 0) << out;
+    EXPECT_EQ(out.find('\x1b'), std::string::npos);
+    EXPECT_EQ(out.find('\x07'), std::string::npos);
+    EXPECT_EQ(out.find('\x9b'), std::string::npos);
+    EXPECT_NE(out.find("  \\x1B]0;owned\\x07.bmp\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("  gr\xC3\xBCn\\x9B2J.bmp\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("  back\\\\slash.bmp\n"), std::string::npos) << out;
+    EXPECT_EQ(RunCommand(std::string(KVPACK_PATH) + " extract " + pack + " \"$(printf '\\033[2J')\" " + work_ +
+                             "/o",
+                         out),
+              1);
+    EXPECT_EQ(out, "kvpack: \\x1B[2J: not in " + pack + "\n");
 }
 
 TEST_F(MediaBoxTest, KvpackRefusesBadCommands) {

@@ -12,6 +12,7 @@
 #include "values/IntConv.h"
 #include "values/KvArray.h"
 #include "values/KvStr.h"
+#include "values/Printable.h"
 
 namespace {
 
@@ -292,3 +293,27 @@ TEST_F(ArrayErrors, HugeDimIsError7) {
 }
 
 }  // namespace
+
+// Names from files shown to a person: a table of bytes and what a terminal must get.
+TEST(PrintableTextTest, ControlBytesAndBrokenUtf8AreEscaped) {
+    const struct {
+        std::string text;
+        std::string shown;
+    } cases[] = {
+        {"tile.bmp", "tile.bmp"},
+        {"", ""},
+        {"\x1b[2Jx", "\\x1B[2Jx"},                          // escape sequence
+        {std::string("a\0b", 3), "a\\x00b"},                  // NUL inside
+        {"\t\r\n\x7f", "\\x09\\x0D\\x0A\\x7F"},          // C0 and DEL
+        {"back\\slash", "back\\\\slash"},                  // the escape character itself
+        {"gr\xC3\xBCn \xE2\x82\xAC \xF0\x9F\x98\x80", "gr\xC3\xBCn \xE2\x82\xAC \xF0\x9F\x98\x80"},
+        {"\xC2\x9B" "2J", "\\xC2\\x9B2J"},                   // C1 control CSI as UTF-8
+        {"\x9b", "\\x9B"},                                   // C1 control as a lone byte
+        {"\xC3", "\\xC3"},                                   // cut sequence
+        {"\xC0\xAF", "\\xC0\\xAF"},                         // overlong '/'
+        {"\xED\xA0\x80", "\\xED\\xA0\\x80"},               // surrogate
+        {"\xF4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},     // past U+10FFFF
+        {"\xE2\x82", "\\xE2\\x82"},                         // two of three bytes
+    };
+    for (const auto& c : cases) EXPECT_EQ(PrintableText(c.text), c.shown) << c.shown;
+}

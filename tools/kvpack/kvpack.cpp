@@ -16,6 +16,7 @@
 #include "media/MediaPack.h"
 #include "media/VelCompression.h"
 #include "media/VelFileSystem.h"
+#include "values/Printable.h"
 
 namespace {
 
@@ -38,10 +39,20 @@ std::string ErrnoText(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + std::strerror(errno);
 }
 
+// Why a file could not be opened for reading: the system's reason, or that it is no
+// regular file (a FIFO, device or folder is never read).
+std::string CannotReadText(const std::string& path) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        return "cannot read " + path + ": not a regular file";
+    }
+    return ErrnoText("cannot read", path);
+}
+
 bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& data, std::string& error) {
     VelFileSystem file;
     if (!file.OpenForReading(path)) {
-        error = ErrnoText("cannot read", path);
+        error = CannotReadText(path);
         return false;
     }
     FilePackSource source(file);
@@ -150,7 +161,7 @@ int Append(const std::string& targetPath, const std::vector<std::string>& files)
 
 bool OpenPack(const std::string& packPath, VelFileSystem& file) {
     if (file.OpenForReading(packPath)) return true;
-    Fail(ErrnoText("cannot read", packPath));
+    Fail(CannotReadText(packPath));
     return false;
 }
 
@@ -182,7 +193,7 @@ int List(const std::string& packPath) {
         const long long unpacked = UnpackedLength(source, entry);
         std::printf("%11d %10d %10s  %s\n", entry.offset, entry.size,
                     unpacked < 0 ? "?" : std::to_string(unpacked).c_str(),
-                    entry.name.empty() ? "(blank entry, skipped)" : entry.name.c_str());
+                    entry.name.empty() ? "(blank entry, skipped)" : PrintableText(entry.name).c_str());
     }
     return 0;
 }
@@ -193,20 +204,20 @@ int Extract(const std::string& packPath, const std::string& name, const std::str
     FilePackSource source(file);
     PackEntry entry;
     std::vector<unsigned char> block;
-    if (!FindPackEntry(source, name, entry)) return Fail(name + ": not in " + packPath);
+    if (!FindPackEntry(source, name, entry)) return Fail(PrintableText(name) + ": not in " + packPath);
     if (!ReadPackEntryData(source, entry, block)) {
-        return Fail(entry.name + ": entry lies outside the file");
+        return Fail(PrintableText(entry.name) + ": entry lies outside the file");
     }
     VelCompression compression;
     compression.mode = VelCompression::kModeLzo;
     compression.UnPack(block.data(), int(block.size()));
-    if (compression.Damaged()) return Fail(entry.name + ": entry is damaged");
+    if (compression.Damaged()) return Fail(PrintableText(entry.name) + ": entry is damaged");
     FILE* out = std::fopen(outPath.c_str(), "wb");
     if (out == nullptr) return Fail(ErrnoText("cannot create", outPath));
     const size_t n = size_t(compression.ResultLength());
     const bool ok = std::fwrite(compression.Result(), 1, n, out) == n;
     if (std::fclose(out) != 0 || !ok) return Fail(ErrnoText("cannot write", outPath));
-    std::printf("%s -> %s (%zu bytes)\n", entry.name.c_str(), outPath.c_str(), n);
+    std::printf("%s -> %s (%zu bytes)\n", PrintableText(entry.name).c_str(), outPath.c_str(), n);
     return 0;
 }
 
