@@ -32,7 +32,7 @@ struct WavSpec {
     int period = 50;        // frames per square-wave cycle
 };
 
-// A square wave of the spec's amplitude and period, every channel alike.
+// A square wave of the described sound's amplitude and period, every channel alike.
 inline std::vector<uint8_t> SquareSamples(const WavSpec& s) {
     std::vector<uint8_t> samples;
     for (int f = 0; f < s.frames; ++f) {
@@ -47,7 +47,7 @@ inline std::vector<uint8_t> SquareSamples(const WavSpec& s) {
     return samples;
 }
 
-// A WAV file of the spec's format holding the given sample bytes.
+// A WAV file of the described sound's format holding the given sample bytes.
 inline std::vector<uint8_t> WavFile(const WavSpec& s, const std::vector<uint8_t>& samples) {
     int align = s.channels * s.bits / 8;
     std::vector<uint8_t> out;
