@@ -111,6 +111,8 @@ class KipProcess {
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         setenv("DISPLAY", display.c_str(), 1);
         setenv("TMPDIR", folder.c_str(), 1);
+        // The warning box is shown whatever this machine's player ticked off.
+        setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         unsetenv("SDL_VIDEODRIVER");  // the tests' default is the offscreen driver
         if (!freopen((folder + "/out.txt").c_str(), "w", stdout) ||
