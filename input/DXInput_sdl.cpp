@@ -2,6 +2,7 @@
 // movement and buttons from the window's events, and SDL joysticks.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -124,10 +125,12 @@ void CloseControllers() {
 }
 
 // Opens every device that SDL's controller database knows, again whenever the number
-// of devices changes (one plugged in or out).
+// of devices changes or an open one is gone (one plugged in or out).
 void FindControllers() {
     int devices = SDL_NumJoysticks();
-    if (devices == g_controllersFoundAmong) return;
+    bool lost = std::any_of(g_controllers.begin(), g_controllers.end(),
+                            [](SDL_GameController* c) { return !SDL_GameControllerGetAttached(c); });
+    if (devices == g_controllersFoundAmong && !lost) return;
     CloseControllers();
     for (int device = 0; device < devices; ++device) {
         if (!SDL_IsGameController(device)) continue;
@@ -157,11 +160,10 @@ GamepadState ReadController(SDL_GameController* controller) {
 bool ReadGamepads(GamepadState& pad) {
     pad = GamepadState();
     if (!g_controllerSystem) return false;
-    // The controllers' state is as fresh as the last pump of the event queue.
+    SDL_GameControllerUpdate();
     FindControllers();
     for (SDL_GameController* controller : g_controllers)
-        if (SDL_GameControllerGetAttached(controller))
-            MergeGamepads(ReadController(controller), pad);
+        MergeGamepads(ReadController(controller), pad);
     return !g_controllers.empty();
 }
 
