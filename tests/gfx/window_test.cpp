@@ -59,12 +59,14 @@ TEST_F(WindowTest, F11AndResizingKeepTheFramesPixels) {
 
     PressF11();
     EXPECT_TRUE(pRbow->IsFullscreen());
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE) << "the pointer shows in full screen";
     EXPECT_TRUE(Frame() == picture) << "F11 to full screen changed the frame";
     EXPECT_EQ(pRbow->Width(), 640);
     EXPECT_EQ(pRbow->Height(), 480);
 
     PressF11();
     EXPECT_FALSE(pRbow->IsFullscreen());
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE) << "the pointer stays hidden in the window";
     EXPECT_TRUE(Frame() == picture) << "F11 back to the window changed the frame";
     // The window gets back the size the player gave it.
     EXPECT_EQ(Size(), "900x700");
