@@ -500,13 +500,37 @@ bool ScreenSoon(const std::string& display, const std::string& folder, Check che
     return false;
 }
 
-// Every pixel of the rectangle black.
-bool AllBlack(const Picture& screen, int left, int top, int width, int height) {
+long LitPixels(const Picture& screen, int left, int top, int width, int height) {
+    long lit = 0;
     for (int y = top; y < top + height; ++y)
-        for (int x = left; x < left + width; ++x)
-            if (!Black(screen.At(x, y))) return false;
-    return true;
+        for (int x = left; x < left + width; ++x) lit += !Black(screen.At(x, y));
+    return lit;
 }
+
+bool AllBlack(const Picture& screen, int left, int top, int width, int height) {
+    return LitPixels(screen, left, top, width, height) == 0;
+}
+
+class ResizedWindowTest : public XServerTest {
+  protected:
+    // Starts kip in a window with the options, then resizes the window by xdotool;
+    // the window as it is then.
+    TopWindow StartResized(std::vector<std::string> options, int width, int height) {
+        options.insert(options.begin(), {"--no-warning", "--windowed"});
+        StartKip(options);
+        auto frameSized = WindowOfSize(kFrameWidth, kFrameHeight);
+        EXPECT_TRUE(frameSized(WaitForWindows(Display(), frameSized))) << KipOutput();
+        std::string id = KipWindowId(Display());
+        EXPECT_FALSE(id.empty());
+        if (id.empty()) return TopWindow();
+        Xdotool(Display(), "windowsize " + id + " " + std::to_string(width) + " " +
+                               std::to_string(height));
+        std::vector<TopWindow> windows = WaitForWindows(Display(), WindowOfSize(width, height));
+        EXPECT_TRUE(WindowOfSize(width, height)(windows)) << Describe(windows);
+        const TopWindow* kip = Find(windows, "kip");
+        return kip ? *kip : TopWindow();
+    }
+};
 }  // namespace
 
 TEST_F(XServerTest, F11SwitchesBetweenWindowAndFullScreenAtAnyTime) {
@@ -525,22 +549,14 @@ TEST_F(XServerTest, F11SwitchesBetweenWindowAndFullScreenAtAnyTime) {
         << "after the second F11: " << Describe(windows);
 }
 
-TEST_F(XServerTest, IntegerScalingFillsAResizedWindowWithWholePixels) {
+TEST_F(ResizedWindowTest, IntegerScalingFillsItWithWholePixels) {
     // A screen larger than the doubled picture.
     m_server = std::make_unique<XServer>(m_folder / "xvfb.log", 1600, 1200);
     ASSERT_TRUE(m_server->Running());
-    StartKip({"--no-warning", "--windowed", "--scale", "integer"});
-    ASSERT_TRUE(WindowOfSize(kFrameWidth, kFrameHeight)(
-        WaitForWindows(Display(), WindowOfSize(kFrameWidth, kFrameHeight))))
-        << KipOutput();
-    std::string id = KipWindowId(Display());
-    ASSERT_FALSE(id.empty());
     // 1300 x 1000 holds the picture twice over (1280 x 960): 10 columns of black on
     // either side, 20 rows above and below.
-    Xdotool(Display(), "windowsize " + id + " 1300 1000");
-    std::vector<TopWindow> windows = WaitForWindows(Display(), WindowOfSize(1300, 1000));
-    ASSERT_TRUE(WindowOfSize(1300, 1000)(windows)) << Describe(windows);
-    const TopWindow kip = *Find(windows, "kip");
+    const TopWindow kip = StartResized({"--scale", "integer"}, 1300, 1000);
+    ASSERT_EQ(kip.width, 1300);
     int left = kip.x + 10, top = kip.y + 20;
     auto doubledWithBars = [&](const Picture& screen) {
         if (kip.x + 1300 > screen.width || kip.y + 1000 > screen.height) return false;
@@ -557,36 +573,23 @@ TEST_F(XServerTest, IntegerScalingFillsAResizedWindowWithWholePixels) {
                 }
             }
         // And the picture is there: its status strip, the bottom 64 rows, is lit.
-        long lit = 0;
-        for (int y = 960 - 64; y < 960; ++y)
-            for (int x = 0; x < 1280; ++x) lit += !Black(screen.At(left + x, top + y));
-        return lit > 1280 * 64 / 2;
+        return LitPixels(screen, left, top + 960 - 64, 1280, 64) > 1280 * 64 / 2;
     };
     EXPECT_TRUE(ScreenSoon(Display(), m_folder.Path(), doubledWithBars))
         << "no sharp doubled picture with black bars in the resized window";
 }
 
-TEST_F(XServerTest, ASmoothlyScaledResizedWindowKeepsTheAspectWithBars) {
-    StartKip({"--no-warning", "--windowed"});
-    ASSERT_TRUE(WindowOfSize(kFrameWidth, kFrameHeight)(
-        WaitForWindows(Display(), WindowOfSize(kFrameWidth, kFrameHeight))))
-        << KipOutput();
-    std::string id = KipWindowId(Display());
-    ASSERT_FALSE(id.empty());
+TEST_F(ResizedWindowTest, SmoothScalingKeepsTheAspectWithBars) {
     // 1100 x 600: the height limits, 600 / 480 = 1.25, so 800 x 600 with 150 black
     // columns on either side.
-    Xdotool(Display(), "windowsize " + id + " 1100 600");
-    std::vector<TopWindow> windows = WaitForWindows(Display(), WindowOfSize(1100, 600));
-    ASSERT_TRUE(WindowOfSize(1100, 600)(windows)) << Describe(windows);
-    const TopWindow kip = *Find(windows, "kip");
+    const TopWindow kip = StartResized({}, 1100, 600);
+    ASSERT_EQ(kip.width, 1100);
     auto pillarboxed = [&](const Picture& screen) {
         if (kip.x + 1100 > screen.width || kip.y + 600 > screen.height) return false;
         if (!AllBlack(screen, kip.x, kip.y, 150, 600) || !AllBlack(screen, kip.x + 950, kip.y, 150, 600))
             return false;
-        long lit = 0;  // the status strip: the bottom 40 rows of the 800 x 600 picture
-        for (int y = 560; y < 600; ++y)
-            for (int x = 150; x < 950; ++x) lit += !Black(screen.At(kip.x + x, kip.y + y));
-        return lit > 800 * 40 / 2;
+        // The status strip: the bottom 40 rows of the 800 x 600 picture.
+        return LitPixels(screen, kip.x + 150, kip.y + 560, 800, 40) > 800 * 40 / 2;
     };
     EXPECT_TRUE(ScreenSoon(Display(), m_folder.Path(), pillarboxed))
         << "no 800 x 600 picture between black bars in the resized window";
