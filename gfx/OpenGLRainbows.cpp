@@ -11,7 +11,6 @@
 #include <cstring>
 
 #include "files/UserConfig.h"
-
 #include "runtime/Options.h"
 #include "runtime/Runtime.h"
 #include "runtime/Signals.h"

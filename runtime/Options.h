@@ -1,4 +1,5 @@
-// The runtime's own command-line options: running without a person (headless,
+// The runtime's own command-line options: the display (window, full screen, scaling),
+// the gamepad, recording keys, and running without a person (headless,
 // unpaced, scripted keys, fixed seed, frame count, trace, screenshots).
 #pragma once
 

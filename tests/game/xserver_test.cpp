@@ -185,14 +185,6 @@ std::vector<TopWindow> WaitForWindows(const std::string& display, Condition cond
     return windows;
 }
 
-bool WaitForFile(const std::string& path) {
-    for (auto end = Clock::now() + kStartDeadline; Clock::now() < end;) {
-        if (ReadFileText(path).size() > 54) return true;
-        std::this_thread::sleep_for(kPollInterval);
-    }
-    return false;
-}
-
 struct Rgb {
     int r = 0, g = 0, b = 0;
 };
@@ -287,11 +279,18 @@ Picture Screenshot(const std::string& display, const std::string& folder) {
     return picture;
 }
 
+// The screenshot once it is written whole: a file seen while kip still writes it
+// is read again.
 Picture ReadFrame(const std::string& path) {
     Picture picture;
-    EXPECT_TRUE(WaitForFile(path)) << "kip wrote no screenshot " << path;
-    EXPECT_TRUE(ParseBmp(ReadFileText(path), picture) && picture.width == kFrameWidth &&
-                picture.height == kFrameHeight);
+    for (auto end = Clock::now() + kStartDeadline; Clock::now() < end;) {
+        if (ParseBmp(ReadFileText(path), picture) && picture.width == kFrameWidth &&
+            picture.height == kFrameHeight)
+            return picture;
+        std::this_thread::sleep_for(kPollInterval);
+    }
+    ADD_FAILURE() << "kip wrote no whole " << kFrameWidth << " x " << kFrameHeight
+                  << " screenshot " << path;
     return picture;
 }
 
