@@ -57,6 +57,7 @@ void DeleteDevices() {
     pRbow = nullptr;
     delete pDXin;
     pDXin = nullptr;
+    KvCloseKeyRecording();
     delete[] DXwav;  // destroys the slots from the last to the first
     DXwav = nullptr;
     delete pDXsnd;
@@ -105,6 +106,7 @@ bool OpenWindow(const char* title) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return false;
     }
+    g_window->SetScaleMode(KvOptions().integerScale ? ScaleMode::kInteger : ScaleMode::kSmooth);
     g_window->Show();
     g_window->SetTitle(title);
     return true;
@@ -117,6 +119,16 @@ void MakeTemporaryFolderAbsolute() {
     char cwd[4096];
     if (!getcwd(cwd, sizeof cwd)) return;
     setenv("TMPDIR", (std::string(cwd) + "/" + dir).c_str(), 1);
+}
+
+// --seed, else the seed a recording was made with, else the clock: by its low 32 bits,
+// so a long uptime still gives a new game each start.
+uint32_t RunSeed() {
+    const RuntimeOptions& options = KvOptions();
+    if (options.seedGiven) return options.seed;
+    uint32_t recorded = 0;
+    if (KvKeyScriptSeed(recorded)) return recorded;
+    return static_cast<uint32_t>(static_cast<uint64_t>(KvNow()));
 }
 
 // A box's one sentence about its unpacking folder goes to standard error and the log.
@@ -140,11 +152,10 @@ int __GlobalInit(const char* /*cmdline*/, const char* title) {
     KvStartErrorLog();
     CreateDevices();
     pRbow->Init(g_window, __KV_RESX, __KV_RESY, 0, static_cast<unsigned short>(__KV_FRAMERATE));
-    const RuntimeOptions& options = KvOptions();
-    // The clock seeds by its low 32 bits, so a long uptime still gives a new game each start.
-    Velsrand(options.seedGiven ? options.seed
-                               : static_cast<uint32_t>(static_cast<uint64_t>(KvNow())));
-    if (__KV_FULLSCREEN != 0 && !options.windowed)
+    uint32_t seed = RunSeed();
+    Velsrand(seed);
+    KvRecordSeed(seed);
+    if (KvStartsFullscreen(__KV_FULLSCREEN != 0))
         pRbow->DoFullscreen();
     else
         pRbow->DoWindowed();
@@ -194,6 +205,10 @@ int PrepareRun(int argc, char** argv) {
         return 2;
     }
     if (!options.keysFile.empty() && !KvLoadKeyScript(options.keysFile, error)) {
+        std::fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
+        return 2;
+    }
+    if (!options.recordFile.empty() && !KvOpenKeyRecording(options.recordFile, error)) {
         std::fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
         return 2;
     }

@@ -46,9 +46,10 @@ std::string CurrentDirectory() {
     return buffer.data();
 }
 
-void RestoreGameWindow() {
+// The window comes back as it was before the dialog (F11 may have changed it).
+void RestoreGameWindow(bool fullscreen) {
     if (!pRbow) return;
-    if (__KV_FULLSCREEN != 0 && !KvOptions().windowed)
+    if (fullscreen)
         pRbow->DoFullscreen();
     else
         pRbow->DoWindowed();
@@ -137,10 +138,11 @@ KvStr FILEREQUEST_Str(double load, const KvStr& filter) {
     // Without a desktop (or when running headless) there is no one to choose a file.
     if (args.empty() || KvOptions().headless) return result;
 
+    bool wasFullscreen = pRbow && pRbow->IsFullscreen();
     if (pRbow) pRbow->HideWindow();
     std::string chosen = RunFileDialog(args);
     if (!start.empty() && chdir(start.c_str()) != 0) std::perror(start.c_str());
-    RestoreGameWindow();
+    RestoreGameWindow(wasFullscreen);
 
     if (chosen.empty() || static_cast<int>(chosen.size()) > KvStr::kMaxAssign) return result;
     result = chosen.c_str();

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "gfx/Viewport.h"
+
 struct GameWindowState;
 
 class GameWindow {
@@ -20,13 +22,20 @@ class GameWindow {
     // Where no window manager carries out the desktop's full-screen request, the
     // window is moved over the desktop and sized to it by hand.
     bool EnterFullscreen();
-    // A framed window whose client area is the frame size.
+    // A framed, resizable window; it gets back the size it had before full screen
+    // (at first the frame size).
     void EnterWindowed();
+    // How the frame fills the window: smooth fitting or whole factors.
+    void SetScaleMode(ScaleMode mode);
+    // True once after each press of F11: the player asks to switch between full
+    // screen and window.
+    bool TakeFullscreenToggle();
     bool IsVisible() const;
     void SetCursorVisible(bool visible);
     // A modal warning box above the window, centred on it; OK, Return and Escape
-    // close it (Space too on X11).
-    void ShowWarning(const char* title, const char* text);
+    // close it (Space too on X11). With offerTickOff the player can tick "do not
+    // show this again"; the answer is whether they did.
+    bool ShowWarning(const char* title, const char* text, bool offerTickOff = false);
 
     // The renderer's name, and whether it is a software rasteriser.
     std::string RendererName() const;
@@ -50,16 +59,17 @@ class GameWindow {
 };
 
 // What other layers (input) see of the events PumpEvents takes from the queue: the
-// mouse's movement and buttons.
-struct PlatformMouseEvent {
-    enum class Kind { kMotion, kButtonDown, kButtonUp };
+// mouse's movement and buttons, and keys going down and up.
+struct PlatformInputEvent {
+    enum class Kind { kMotion, kButtonDown, kButtonUp, kKeyDown, kKeyUp };
     enum class Button { kNone, kLeft, kMiddle, kRight };
     Kind kind = Kind::kMotion;
     int xMove = 0;  // motion only
     int yMove = 0;
     Button button = Button::kNone;  // button events only
+    int keyUsage = 0;               // key events only: the positional USB usage
 };
-using PlatformEventListener = void (*)(const PlatformMouseEvent& event);
+using PlatformEventListener = void (*)(const PlatformInputEvent& event);
 void AddPlatformEventListener(PlatformEventListener listener);
 
 // The program-wide platform start-up: video (offscreen driver when headless) and timer.

@@ -19,6 +19,11 @@ struct GameWindowState {
     int width = 0;
     int height = 0;
     bool closeRequested = false;
+    bool fullscreenToggleRequested = false;
+    ScaleMode scaleMode = ScaleMode::kSmooth;
+    // The window's size before full screen, given back on leaving it.
+    int windowedWidth = 0;
+    int windowedHeight = 0;
     // Full screen made by hand: a borderless window moved over the desktop.
     bool coversDesktopByHand = false;
     int windowedX = 50;
@@ -79,22 +84,27 @@ void CoverDesktopByHand(GameWindowState& s) {
     s.coversDesktopByHand = true;
 }
 
-void ShowWarningBox(SDL_Window* owner, const char* title, const char* text) {
-    if (OnX11() && X11ShowWarningBox(owner, title, text)) return;
+// The box, with a way to say "do not show this again" when tickedOff is given.
+void ShowWarningBox(SDL_Window* owner, const char* title, const char* text, bool* tickedOff) {
+    if (OnX11() && X11ShowWarningBox(owner, title, text, tickedOff)) return;
     // Elsewhere SDL's box, whose OK answers Return and Escape as well as a click.
-    SDL_MessageBoxButtonData ok{};
-    ok.flags = SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
-    ok.buttonid = 0;
-    ok.text = "OK";
+    SDL_MessageBoxButtonData buttons[2]{};
+    buttons[0].flags =
+        SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+    buttons[0].buttonid = 0;
+    buttons[0].text = "OK";
+    buttons[1].buttonid = 1;
+    buttons[1].text = "Do not show this again";
     SDL_MessageBoxData box{};
     box.flags = SDL_MESSAGEBOX_WARNING;
     box.window = owner;
     box.title = title;
     box.message = text;
-    box.numbuttons = 1;
-    box.buttons = &ok;
+    box.numbuttons = tickedOff ? 2 : 1;
+    box.buttons = buttons;
     int pressed = 0;
-    SDL_ShowMessageBox(&box, &pressed);
+    if (SDL_ShowMessageBox(&box, &pressed) != 0) pressed = 0;
+    if (tickedOff) *tickedOff = pressed == 1;
 }
 
 bool CreateFrameBuffer(GameWindowState& s) {
@@ -110,16 +120,6 @@ bool CreateFrameBuffer(GameWindowState& s) {
     return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
-// The largest rectangle of the frame's aspect that fits the window, centred.
-void FitRectangle(int frameW, int frameH, int windowW, int windowH, int rect[4]) {
-    double scale = std::min(double(windowW) / frameW, double(windowH) / frameH);
-    int w = std::max(1, int(frameW * scale));
-    int h = std::max(1, int(frameH * scale));
-    rect[0] = (windowW - w) / 2;
-    rect[1] = (windowH - h) / 2;
-    rect[2] = rect[0] + w;
-    rect[3] = rect[1] + h;
-}
 }  // namespace
 
 GameWindow* GameWindow::Create(const char* title, int width, int height, std::string& error) {
@@ -130,7 +130,8 @@ GameWindow* GameWindow::Create(const char* title, int width, int height, std::st
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     SDL_Window* window =
-        SDL_CreateWindow(title, 50, 50, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+        SDL_CreateWindow(title, 50, 50, width, height,
+                         SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     if (!window) {
         error = std::string("cannot create the window: ") + SDL_GetError();
         return nullptr;
@@ -150,6 +151,8 @@ GameWindow* GameWindow::Create(const char* title, int width, int height, std::st
     result->m_state->context = context;
     result->m_state->width = width;
     result->m_state->height = height;
+    result->m_state->windowedWidth = width;
+    result->m_state->windowedHeight = height;
     if (!CreateFrameBuffer(*result->m_state)) {
         error = "the OpenGL driver offers no off-screen frame buffer";
         delete result;
@@ -182,7 +185,10 @@ bool GameWindow::EnterFullscreen() {
     GameWindowState& s = *m_state;
     bool windowed = !s.coversDesktopByHand &&
                     (SDL_GetWindowFlags(s.window) & SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
-    if (windowed) SDL_GetWindowPosition(s.window, &s.windowedX, &s.windowedY);
+    if (windowed) {
+        SDL_GetWindowPosition(s.window, &s.windowedX, &s.windowedY);
+        SDL_GetWindowSize(s.window, &s.windowedWidth, &s.windowedHeight);
+    }
     if (SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return false;
     s.coversDesktopByHand = false;
     SDL_ShowWindow(s.window);
@@ -195,14 +201,24 @@ void GameWindow::EnterWindowed() {
     GameWindowState& s = *m_state;
     SDL_SetWindowFullscreen(s.window, 0);
     SDL_SetWindowBordered(s.window, SDL_TRUE);
-    SDL_SetWindowSize(s.window, s.width, s.height);
+    SDL_SetWindowSize(s.window, s.windowedWidth, s.windowedHeight);
     if (s.coversDesktopByHand) SDL_SetWindowPosition(s.window, s.windowedX, s.windowedY);
     s.coversDesktopByHand = false;
     SDL_ShowWindow(s.window);
 }
 
-void GameWindow::ShowWarning(const char* title, const char* text) {
-    ShowWarningBox(m_state->window, title, text);
+void GameWindow::SetScaleMode(ScaleMode mode) { m_state->scaleMode = mode; }
+
+bool GameWindow::TakeFullscreenToggle() {
+    bool requested = m_state->fullscreenToggleRequested;
+    m_state->fullscreenToggleRequested = false;
+    return requested;
+}
+
+bool GameWindow::ShowWarning(const char* title, const char* text, bool offerTickOff) {
+    bool tickedOff = false;
+    ShowWarningBox(m_state->window, title, text, offerTickOff ? &tickedOff : nullptr);
+    return tickedOff;
 }
 
 void GameWindow::SetCursorVisible(bool visible) {
@@ -236,45 +252,52 @@ void GameWindow::Present() {
     int windowW = 0, windowH = 0;
     if (!X11WindowSize(m_state->window, windowW, windowH))
         SDL_GL_GetDrawableSize(m_state->window, &windowW, &windowH);
-    int rect[4];
-    FitRectangle(m_state->width, m_state->height, std::max(windowW, 1), std::max(windowH, 1), rect);
+    ViewportRect view =
+        FitViewport(windowW, windowH, m_state->width, m_state->height, m_state->scaleMode);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, m_state->frameBuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT);
-    glBlitFramebuffer(0, 0, m_state->width, m_state->height, rect[0], rect[1], rect[2], rect[3],
-                      GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    glBlitFramebuffer(0, 0, m_state->width, m_state->height, view.x, view.y, view.x + view.width,
+                      view.y + view.height, GL_COLOR_BUFFER_BIT, view.sharp ? GL_NEAREST : GL_LINEAR);
     SDL_GL_SwapWindow(m_state->window);
     BindFrame();
 }
 
 namespace {
-PlatformMouseEvent::Button MouseButton(Uint8 button) {
+PlatformInputEvent::Button MouseButton(Uint8 button) {
     switch (button) {
         case SDL_BUTTON_LEFT:
-            return PlatformMouseEvent::Button::kLeft;
+            return PlatformInputEvent::Button::kLeft;
         case SDL_BUTTON_MIDDLE:
-            return PlatformMouseEvent::Button::kMiddle;
+            return PlatformInputEvent::Button::kMiddle;
         case SDL_BUTTON_RIGHT:
-            return PlatformMouseEvent::Button::kRight;
+            return PlatformInputEvent::Button::kRight;
         default:
-            return PlatformMouseEvent::Button::kNone;
+            return PlatformInputEvent::Button::kNone;
     }
 }
 
-// The mouse events the listeners hear about; false for every other event.
-bool AsMouseEvent(const SDL_Event& event, PlatformMouseEvent& mouse) {
+// The mouse and key events the listeners hear about; false for every other event.
+bool AsInputEvent(const SDL_Event& event, PlatformInputEvent& input) {
     switch (event.type) {
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            if (event.key.repeat) return false;
+            input.kind = event.type == SDL_KEYDOWN ? PlatformInputEvent::Kind::kKeyDown
+                                                   : PlatformInputEvent::Kind::kKeyUp;
+            input.keyUsage = event.key.keysym.scancode;
+            return true;
         case SDL_MOUSEMOTION:
-            mouse.kind = PlatformMouseEvent::Kind::kMotion;
-            mouse.xMove = event.motion.xrel;
-            mouse.yMove = event.motion.yrel;
+            input.kind = PlatformInputEvent::Kind::kMotion;
+            input.xMove = event.motion.xrel;
+            input.yMove = event.motion.yrel;
             return true;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
-            mouse.kind = event.type == SDL_MOUSEBUTTONDOWN ? PlatformMouseEvent::Kind::kButtonDown
-                                                           : PlatformMouseEvent::Kind::kButtonUp;
-            mouse.button = MouseButton(event.button.button);
+            input.kind = event.type == SDL_MOUSEBUTTONDOWN ? PlatformInputEvent::Kind::kButtonDown
+                                                           : PlatformInputEvent::Kind::kButtonUp;
+            input.button = MouseButton(event.button.button);
             return true;
         default:
             return false;
@@ -285,9 +308,12 @@ bool AsMouseEvent(const SDL_Event& event, PlatformMouseEvent& mouse) {
 bool GameWindow::PumpEvents() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
-        PlatformMouseEvent mouse;
-        if (AsMouseEvent(event, mouse))
-            for (PlatformEventListener listener : g_listeners) listener(mouse);
+        PlatformInputEvent input;
+        if (AsInputEvent(event, input))
+            for (PlatformEventListener listener : g_listeners) listener(input);
+        if (event.type == SDL_KEYDOWN && event.key.keysym.scancode == SDL_SCANCODE_F11 &&
+            !event.key.repeat)
+            m_state->fullscreenToggleRequested = true;
         if (event.type == SDL_QUIT) m_state->closeRequested = true;
         if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)
             m_state->closeRequested = true;
@@ -332,5 +358,5 @@ double PlatformMilliseconds() {
 void PlatformBeep() {}
 
 void PlatformMessageBox(const char* title, const char* text) {
-    ShowWarningBox(nullptr, title, text);
+    ShowWarningBox(nullptr, title, text, nullptr);
 }

@@ -6,9 +6,11 @@
 #include <SDL_opengl.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "files/UserConfig.h"
 #include "runtime/Options.h"
 #include "runtime/Runtime.h"
 #include "runtime/Signals.h"
@@ -20,6 +22,21 @@ OpenGLRainbows* g_screenshotSource = nullptr;
 
 bool WriteScreenshot(const std::string& path) {
     return g_screenshotSource && g_screenshotSource->WriteShownFrame(path);
+}
+
+// The player's settings folder remembers that the software-renderer warning was
+// ticked off, so it is not shown again.
+constexpr const char* kWarningTickedOff = "software-renderer-warning-off";
+
+bool SoftwareWarningWanted() {
+    const RuntimeOptions& options = KvOptions();
+    return !options.headless && !options.noWarning && !UserConfigRemembers(kWarningTickedOff);
+}
+
+void RememberSoftwareWarningTickedOff() {
+    std::string error;
+    if (!UserConfigRemember(kWarningTickedOff, error))
+        std::fprintf(stderr, "The warning will show again: %s\n", error.c_str());
 }
 
 // One fan per sprite instead of queued quads, for comparisons and measurements.
@@ -75,40 +92,56 @@ bool OpenGLRainbows::Init(GameWindow* window, int width, int height, int colourD
 // which kind of renderer it got.
 void OpenGLRainbows::SetDCPixelFormat() {
     if (m_window->IsSoftwareRenderer()) {
-        if (!KvOptions().headless && !KvOptions().noWarning)
-            m_window->ShowWarning("!!OpenGL Software Emulation!!",
-                               "Please update your GFX adapter's driver\n"
-                               "so it can render OpenGL by HARDWARE\n\n\n"
-                               "Bitte aktualisieren Sie Ihren\n"
-                               "Grafkkartentreiber, damit er OpenGL\n"
-                               "per HARDWARE unterst\xC3\xBCtzt!");
+        if (SoftwareWarningWanted()) {
+            bool tickedOff = m_window->ShowWarning("!!OpenGL Software Emulation!!",
+                                                   "Please update your GFX adapter's driver\n"
+                                                   "so it can render OpenGL by HARDWARE\n\n\n"
+                                                   "Bitte aktualisieren Sie Ihren\n"
+                                                   "Grafkkartentreiber, damit er OpenGL\n"
+                                                   "per HARDWARE unterst\xC3\xBCtzt!",
+                                                   true);
+            if (tickedOff) RememberSoftwareWarningTickedOff();
+        }
         KvAppendErrorLog("OpenGL Software Emulation");
     } else {
         KvAppendErrorLog("OpenGL Hardware Support");
     }
 }
 
-bool OpenGLRainbows::DoFullscreen() {
-    if (!m_window) return false;
+// The window alone, not the drawing state: the cursor is hidden once when entering
+// full screen, shown again when leaving it.
+bool OpenGLRainbows::WindowToFullscreen() {
     if (!m_window->EnterFullscreen()) {
         PlatformBeep();
         KvAppendErrorLog("No Fullscreen Mode available");
-        DoWindowed();
+        WindowToWindowed();
         return false;
     }
-    // The cursor is hidden once when entering full screen, shown again when leaving it.
     if (!m_fullscreen) m_window->SetCursorVisible(false);
-    ChangeSize(m_width, m_height);
     m_fullscreen = true;
     return true;
 }
 
-bool OpenGLRainbows::DoWindowed() {
-    if (!m_window) return true;
+void OpenGLRainbows::WindowToWindowed() {
     m_window->EnterWindowed();
     if (m_fullscreen) m_window->SetCursorVisible(true);
-    ResizeAuto();
     m_fullscreen = false;
+}
+
+bool OpenGLRainbows::DoFullscreen() {
+    if (!m_window) return false;
+    bool granted = WindowToFullscreen();
+    if (granted)
+        ChangeSize(m_width, m_height);
+    else
+        ResizeAuto();
+    return granted;
+}
+
+bool OpenGLRainbows::DoWindowed() {
+    if (!m_window) return true;
+    WindowToWindowed();
+    ResizeAuto();
     return true;
 }
 
@@ -197,6 +230,14 @@ void OpenGLRainbows::ChangeSize(int width, int height) {
 bool OpenGLRainbows::WinMessages() {
     // The window was closed, or a signal (the terminal closed, Ctrl+C, kill) asked to quit.
     if ((m_window && !m_window->PumpEvents()) || KvQuitSignalled()) __EndProgram();
+    // F11: the player switches between full screen and window; the frame is untouched.
+    // The game's drawing state stays as the program set it.
+    if (m_window && m_window->TakeFullscreenToggle() && m_window->IsVisible()) {
+        if (m_fullscreen)
+            WindowToWindowed();
+        else
+            WindowToFullscreen();
+    }
     return true;
 }
 

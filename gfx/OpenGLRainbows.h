@@ -152,6 +152,9 @@ class OpenGLRainbows {
     int32_t boundVariant = 0;
 
   protected:
+    // Full screen or window for the window alone (F11 switches these).
+    bool WindowToFullscreen();
+    void WindowToWindowed();
     // Marks a texture unit whose bound texture is not known.
     static constexpr unsigned int kUnknownTexture = ~0u;
     // Texture uploads read tightly packed rows; the bound texture repeats and filters

@@ -1,7 +1,8 @@
 // The warning box on X11: a small dialog drawn with the server's core fonts on a
 // connection of its own. It gives itself the keyboard focus (a bare server has no
 // manager to hand it over) and closes on Return, keypad Enter, Space, Escape, a click
-// on OK or the manager's close button.
+// on OK or the manager's close button. Its tick box ("do not show this again") is
+// ticked by a click on it or by the D key.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -18,6 +19,7 @@ constexpr int kPadding = 14;
 constexpr int kButtonWidth = 90;
 constexpr int kButtonHeight = 28;
 constexpr int kMinimumWidth = 240;
+constexpr const char* kTickText = "Do not show this again (D)";
 // Unicode fonts first; the fixed font of every server holds at least Latin-1.
 constexpr const char* kFontPatterns[] = {"-*-fixed-medium-r-normal--13-*-*-*-*-*-iso10646-1",
                                          "-*-*-medium-r-normal--*-120-*-*-*-*-iso10646-1",
@@ -36,6 +38,10 @@ struct WarningBox {
     ScreenRect place;
     ScreenRect button;  // inside the box
     bool focused = false;
+    bool hasTickBox = false;
+    bool ticked = false;
+    std::vector<XChar2b> tickText;
+    ScreenRect tickRow;  // the tick box and its text, inside the box
 };
 
 // The next character of UTF-8 text; a broken sequence gives '?' and moves one byte.
@@ -88,8 +94,11 @@ void LayOut(WarningBox& box, const ScreenRect& over, const ScreenRect& screen) {
     int textWidth = 0;
     for (const auto& line : box.lines) textWidth = std::max(textWidth, TextWidth(box.font, line));
     int width = std::max(kMinimumWidth, textWidth + 2 * kPadding);
+    int tickHeight = box.hasTickBox ? box.lineHeight + kPadding : 0;
+    if (box.hasTickBox)
+        textWidth = std::max(textWidth, box.lineHeight + 6 + TextWidth(box.font, box.tickText));
     int textHeight = box.lineHeight * int(box.lines.size());
-    int height = kPadding + textHeight + kPadding + kButtonHeight + kPadding;
+    int height = kPadding + textHeight + kPadding + tickHeight + kButtonHeight + kPadding;
     int x = over.x + (over.width - width) / 2;
     int y = over.y + (over.height - height) / 2;
     x = std::max(screen.x, std::min(x, screen.x + screen.width - width));
@@ -97,6 +106,8 @@ void LayOut(WarningBox& box, const ScreenRect& over, const ScreenRect& screen) {
     box.place = ScreenRect{x, y, width, height};
     box.button = ScreenRect{(width - kButtonWidth) / 2, height - kPadding - kButtonHeight,
                             kButtonWidth, kButtonHeight};
+    box.tickRow = ScreenRect{kPadding, kPadding + textHeight + kPadding, width - 2 * kPadding,
+                             box.hasTickBox ? box.lineHeight : 0};
 }
 
 void SetWindowType(Display* display, Window window, const char* typeName) {
@@ -139,6 +150,20 @@ void CreateBoxWindow(WarningBox& box, const char* title) {
     XSetFont(display, box.gc, box.font->fid);
 }
 
+// The square with a cross when ticked, and its text beside it.
+void DrawTickBox(const WarningBox& box) {
+    Display* display = box.display;
+    const ScreenRect& row = box.tickRow;
+    int side = std::max(3, row.height - 2);
+    XDrawRectangle(display, box.window, box.gc, row.x, row.y + 1, unsigned(side), unsigned(side));
+    if (box.ticked) {
+        XDrawLine(display, box.window, box.gc, row.x + 2, row.y + 3, row.x + side - 2, row.y + side - 1);
+        XDrawLine(display, box.window, box.gc, row.x + 2, row.y + side - 1, row.x + side - 2, row.y + 3);
+    }
+    XDrawString16(display, box.window, box.gc, row.x + side + 6, row.y + box.ascent,
+                  box.tickText.data(), int(box.tickText.size()));
+}
+
 void Draw(const WarningBox& box) {
     Display* display = box.display;
     XClearWindow(display, box.window);
@@ -157,6 +182,7 @@ void Draw(const WarningBox& box) {
     int textX = b.x + (b.width - TextWidth(box.font, ok)) / 2;
     int textY = b.y + (b.height - box.lineHeight) / 2 + box.ascent;
     XDrawString16(display, box.window, box.gc, textX, textY, ok.data(), int(ok.size()));
+    if (box.hasTickBox) DrawTickBox(box);
 }
 
 // Gives the window the keyboard when it can be seen.
@@ -172,9 +198,15 @@ bool IsCloseKey(KeySym key) {
     return key == XK_Return || key == XK_KP_Enter || key == XK_space || key == XK_Escape;
 }
 
-bool InButton(const WarningBox& box, int x, int y) {
-    const ScreenRect& b = box.button;
-    return x >= b.x && y >= b.y && x < b.x + b.width && y < b.y + b.height;
+bool Inside(const ScreenRect& r, int x, int y) {
+    return x >= r.x && y >= r.y && x < r.x + r.width && y < r.y + r.height;
+}
+
+bool InButton(const WarningBox& box, int x, int y) { return Inside(box.button, x, y); }
+
+void Toggle(WarningBox& box) {
+    box.ticked = !box.ticked;
+    Draw(box);
 }
 
 // Runs until the box is answered. A key counts on its release after its press in the
@@ -193,6 +225,7 @@ void RunBox(WarningBox& box) {
                 break;
             case KeyPress:
                 pressedKey = XLookupKeysym(&event.xkey, 0);
+                if (pressedKey == XK_d && box.hasTickBox) Toggle(box);
                 break;
             case KeyRelease:
                 if (XLookupKeysym(&event.xkey, 0) == pressedKey && IsCloseKey(pressedKey)) return;
@@ -200,6 +233,9 @@ void RunBox(WarningBox& box) {
             case ButtonPress:
                 buttonPressed = event.xbutton.button == Button1 &&
                                 InButton(box, event.xbutton.x, event.xbutton.y);
+                if (event.xbutton.button == Button1 && box.hasTickBox &&
+                    Inside(box.tickRow, event.xbutton.x, event.xbutton.y))
+                    Toggle(box);
                 break;
             case ButtonRelease:
                 if (buttonPressed && InButton(box, event.xbutton.x, event.xbutton.y)) return;
@@ -227,8 +263,9 @@ void Release(WarningBox& box) {
 }
 }  // namespace
 
-bool X11ShowWarningBox(SDL_Window* owner, const char* title, const char* text) {
+bool X11ShowWarningBox(SDL_Window* owner, const char* title, const char* text, bool* tickedOff) {
     WarningBox box;
+    box.hasTickBox = tickedOff != nullptr;
     box.owner = owner ? X11WindowId(owner) : None;
     if (owner && box.owner == None) return false;  // another video driver
     box.display = XOpenDisplay(nullptr);
@@ -239,12 +276,14 @@ bool X11ShowWarningBox(SDL_Window* owner, const char* title, const char* text) {
         return false;
     }
     box.lines = SplitLines(text, *box.font);
+    box.tickText = SplitLines(kTickText, *box.font).front();
     ScreenRect screen = ScreenOf(box.display), over = screen;
     if (owner) X11WindowRect(owner, over);
     LayOut(box, over, screen);
     CreateBoxWindow(box, title);
     XMapRaised(box.display, box.window);
     RunBox(box);
+    if (tickedOff) *tickedOff = box.ticked;
     XDestroyWindow(box.display, box.window);
     box.window = None;
     // The keys go back to the game window.

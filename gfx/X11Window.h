@@ -28,6 +28,8 @@ bool X11WindowSize(SDL_Window* window, int& width, int& height);
 bool X11WindowManagerRuns(SDL_Window* window);
 // Shows a modal warning box with an OK button, centred over the owner (or the
 // screen when the owner is null), above it and with the keyboard focus. Return,
-// keypad Enter, Space and Escape close it as a click on OK does. False when no
-// box could be shown on X11.
-bool X11ShowWarningBox(SDL_Window* owner, const char* title, const char* text);
+// keypad Enter, Space and Escape close it as a click on OK does. With tickedOff the
+// box has a "do not show this again" tick box, whose state it stores there. False
+// when no box could be shown on X11.
+bool X11ShowWarningBox(SDL_Window* owner, const char* title, const char* text,
+                       bool* tickedOff = nullptr);

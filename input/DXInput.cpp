@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "input/KeyRecorder.h"
 #include "input/KeyTable.h"
 #include "runtime/Options.h"
 #include "runtime/Runtime.h"
@@ -12,11 +13,44 @@
 namespace {
 KeyScript g_loadedScript;
 bool g_scriptLoaded = false;
+KeyRecorder g_recorder;
+std::string g_recordPath;
+bool g_recordingFailureTold = false;
+
+void NoteRecordingFailure() {
+    if (!g_recordingFailureTold)
+        std::fprintf(stderr, "could not write the key recording %s\n", g_recordPath.c_str());
+    g_recordingFailureTold = true;
+    KvNoteOutputFailure();
+}
 }  // namespace
 
 bool KvLoadKeyScript(const std::string& path, std::string& error) {
     g_scriptLoaded = g_loadedScript.LoadFile(path, error);
     return g_scriptLoaded;
+}
+
+bool KvKeyScriptSeed(uint32_t& seed) {
+    if (!g_scriptLoaded || !g_loadedScript.HasSeed()) return false;
+    seed = g_loadedScript.Seed();
+    return true;
+}
+
+bool KvOpenKeyRecording(const std::string& path, std::string& error) {
+    g_recordPath = path;
+    g_recordingFailureTold = false;
+    return g_recorder.Open(path, error);
+}
+
+void KvRecordSeed(uint32_t seed) {
+    if (g_recorder.IsOpen() && !g_recorder.WriteSeed(seed)) NoteRecordingFailure();
+}
+
+bool KvCloseKeyRecording() {
+    if (!g_recorder.IsOpen()) return true;
+    if (g_recorder.Close()) return true;
+    NoteRecordingFailure();
+    return false;
 }
 
 DXInput::DXInput(InputBackend& backend) : m_backend(&backend) { DXtoVK(false); }
@@ -44,6 +78,9 @@ int32_t DXInput::CreateDInput(GameWindow* window, bool wantMouse) {
         }
     }
     m_joystickCount = m_backend->OpenJoysticks(kMaxJoysticks, m_joystickNames);
+    m_gamepads = !KvOptions().noGamepad;
+    m_recording = g_recorder.IsOpen();
+    m_recordedFrame = -1;
 
     const std::string& keysFile = KvOptions().keysFile;
     if (!keysFile.empty() && !g_scriptLoaded) {
@@ -66,12 +103,40 @@ void DXInput::UseKeyScript(const KeyScript& script) {
 }
 
 void DXInput::ReadKeys(uint8_t state[256]) {
-    if (m_scripted)
+    if (m_scripted) {
         m_script.StateAt(KvFrameNumber(), state);
-    else if (m_keyboard)
+    } else if (m_recording) {
+        RecordedKeys(state);
+    } else if (m_keyboard) {
         m_backend->ReadKeyboard(state);
-    else
+        AddGamepadKeys(state);
+    } else {
         std::memset(state, 0, 256);
+    }
+}
+
+void DXInput::AddGamepadKeys(uint8_t state[256]) {
+    GamepadState pad;
+    if (m_gamepads && m_backend->ReadGamepads(pad)) PressGamepadKeys(pad, state);
+}
+
+void DXInput::RecordedKeys(uint8_t state[256]) {
+    long frame = KvFrameNumber();
+    if (frame != m_recordedFrame) {
+        uint8_t held[256], pressed[256];
+        m_backend->TakeKeyEvents(held, pressed);
+        AddGamepadKeys(held);
+        // A key pressed and let go between two frames is seen for one frame.
+        for (int key = 0; key < 256; ++key) m_recordedState[key] = held[key] | pressed[key];
+        if (!g_recorder.RecordFrame(frame, m_recordedState, held)) NoteRecordingFailure();
+        m_recordedFrame = frame;
+    }
+    std::memcpy(state, m_recordedState, 256);
+}
+
+void DXInput::Idle() {
+    m_recordedFrame = -1;
+    m_backend->Idle();
 }
 
 void DXInput::GetKeyboardStatus() { ReadKeys(m_keyState); }

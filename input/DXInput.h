@@ -59,11 +59,17 @@ class DXInput {
     void UseKeyScript(const KeyScript& script);
     bool IsScripted() const { return m_scripted; }
 
-    // A short pause of the back-end, for the waiting commands.
-    void Idle() { m_backend->Idle(); }
+    // A short pause of the back-end, for the waiting commands. While keys are
+    // recorded, the next key query looks at the keys afresh though the frame is the
+    // same, so that a waiting command sees the key it waits for.
+    void Idle();
 
   private:
     void ReadKeys(uint8_t state[256]);
+    void AddGamepadKeys(uint8_t state[256]);
+    // The keys of a recorded run: taken from the key events once per frame, written
+    // to the recording, and the same for every query of that frame.
+    void RecordedKeys(uint8_t state[256]);
 
     InputBackend* m_backend;
     GameWindow* m_window = nullptr;
@@ -77,8 +83,21 @@ class DXInput {
     char m_lastCharacter = 0;
     bool m_scripted = false;
     KeyScript m_script;
+    bool m_gamepads = false;
+    bool m_recording = false;
+    long m_recordedFrame = -1;  // the frame m_recordedState belongs to
+    uint8_t m_recordedState[256] = {};
 };
 
 // Loads the key script named by --keys before start-up; CreateDInput then uses it.
 // On failure the message names the file and line.
 bool KvLoadKeyScript(const std::string& path, std::string& error);
+// The seed the loaded key script was recorded with; false when it names none.
+bool KvKeyScriptSeed(uint32_t& seed);
+
+// Makes the file of --record before start-up; CreateDInput then records into it.
+bool KvOpenKeyRecording(const std::string& path, std::string& error);
+// Writes the recording's first line with the run's seed (nothing when not recording).
+void KvRecordSeed(uint32_t seed);
+// Closes the recording; false (and a message) when some of it could not be written.
+bool KvCloseKeyRecording();

@@ -2,8 +2,10 @@
 // movement and buttons from the window's events, and SDL joysticks.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "gfx/GameWindow.h"
 #include "input/InputPlatform.h"
@@ -11,6 +13,7 @@
 
 namespace input_platform {
 void CloseJoysticks();
+void CloseControllers();
 }  // namespace input_platform
 
 namespace {
@@ -20,27 +23,47 @@ struct MouseRecord {
     bool left = false, right = false, middle = false;
 };
 MouseRecord g_mouse;
+// The keys as the window's key events tell them (for recording).
+uint8_t g_keysHeld[256] = {};
+uint8_t g_keysPressed[256] = {};
+// The open game controllers, and how many joysticks there were when they were opened.
+std::vector<SDL_GameController*> g_controllers;
+int g_controllersFoundAmong = -1;
+bool g_controllerSystem = false;
 SDL_Joystick* g_joysticks[kMaxJoysticks] = {};
 int g_joystickCount = 0;
 bool g_joystickSystem = false;
 
-void SetButton(PlatformMouseEvent::Button button, bool held) {
-    if (button == PlatformMouseEvent::Button::kLeft) g_mouse.left = held;
-    if (button == PlatformMouseEvent::Button::kRight) g_mouse.right = held;
-    if (button == PlatformMouseEvent::Button::kMiddle) g_mouse.middle = held;
+void SetButton(PlatformInputEvent::Button button, bool held) {
+    if (button == PlatformInputEvent::Button::kLeft) g_mouse.left = held;
+    if (button == PlatformInputEvent::Button::kRight) g_mouse.right = held;
+    if (button == PlatformInputEvent::Button::kMiddle) g_mouse.middle = held;
 }
 
-// Hears every mouse event the window's pump takes from the queue.
-void OnMouseEvent(const PlatformMouseEvent& event) {
+void SetKey(int usage, bool down) {
+    int number = KeyNumberOfUsage(usage);
+    if (number <= 0) return;
+    g_keysHeld[number] = down ? 0x80 : 0;
+    if (down) g_keysPressed[number] = 0x80;
+}
+
+// Hears every mouse and key event the window's pump takes from the queue.
+void OnInputEvent(const PlatformInputEvent& event) {
     switch (event.kind) {
-        case PlatformMouseEvent::Kind::kMotion:
+        case PlatformInputEvent::Kind::kKeyDown:
+            SetKey(event.keyUsage, true);
+            break;
+        case PlatformInputEvent::Kind::kKeyUp:
+            SetKey(event.keyUsage, false);
+            break;
+        case PlatformInputEvent::Kind::kMotion:
             g_mouse.xMove += event.xMove;
             g_mouse.yMove += event.yMove;
             break;
-        case PlatformMouseEvent::Kind::kButtonDown:
+        case PlatformInputEvent::Kind::kButtonDown:
             SetButton(event.button, true);
             break;
-        case PlatformMouseEvent::Kind::kButtonUp:
+        case PlatformInputEvent::Kind::kButtonUp:
             SetButton(event.button, false);
             break;
     }
@@ -56,13 +79,19 @@ int16_t ClampShort(int value) {
 namespace input_platform {
 bool Open() {
     if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return false;
-    AddPlatformEventListener(OnMouseEvent);
+    AddPlatformEventListener(OnInputEvent);
+    std::memset(g_keysHeld, 0, sizeof g_keysHeld);
+    std::memset(g_keysPressed, 0, sizeof g_keysPressed);
     g_mouse = MouseRecord();
     g_joystickSystem = SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
+    g_controllerSystem = g_joystickSystem && SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
     return true;
 }
 
 void Close() {
+    CloseControllers();
+    if (g_controllerSystem) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+    g_controllerSystem = false;
     CloseJoysticks();
     if (g_joystickSystem) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
     g_joystickSystem = false;
@@ -81,6 +110,61 @@ void ReadKeyboard(uint8_t state[256]) {
         int number = KeyNumberOfUsage(scancode);
         if (number > 0) state[number] = 0x80;
     }
+}
+
+void TakeKeyEvents(uint8_t held[256], uint8_t pressedSince[256]) {
+    std::memcpy(held, g_keysHeld, 256);
+    std::memcpy(pressedSince, g_keysPressed, 256);
+    std::memset(g_keysPressed, 0, sizeof g_keysPressed);
+}
+
+void CloseControllers() {
+    for (SDL_GameController* controller : g_controllers) SDL_GameControllerClose(controller);
+    g_controllers.clear();
+    g_controllersFoundAmong = -1;
+}
+
+// Opens every device that SDL's controller database knows, again whenever the number
+// of devices changes or an open one is gone (one plugged in or out).
+void FindControllers() {
+    int devices = SDL_NumJoysticks();
+    bool lost = std::any_of(g_controllers.begin(), g_controllers.end(),
+                            [](SDL_GameController* c) { return !SDL_GameControllerGetAttached(c); });
+    if (devices == g_controllersFoundAmong && !lost) return;
+    CloseControllers();
+    for (int device = 0; device < devices; ++device) {
+        if (!SDL_IsGameController(device)) continue;
+        if (SDL_GameController* controller = SDL_GameControllerOpen(device))
+            g_controllers.push_back(controller);
+    }
+    g_controllersFoundAmong = devices;
+}
+
+GamepadState ReadController(SDL_GameController* controller) {
+    auto held = [controller](SDL_GameControllerButton button) {
+        return SDL_GameControllerGetButton(controller, button) != 0;
+    };
+    GamepadState pad;
+    pad.up = held(SDL_CONTROLLER_BUTTON_DPAD_UP);
+    pad.down = held(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
+    pad.left = held(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+    pad.right = held(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
+    pad.a = held(SDL_CONTROLLER_BUTTON_A);
+    pad.b = held(SDL_CONTROLLER_BUTTON_B);
+    pad.start = held(SDL_CONTROLLER_BUTTON_START);
+    pad.leftX = SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_LEFTX);
+    pad.leftY = SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_LEFTY);
+    return pad;
+}
+
+bool ReadGamepads(GamepadState& pad) {
+    pad = GamepadState();
+    if (!g_controllerSystem) return false;
+    SDL_GameControllerUpdate();
+    FindControllers();
+    for (SDL_GameController* controller : g_controllers)
+        MergeGamepads(ReadController(controller), pad);
+    return !g_controllers.empty();
 }
 
 int LayoutCharacter(int keyNumber) {
@@ -148,6 +232,10 @@ class SdlInputBackend : public InputBackend {
     void Close() override { input_platform::Close(); }
     bool CaptureMouse() override { return input_platform::CaptureMouse(); }
     void ReadKeyboard(uint8_t state[256]) override { input_platform::ReadKeyboard(state); }
+    void TakeKeyEvents(uint8_t held[256], uint8_t pressedSince[256]) override {
+        input_platform::TakeKeyEvents(held, pressedSince);
+    }
+    bool ReadGamepads(GamepadState& pad) override { return input_platform::ReadGamepads(pad); }
     int LayoutCharacter(int keyNumber) override {
         return input_platform::LayoutCharacter(keyNumber);
     }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "input/Gamepad.h"
 #include "input/InputRecords.h"
 
 class InputBackend {
@@ -18,6 +19,12 @@ class InputBackend {
 
     // The keyboard's state now: 0x80 for each key number that is down.
     virtual void ReadKeyboard(uint8_t state[256]) = 0;
+    // The keys the window's key events say are down (0x80 each), and the keys that
+    // went down since the previous call (0x80 each), held or let go again since.
+    virtual void TakeKeyEvents(uint8_t held[256], uint8_t pressedSince[256]) = 0;
+    // The game controllers' buttons and left sticks together; false when none is
+    // connected. Controllers plugged in while the program runs are found too.
+    virtual bool ReadGamepads(GamepadState& pad) = 0;
     // The character a key number gives on the current keyboard layout without modifiers.
     virtual int LayoutCharacter(int keyNumber) = 0;
 

@@ -67,15 +67,37 @@ bool KeyScript::ParseLine(const std::string& rawLine, int lineNumber, const std:
     return true;
 }
 
+// "# kip key recording, seed 1234567": the word "seed" in the first line's comment,
+// then the number. Anything else there is an ordinary comment.
+void KeyScript::ReadSeed(const std::string& firstLine) {
+    std::size_t hash = firstLine.find_first_not_of(" \t");
+    if (hash == std::string::npos || firstLine[hash] != '#') return;
+    std::istringstream words(firstLine.substr(hash + 1));
+    std::string word;
+    while (words >> word) {
+        if (word != "seed") continue;
+        std::string number;
+        long seed = 0;
+        if (words >> number && ParseNumber(number, 0xFFFFFFFFL, seed)) {
+            m_hasSeed = true;
+            m_seed = uint32_t(seed);
+        }
+        return;
+    }
+}
+
 bool KeyScript::Parse(const std::string& text, const std::string& sourceName, std::string& error) {
     m_events.clear();
     m_playback = Playback();
+    m_hasSeed = false;
+    m_seed = 0;
     std::istringstream lines(text);
     std::string line;
     int lineNumber = 0;
     while (std::getline(lines, line)) {
         ++lineNumber;
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (lineNumber == 1) ReadSeed(line);
         if (!ParseLine(line, lineNumber, sourceName, error)) {
             m_events.clear();
             return false;

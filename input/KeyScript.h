@@ -8,7 +8,8 @@
 //
 // FRAME is the number of screens shown so far (0 before the first); KEY is a key
 // number 0-255 (1 Escape, 57 space, 203 left, ...). Lines apply in frame order, and
-// lines of the same frame in file order.
+// lines of the same frame in file order. A first line "# ... seed N" (as a recording
+// begins) names the seed the keys were recorded with.
 #pragma once
 
 #include <cstddef>
@@ -29,6 +30,9 @@ class KeyScript {
     // the script over.
     void StateAt(long frame, uint8_t state[256]) const;
     bool Empty() const { return m_events.empty(); }
+    // The seed named in the first line, if any.
+    bool HasSeed() const { return m_hasSeed; }
+    uint32_t Seed() const { return m_seed; }
 
   private:
     enum class Action { Down, Up, Tap };
@@ -47,6 +51,9 @@ class KeyScript {
     bool ParseLine(const std::string& line, int lineNumber, const std::string& sourceName,
                    std::string& error);
     void PlayTo(long frame) const;
-    std::vector<Event> m_events;  // sorted by frame, file order kept within a frame
+    void ReadSeed(const std::string& firstLine);
+    std::vector<Event> m_events;
+    bool m_hasSeed = false;
+    uint32_t m_seed = 0;  // sorted by frame, file order kept within a frame
     mutable Playback m_playback;  // a cache of StateAt: the script itself does not change
 };

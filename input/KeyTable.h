@@ -18,6 +18,10 @@ constexpr int kCapsLock = 58;
 constexpr int kF4 = 62;
 constexpr int kNumLock = 69;
 constexpr int kPadEnter = 156;
+constexpr int kUp = 200;
+constexpr int kLeft = 203;
+constexpr int kRight = 205;
+constexpr int kDown = 208;
 constexpr int kApplications = 221;
 }  // namespace keys
 

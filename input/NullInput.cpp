@@ -13,6 +13,11 @@ class NoDevices : public InputBackend {
     void Close() override {}
     bool CaptureMouse() override { return false; }
     void ReadKeyboard(uint8_t state[256]) override { std::memset(state, 0, 256); }
+    void TakeKeyEvents(uint8_t held[256], uint8_t pressedSince[256]) override {
+        std::memset(held, 0, 256);
+        std::memset(pressedSince, 0, 256);
+    }
+    bool ReadGamepads(GamepadState&) override { return false; }
     int LayoutCharacter(int) override { return 0; }
     void TakeMouse(DIMOUSEDATA& data) override { std::memset(&data, 0, sizeof data); }
     int OpenJoysticks(int, char[][kJoystickNameSize]) override { return 0; }

@@ -62,6 +62,17 @@ bool ParseRuntimeOptions(int argc, const char* const* argv, RuntimeOptions& opti
             options.windowed = true;
         } else if (arg == "--windowed") {
             options.windowed = true;
+            options.fullscreen = false;
+        } else if (arg == "--fullscreen") {
+            options.fullscreen = true;
+            options.windowed = false;
+        } else if (arg == "--scale") {
+            std::string mode = value ? value : "";
+            if (mode != "smooth" && mode != "integer") return needValue("'smooth' or 'integer'");
+            options.integerScale = mode == "integer";
+            ++i;
+        } else if (arg == "--no-gamepad") {
+            options.noGamepad = true;
         } else if (arg == "--unpaced") {
             options.unpaced = true;
         } else if (arg == "--no-warning") {
@@ -81,6 +92,10 @@ bool ParseRuntimeOptions(int argc, const char* const* argv, RuntimeOptions& opti
             if (!value) return needValue("a key script file");
             options.keysFile = value;
             ++i;
+        } else if (arg == "--record") {
+            if (!value) return needValue("a file for the recorded keys");
+            options.recordFile = value;
+            ++i;
         } else if (arg == "--trace") {
             if (!value) return needValue("a trace file ('-' for standard output)");
             options.traceFile = value;
@@ -95,7 +110,18 @@ bool ParseRuntimeOptions(int argc, const char* const* argv, RuntimeOptions& opti
             return false;
         }
     }
+    if (!options.recordFile.empty() && !options.keysFile.empty()) {
+        error = "--record writes the keys a person presses; it cannot be used with --keys";
+        return false;
+    }
     return true;
+}
+
+bool KvStartsFullscreen(bool programWantsFullscreen) {
+    const RuntimeOptions& options = KvOptions();
+    if (options.headless) return false;
+    if (options.fullscreen) return true;
+    return programWantsFullscreen && !options.windowed;
 }
 
 std::string RuntimeOptionsHelp(const char* program) {
@@ -105,7 +131,13 @@ std::string RuntimeOptionsHelp(const char* program) {
         " [options] [-- program arguments]\n"
         "\n"
         "Runtime options:\n"
-        "  --windowed           a window instead of full screen\n"
+        "  --windowed           start in a window, whatever the program asks\n"
+        "  --fullscreen         start in full screen, whatever the program asks\n"
+        "                       (F11 switches between the two at any time)\n"
+        "  --scale MODE         how the picture fills the window: 'smooth' (the default,\n"
+        "                       any size, aspect kept) or 'integer' (whole multiples\n"
+        "                       only, so pixels stay sharp)\n"
+        "  --no-gamepad         game controllers do not press keys\n"
         "  --headless           no display needed: draws off screen, no sound device,\n"
         "                       no message boxes (implies --windowed)\n"
         "  --unpaced            no frame limiter: frames as fast as they can be drawn\n"
@@ -114,7 +146,11 @@ std::string RuntimeOptionsHelp(const char* program) {
         "  --frames N           end after N frames through the normal shutdown\n"
         "                       (0: right after start-up, before the first frame)\n"
         "  --seed N             seed the random generator with N instead of the clock\n"
-        "  --keys FILE          scripted keys instead of the keyboard (see below)\n"
+        "  --keys FILE          scripted keys instead of the keyboard (see below); a\n"
+        "                       recording's seed is used unless --seed is given\n"
+        "  --record FILE        write the keys pressed during play to FILE as a key\n"
+        "                       script, with the seed in its first line: --keys FILE\n"
+        "                       replays the game exactly\n"
         "  --trace FILE         write one line per drawing, sound and key command to FILE\n"
         "                       ('-' for standard output): '<frame> <COMMAND> <args...>'\n"
         "  --screenshot N:FILE  after frame N has been shown, save the screen as FILE (.bmp);\n"

@@ -1,4 +1,5 @@
-// The runtime's own command-line options: running without a person (headless,
+// The runtime's own command-line options: the display (window, full screen, scaling),
+// the gamepad, recording keys, and running without a person (headless,
 // unpaced, scripted keys, fixed seed, frame count, trace, screenshots).
 #pragma once
 
@@ -13,13 +14,17 @@ struct ScreenshotRequest {
 
 struct RuntimeOptions {
     bool headless = false;  // SDL's offscreen video driver, no message boxes
-    bool windowed = false;  // a window instead of full screen
+    bool windowed = false;    // a window instead of full screen
+    bool fullscreen = false;  // full screen whatever the program asks (not headless)
+    bool integerScale = false;  // whole-number scaling of the frame instead of smooth fitting
+    bool noGamepad = false;     // game controllers do not press keys
     bool unpaced = false;   // no waiting for the frame grid
     bool noWarning = false;  // no warning box about the software renderer
     long frames = -1;       // end after this many frames through the normal shutdown
     bool seedGiven = false;
     uint32_t seed = 0;
     std::string keysFile;   // scripted keys
+    std::string recordFile;  // the keys a person presses, written as a key script
     std::string traceFile;  // one line per command called
     std::vector<ScreenshotRequest> screenshots;
     bool help = false;
@@ -27,9 +32,14 @@ struct RuntimeOptions {
 };
 
 // Parses argv (without argv[0]). Returns false with a message for a bad option.
+// Of --windowed and --fullscreen the last one given counts.
 bool ParseRuntimeOptions(int argc, const char* const* argv, RuntimeOptions& options,
                          std::string& error);
 std::string RuntimeOptionsHelp(const char* program);
+
+// Whether the window starts in full screen: --headless never does, --windowed and
+// --fullscreen override the program's own wish.
+bool KvStartsFullscreen(bool programWantsFullscreen);
 
 // The options of this run.
 RuntimeOptions& KvOptions();

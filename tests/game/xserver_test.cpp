@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -53,7 +54,8 @@ void EndProcess(pid_t& pid) {
 // An Xvfb server on a display number it picks itself, ended with the object.
 class XServer {
   public:
-    XServer(const std::string& logPath) {
+    explicit XServer(const std::string& logPath, int width = kScreenWidth,
+                     int height = kScreenHeight) {
         int ready[2];
         if (pipe(ready) != 0) return;
         m_pid = fork();
@@ -61,7 +63,7 @@ class XServer {
             prctl(PR_SET_PDEATHSIG, SIGTERM);  // no server left behind by a crashed test
             close(ready[0]);
             std::string fd = std::to_string(ready[1]);
-            std::string size = std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24";
+            std::string size = std::to_string(width) + "x" + std::to_string(height) + "x24";
             if (!freopen(logPath.c_str(), "w", stderr)) _exit(126);
             execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", size.c_str(),
                    "-nolisten", "tcp", static_cast<char*>(nullptr));
@@ -111,6 +113,8 @@ class KipProcess {
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         setenv("DISPLAY", display.c_str(), 1);
         setenv("TMPDIR", folder.c_str(), 1);
+        // The warning box is shown whatever this machine's player ticked off.
+        setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         unsetenv("SDL_VIDEODRIVER");  // the tests' default is the offscreen driver
         if (!freopen((folder + "/out.txt").c_str(), "w", stdout) ||
@@ -179,14 +183,6 @@ std::vector<TopWindow> WaitForWindows(const std::string& display, Condition cond
         std::this_thread::sleep_for(kPollInterval);
     }
     return windows;
-}
-
-bool WaitForFile(const std::string& path) {
-    for (auto end = Clock::now() + kStartDeadline; Clock::now() < end;) {
-        if (ReadFileText(path).size() > 54) return true;
-        std::this_thread::sleep_for(kPollInterval);
-    }
-    return false;
 }
 
 struct Rgb {
@@ -283,11 +279,18 @@ Picture Screenshot(const std::string& display, const std::string& folder) {
     return picture;
 }
 
+// The screenshot once it is written whole: a file seen while kip still writes it
+// is read again.
 Picture ReadFrame(const std::string& path) {
     Picture picture;
-    EXPECT_TRUE(WaitForFile(path)) << "kip wrote no screenshot " << path;
-    EXPECT_TRUE(ParseBmp(ReadFileText(path), picture) && picture.width == kFrameWidth &&
-                picture.height == kFrameHeight);
+    for (auto end = Clock::now() + kStartDeadline; Clock::now() < end;) {
+        if (ParseBmp(ReadFileText(path), picture) && picture.width == kFrameWidth &&
+            picture.height == kFrameHeight)
+            return picture;
+        std::this_thread::sleep_for(kPollInterval);
+    }
+    ADD_FAILURE() << "kip wrote no whole " << kFrameWidth << " x " << kFrameHeight
+                  << " screenshot " << path;
     return picture;
 }
 
@@ -461,3 +464,165 @@ TEST_F(XServerTest, OtherKeysLeaveTheWarningBoxOpen) {
     EXPECT_TRUE(CoversScreen(WaitForWindows(Display(), CoversScreen)));
 }
 }  // namespace
+
+namespace {
+// The game window's X id, from xdotool; "" when there is none.
+std::string KipWindowId(const std::string& display) {
+    CommandResult found = RunCommand("DISPLAY=" + display + " xdotool search --name '^kip$'");
+    std::istringstream ids(found.output);
+    std::string id;
+    ids >> id;
+    return found.exitCode == 0 ? id : "";
+}
+
+void Xdotool(const std::string& display, const std::string& arguments) {
+    CommandResult sent = RunCommand("DISPLAY=" + display + " xdotool " + arguments);
+    ASSERT_EQ(sent.exitCode, 0) << arguments << ": " << sent.output;
+}
+
+auto WindowOfSize(int width, int height) {
+    return [width, height](const std::vector<TopWindow>& windows) {
+        const TopWindow* kip = Find(windows, "kip");
+        return kip && kip->width == width && kip->height == height;
+    };
+}
+
+// Takes screenshots until the check holds for one or the deadline passes: the
+// window shows the new size from the next frame on.
+template <typename Check>
+bool ScreenSoon(const std::string& display, const std::string& folder, Check check) {
+    for (auto end = Clock::now() + kStartDeadline; Clock::now() < end;) {
+        Picture screen = Screenshot(display, folder);
+        if (screen.width > 0 && check(screen)) return true;
+        std::this_thread::sleep_for(kPollInterval);
+    }
+    return false;
+}
+
+long LitPixels(const Picture& screen, int left, int top, int width, int height) {
+    long lit = 0;
+    for (int y = top; y < top + height; ++y)
+        for (int x = left; x < left + width; ++x) lit += !Black(screen.At(x, y));
+    return lit;
+}
+
+bool AllBlack(const Picture& screen, int left, int top, int width, int height) {
+    return LitPixels(screen, left, top, width, height) == 0;
+}
+
+class ResizedWindowTest : public XServerTest {
+  protected:
+    // Starts kip in a window with the options, then resizes the window by xdotool;
+    // the window as it is then.
+    TopWindow StartResized(std::vector<std::string> options, int width, int height) {
+        options.insert(options.begin(), {"--no-warning", "--windowed"});
+        StartKip(options);
+        auto frameSized = WindowOfSize(kFrameWidth, kFrameHeight);
+        EXPECT_TRUE(frameSized(WaitForWindows(Display(), frameSized))) << KipOutput();
+        std::string id = KipWindowId(Display());
+        EXPECT_FALSE(id.empty());
+        if (id.empty()) return TopWindow();
+        Xdotool(Display(), "windowsize " + id + " " + std::to_string(width) + " " +
+                               std::to_string(height));
+        std::vector<TopWindow> windows = WaitForWindows(Display(), WindowOfSize(width, height));
+        EXPECT_TRUE(WindowOfSize(width, height)(windows)) << Describe(windows);
+        const TopWindow* kip = Find(windows, "kip");
+        return kip ? *kip : TopWindow();
+    }
+};
+}  // namespace
+
+TEST_F(XServerTest, F11SwitchesBetweenWindowAndFullScreenAtAnyTime) {
+    StartKip({"--no-warning", "--windowed"});
+    std::vector<TopWindow> windows = WaitForWindows(Display(), WindowOfSize(kFrameWidth, kFrameHeight));
+    ASSERT_TRUE(WindowOfSize(kFrameWidth, kFrameHeight)(windows)) << Describe(windows) << KipOutput();
+    const TopWindow kip = *Find(windows, "kip");
+    // Without a window manager the keys go to the window under the pointer.
+    Xdotool(Display(), "mousemove " + std::to_string(kip.x + 100) + " " + std::to_string(kip.y + 100));
+    Xdotool(Display(), "key F11");
+    windows = WaitForWindows(Display(), CoversScreen);
+    ASSERT_TRUE(CoversScreen(windows)) << "after F11: " << Describe(windows);
+    Xdotool(Display(), "key F11");
+    windows = WaitForWindows(Display(), WindowOfSize(kFrameWidth, kFrameHeight));
+    EXPECT_TRUE(WindowOfSize(kFrameWidth, kFrameHeight)(windows))
+        << "after the second F11: " << Describe(windows);
+}
+
+TEST_F(ResizedWindowTest, IntegerScalingFillsItWithWholePixels) {
+    // A screen larger than the doubled picture.
+    m_server = std::make_unique<XServer>(m_folder / "xvfb.log", 1600, 1200);
+    ASSERT_TRUE(m_server->Running());
+    // 1300 x 1000 holds the picture twice over (1280 x 960): 10 columns of black on
+    // either side, 20 rows above and below.
+    const TopWindow kip = StartResized({"--scale", "integer"}, 1300, 1000);
+    ASSERT_EQ(kip.width, 1300);
+    int left = kip.x + 10, top = kip.y + 20;
+    auto doubledWithBars = [&](const Picture& screen) {
+        if (kip.x + 1300 > screen.width || kip.y + 1000 > screen.height) return false;
+        if (!AllBlack(screen, kip.x, kip.y, 1300, 20) || !AllBlack(screen, kip.x, kip.y + 980, 1300, 20) ||
+            !AllBlack(screen, kip.x, kip.y, 10, 1000) || !AllBlack(screen, kip.x + 1290, kip.y, 10, 1000))
+            return false;
+        // Each frame pixel is a 2 x 2 block of one colour: no filtering between them.
+        for (int y = 0; y < 960; y += 2)
+            for (int x = 0; x < 1280; x += 2) {
+                const Rgb& c = screen.At(left + x, top + y);
+                for (auto [dx, dy] : {std::pair{1, 0}, std::pair{0, 1}, std::pair{1, 1}}) {
+                    const Rgb& d = screen.At(left + x + dx, top + y + dy);
+                    if (d.r != c.r || d.g != c.g || d.b != c.b) return false;
+                }
+            }
+        // And the picture is there: its status strip, the bottom 64 rows, is lit.
+        return LitPixels(screen, left, top + 960 - 64, 1280, 64) > 1280 * 64 / 2;
+    };
+    EXPECT_TRUE(ScreenSoon(Display(), m_folder.Path(), doubledWithBars))
+        << "no sharp doubled picture with black bars in the resized window";
+}
+
+TEST_F(ResizedWindowTest, SmoothScalingKeepsTheAspectWithBars) {
+    // 1100 x 600: the height limits, 600 / 480 = 1.25, so 800 x 600 with 150 black
+    // columns on either side.
+    const TopWindow kip = StartResized({}, 1100, 600);
+    ASSERT_EQ(kip.width, 1100);
+    auto pillarboxed = [&](const Picture& screen) {
+        if (kip.x + 1100 > screen.width || kip.y + 600 > screen.height) return false;
+        if (!AllBlack(screen, kip.x, kip.y, 150, 600) || !AllBlack(screen, kip.x + 950, kip.y, 150, 600))
+            return false;
+        // The status strip: the bottom 40 rows of the 800 x 600 picture.
+        return LitPixels(screen, kip.x + 150, kip.y + 560, 800, 40) > 800 * 40 / 2;
+    };
+    EXPECT_TRUE(ScreenSoon(Display(), m_folder.Path(), pillarboxed))
+        << "no 800 x 600 picture between black bars in the resized window";
+}
+
+TEST_F(XServerTest, TheWarningBoxTickedOffIsNotShownAgain) {
+    StartKip({});
+    auto boxShown = [](const std::vector<TopWindow>& windows) { return Find(windows, kBoxTitle) != nullptr; };
+    std::vector<TopWindow> windows = WaitForWindows(Display(), boxShown);
+    ASSERT_TRUE(boxShown(windows)) << KipOutput();
+    const TopWindow box = *Find(windows, kBoxTitle);
+    // The tick box's row sits just above OK (14 pixels of margin, OK 28 high).
+    int x = box.x + 20, y = box.y + box.height - 14 - 28 - 14 - 6;
+    Xdotool(Display(), "mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+    Xdotool(Display(), "key Return");
+    ASSERT_TRUE(CoversScreen(WaitForWindows(Display(), CoversScreen)));
+    EXPECT_TRUE(std::ifstream(m_folder / "config/kip/software-renderer-warning-off").good());
+
+    // The next start goes straight to full screen.
+    m_kip.reset();
+    StartKip({});
+    windows = WaitForWindows(Display(), CoversScreen);
+    EXPECT_TRUE(CoversScreen(windows)) << Describe(windows);
+    EXPECT_FALSE(boxShown(windows));
+}
+
+TEST_F(XServerTest, ATickTakenBackIsNotRemembered) {
+    StartKip({});
+    auto boxShown = [](const std::vector<TopWindow>& windows) { return Find(windows, kBoxTitle) != nullptr; };
+    ASSERT_TRUE(boxShown(WaitForWindows(Display(), boxShown))) << KipOutput();
+    // D ticks, D again takes the tick back.
+    Xdotool(Display(), "key d d Return");
+    ASSERT_TRUE(CoversScreen(WaitForWindows(Display(), CoversScreen)));
+    EXPECT_FALSE(std::ifstream(m_folder / "config/kip/software-renderer-warning-off").good());
+    std::error_code ignored;
+    EXPECT_FALSE(std::filesystem::exists(m_folder / "config/kip", ignored));
+}

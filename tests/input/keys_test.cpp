@@ -2,10 +2,14 @@
 // scan codes, typed characters, joystick reduction and key scripts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "input/Gamepad.h"
 #include "input/InputRecords.h"
+#include "input/KeyRecorder.h"
 #include "input/KeyScript.h"
 #include "input/KeyTable.h"
 #include "tests/support/TestFolder.h"
@@ -415,6 +419,193 @@ TEST(KeyScriptTest, BadLinesNameTheFileAndLine) {
     TestFolder folder("kv_keys");
     EXPECT_FALSE(missing.LoadFile(folder.Path(), error));
     EXPECT_EQ(error, folder.Path() + ": a folder, not a key script");
+}
+
+// ---- recording ------------------------------------------------------------------
+
+TEST(KeyScriptTest, TheFirstLineMayNameTheRecordingsSeed) {
+    struct Case {
+        const char* text;
+        bool hasSeed;
+        uint32_t seed;
+    } cases[] = {
+        {"# kip key recording, seed 4294967295\n3 tap 57\n", true, 4294967295u},
+        {"  #seed 0\n", true, 0},
+        {"# no number here\n", false, 0},
+        {"# seed 4294967296\n", false, 0},  // beyond 32 bits: not a seed
+        {"# seed -3\n", false, 0},
+        {"3 tap 57 # seed 12\n", false, 0},  // only a comment line counts
+        {"\n# seed 12\n", false, 0},        // and only the first line
+    };
+    for (const Case& c : cases) {
+        KeyScript script;
+        std::string error;
+        ASSERT_TRUE(script.Parse(c.text, "seed.keys", error)) << c.text << error;
+        EXPECT_EQ(script.HasSeed(), c.hasSeed) << c.text;
+        if (c.hasSeed) {
+            EXPECT_EQ(script.Seed(), c.seed) << c.text;
+        }
+    }
+    // Parsing another script forgets the seed.
+    KeyScript script;
+    std::string error;
+    ASSERT_TRUE(script.Parse("# seed 5\n", "a", error));
+    ASSERT_TRUE(script.Parse("1 tap 1\n", "b", error));
+    EXPECT_FALSE(script.HasSeed());
+}
+
+// The keys of one frame as the recorder is given them.
+struct RecordedFrame {
+    long frame;
+    std::vector<int> held;    // down as the frame starts
+    std::vector<int> tapped;  // pressed and let go since the frame before
+};
+
+TEST(KeyRecorderTest, WritesTheKeyScriptThatGivesBackEveryFramesKeys) {
+    const std::vector<RecordedFrame> frames = {
+        {0, {}, {}},
+        {1, {57}, {}},            // space goes down
+        {2, {57, 203}, {}},       // left joins it
+        {3, {203}, {}},           // space let go
+        {4, {203}, {1}},          // Escape tapped between frames
+        {5, {}, {203}},           // left let go and pressed and let go again
+        {6, {}, {}},
+        {9, {205, 56}, {200}},    // frames need not follow one by one
+    };
+    // Worked out by hand from the frames above: releases first, then presses, then taps.
+    const std::string expected =
+        "# kip key recording, seed 987654321\n"
+        "1 down 57\n"
+        "2 down 203\n"
+        "3 up 57\n"
+        "4 tap 1\n"
+        "5 up 203\n"
+        "5 tap 203\n"
+        "9 down 56 205\n"
+        "9 tap 200\n";
+    TestFolder folder("kv_record");
+    KeyRecorder recorder;
+    std::string error;
+    ASSERT_TRUE(recorder.Open(folder / "run.keys", error)) << error;
+    ASSERT_TRUE(recorder.WriteSeed(987654321u));
+    for (const RecordedFrame& f : frames) {
+        uint8_t held[256] = {}, seen[256] = {};
+        for (int key : f.held) held[key] = seen[key] = 0x80;
+        for (int key : f.tapped) seen[key] = 0x80;
+        ASSERT_TRUE(recorder.RecordFrame(f.frame, seen, held));
+    }
+    ASSERT_TRUE(recorder.Close());
+    EXPECT_EQ(ReadFileText(folder / "run.keys"), expected);
+
+    // Played back, the script gives each recorded frame exactly the keys seen then.
+    KeyScript script;
+    ASSERT_TRUE(script.LoadFile(folder / "run.keys", error)) << error;
+    EXPECT_TRUE(script.HasSeed());
+    EXPECT_EQ(script.Seed(), 987654321u);
+    for (const RecordedFrame& f : frames) {
+        uint8_t state[256];
+        script.StateAt(f.frame, state);
+        std::vector<int> down;
+        for (int key = 0; key < 256; ++key)
+            if (state[key] & 0x80) down.push_back(key);
+        std::vector<int> seen = f.held;
+        seen.insert(seen.end(), f.tapped.begin(), f.tapped.end());
+        std::sort(seen.begin(), seen.end());
+        EXPECT_EQ(down, seen) << "frame " << f.frame;
+    }
+}
+
+TEST(KeyRecorderTest, AFileThatCannotBeWrittenIsReported) {
+    KeyRecorder recorder;
+    std::string error;
+    EXPECT_FALSE(recorder.Open("/nonexistent/dir/run.keys", error));
+    EXPECT_NE(error.find("/nonexistent/dir/run.keys"), std::string::npos);
+    EXPECT_FALSE(recorder.IsOpen());
+    // A full device: the lines cannot reach it, and the recorder says so.
+    if (FILE* probe = std::fopen("/dev/full", "w")) {
+        std::fclose(probe);
+        ASSERT_TRUE(recorder.Open("/dev/full", error)) << error;
+        uint8_t keys[256] = {};
+        keys[57] = 0x80;
+        bool ok = recorder.WriteSeed(1);
+        for (long frame = 0; frame < 2000 && ok; ++frame) {
+            keys[57] ^= 0x80;
+            ok = recorder.RecordFrame(frame, keys, keys);
+        }
+        EXPECT_FALSE(ok);
+        EXPECT_FALSE(recorder.Close());
+    }
+}
+
+// ---- gamepad ----------------------------------------------------------------------
+
+std::vector<int> PadKeys(const GamepadState& pad) {
+    uint8_t state[256] = {};
+    PressGamepadKeys(pad, state);
+    std::vector<int> down;
+    for (int key = 0; key < 256; ++key)
+        if (state[key] & 0x80) down.push_back(key);
+    return down;
+}
+
+TEST(GamepadKeys, ButtonsAndDirectionsPressTheGamesKeys) {
+    // The mapping as the player's guide states it, by key number.
+    GamepadState pad;
+    EXPECT_EQ(PadKeys(pad), std::vector<int>{});
+    pad.a = true;
+    EXPECT_EQ(PadKeys(pad), std::vector<int>{57});
+    pad = GamepadState();
+    pad.b = true;
+    EXPECT_EQ(PadKeys(pad), std::vector<int>{56});
+    pad = GamepadState();
+    pad.start = true;
+    EXPECT_EQ(PadKeys(pad), std::vector<int>{1});
+    pad = GamepadState();
+    pad.up = pad.left = true;
+    EXPECT_EQ(PadKeys(pad), (std::vector<int>{200, 203}));
+    pad = GamepadState();
+    pad.down = pad.right = true;
+    EXPECT_EQ(PadKeys(pad), (std::vector<int>{205, 208}));
+    // Keys already down stay down.
+    uint8_t state[256] = {};
+    state[30] = 0x80;
+    PressGamepadKeys(GamepadState(), state);
+    EXPECT_EQ(state[30], 0x80);
+}
+
+TEST(GamepadKeys, TheStickCountsBeyondTheMiddleHalfOfItsRange) {
+    struct Case {
+        int x, y;
+        std::vector<int> keys;
+    } cases[] = {
+        {0, 0, {}},
+        {16383, -16383, {}},  // inside the dead zone
+        {16384, 0, {205}},
+        {-16384, 0, {203}},
+        {0, -32768, {200}},
+        {0, 32767, {208}},
+        {32767, 32767, {205, 208}},
+    };
+    for (const Case& c : cases) {
+        GamepadState pad;
+        pad.leftX = c.x;
+        pad.leftY = c.y;
+        EXPECT_EQ(PadKeys(pad), c.keys) << c.x << "," << c.y;
+    }
+}
+
+TEST(GamepadKeys, TwoPadsTogether) {
+    GamepadState first, second, both;
+    first.a = true;
+    first.leftX = 20000;
+    second.start = true;
+    second.leftX = -30000;
+    second.leftY = 100;
+    MergeGamepads(first, both);
+    MergeGamepads(second, both);
+    // Buttons of both; of the sticks, the one pushed furthest.
+    EXPECT_EQ(PadKeys(both), (std::vector<int>{1, 57, 203}));
+    EXPECT_EQ(both.leftY, 100);
 }
 
 }  // namespace
