@@ -2,8 +2,8 @@
 // blocks, IEND. Numbers in PNG and zlib are big-endian.
 #include "tools/mediagen/Png.h"
 
+#include <algorithm>
 #include <array>
-#include <string>
 
 namespace mediagen {
 
