@@ -186,8 +186,8 @@ void StoreSettings(const KvSettings& settings) {
 }
 
 // Reads the runtime's options and opens the trace and the key script. Returns the
-// exit code when the program is not to start (help, or a bad option), else -1.
-int PrepareRun(int argc, char** argv) {
+// exit code when the program is not to start (help, version, or a bad option), else -1.
+int PrepareRun(int argc, char** argv, const char* title) {
     KvInstallSignalHandlers();
     MakeTemporaryFolderAbsolute();
     RuntimeOptions& options = KvOptions();
@@ -198,6 +198,10 @@ int PrepareRun(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(RuntimeOptionsHelp(argv[0]).c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("%s %s\n", title, KvVersion());
         return 0;
     }
     if (!options.traceFile.empty() && !KvOpenTrace(options.traceFile.c_str())) {
@@ -217,7 +221,7 @@ int PrepareRun(int argc, char** argv) {
 }  // namespace
 
 int KvRunProgram(int argc, char** argv, const KvSettings& settings, void (*mainRoutine)()) {
-    int exitCode = PrepareRun(argc, argv);
+    int exitCode = PrepareRun(argc, argv, settings.title);
     if (exitCode >= 0) return exitCode;
     __g_cmdline = KvOptions().programArguments.c_str();
     StoreSettings(settings);

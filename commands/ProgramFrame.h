@@ -20,7 +20,7 @@ extern SFXSoundBuffer* DXwav;  // kSoundSlots slots
 extern VelNetwork* pVelNet;
 
 // The process entry: stores the settings, starts up, calls the program's main
-// routine once and shuts down. Returns only for --help or a bad option.
+// routine once and shuts down. Returns only for --help, --version or a bad option.
 int KvRunProgram(int argc, char** argv, const KvSettings& settings, void (*mainRoutine)());
 
 int __GlobalInit(const char* cmdline, const char* title);

@@ -85,8 +85,9 @@ void PUTFILE(const KvStr& file, double line, double v) {
     PUTFILE(file, line, text);
 }
 
+// Opened without blocking: a FIFO with no writer must not stall the program.
 double DOESFILEEXIST(const KvStr& file) {
-    int fd = open(file.GetStrData(), O_RDONLY | O_CLOEXEC);
+    int fd = open(file.GetStrData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return 0;
     struct stat info;
     bool regular = fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode);

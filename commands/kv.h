@@ -1,6 +1,7 @@
 // Everything a translated program uses: values, the program frame and the commands.
 #pragma once
 
+#include "commands/MediaLookup.h"
 #include "commands/ProgramFrame.h"
 #include "commands/cmd_draw.h"
 #include "commands/cmd_files.h"

@@ -57,6 +57,8 @@ bool ParseRuntimeOptions(int argc, const char* const* argv, RuntimeOptions& opti
             onlyProgramArguments = true;
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
         } else if (arg == "--headless") {
             options.headless = true;
             options.windowed = true;
@@ -155,6 +157,7 @@ std::string RuntimeOptionsHelp(const char* program) {
         "                       ('-' for standard output): '<frame> <COMMAND> <args...>'\n"
         "  --screenshot N:FILE  after frame N has been shown, save the screen as FILE (.bmp);\n"
         "                       may be given several times\n"
+        "  --version            the program's name and version\n"
         "  --help               this text\n"
         "\n"
         "Key script: one line per event, '#' starts a comment:\n"
@@ -167,6 +170,8 @@ std::string RuntimeOptionsHelp(const char* program) {
         "a US keyboard does; a bad line stops the start, naming file and line.\n";
     return text;
 }
+
+const char* KvVersion() { return KIP_VERSION; }
 
 RuntimeOptions& KvOptions() { return KvRuntime().options; }
 

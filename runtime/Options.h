@@ -28,6 +28,7 @@ struct RuntimeOptions {
     std::string traceFile;  // one line per command called
     std::vector<ScreenshotRequest> screenshots;
     bool help = false;
+    bool version = false;  // print the program's name and version, then end
     std::string programArguments;  // what is left: the program's command line
 };
 
@@ -36,6 +37,8 @@ struct RuntimeOptions {
 bool ParseRuntimeOptions(int argc, const char* const* argv, RuntimeOptions& options,
                          std::string& error);
 std::string RuntimeOptionsHelp(const char* program);
+// The version of the runtime and the programs built with it, as "1.0.0".
+const char* KvVersion();
 
 // Whether the window starts in full screen: --headless never does, --windowed and
 // --fullscreen override the program's own wish.

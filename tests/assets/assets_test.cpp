@@ -18,6 +18,8 @@
 #include "sound/WavReader.h"
 #include "tests/support/TestFolder.h"
 #include "tools/mediagen/Fonts.h"
+#include "tools/mediagen/Icons.h"
+#include "tools/mediagen/Png.h"
 #include "tools/mediagen/Pictures.h"
 #include "tools/mediagen/Sounds.h"
 #include "tools/mediagen/Synth.h"
@@ -484,4 +486,51 @@ TEST(SoundSource, MusicLengthFollowsTempoAndFaultsAreRefused) {
         parse("length 0.1\nlayer square volume 0.8\nlayer square volume 0.8\n");
     EXPECT_NE(errorOf([&] { mediagen::renderSound(loud, "loud"); }).find("would clip"),
               std::string::npos);
+}
+
+// The desktop icons' pieces. The checksums are the published check values of CRC-32
+// ("123456789" gives 0xCBF43926) and of Adler-32 ("Wikipedia" gives 0x11E60398); the
+// whole PNG files are decoded by another program in tests/install.
+TEST(Icons, ChecksumsMatchTheirPublishedCheckValues) {
+    const std::string digits = "123456789", word = "Wikipedia";
+    auto bytes = [](const std::string& text) {
+        return reinterpret_cast<const std::uint8_t*>(text.data());
+    };
+    EXPECT_EQ(mediagen::crc32(bytes(digits), digits.size()), 0xCBF43926u);
+    EXPECT_EQ(mediagen::adler32(bytes(word), word.size()), 0x11E60398u);
+    EXPECT_EQ(mediagen::crc32(nullptr, 0), 0u);
+    EXPECT_EQ(mediagen::adler32(nullptr, 0), 1u);
+}
+
+TEST(Icons, VisiblePartIsScaledByTheLargestWholeFactorAndCentred) {
+    // A 3 x 2 mark at (5, 7) of a 20 x 20 picture: in a 16-pixel icon the factor is
+    // 16 / 3 = 5, the mark 15 x 10 from (0, 3) (free space 1 and 6, halved down).
+    mediagen::Image picture(20, 20, mediagen::kKeyColour);
+    const mediagen::Colour ink{10, 200, 30};
+    picture.fillRect(5, 7, 3, 2, ink);
+    picture.set(7, 8, mediagen::kKeyColour);  // a hole stays transparent
+    mediagen::Image icon = mediagen::makeIcon(picture, 16);
+    ASSERT_EQ(icon.width(), 16);
+    ASSERT_EQ(icon.height(), 16);
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            bool inMark = x < 15 && y >= 3 && y < 13;
+            bool inHole = x >= 10 && x < 15 && y >= 8 && y < 13;
+            mediagen::Colour expected = inMark && !inHole ? ink : mediagen::kKeyColour;
+            ASSERT_EQ(icon.at(x, y), expected) << x << ", " << y;
+        }
+    }
+    // A picture with nothing visible gives an empty icon; a part larger than the icon
+    // keeps the factor 1 and is cut at the edges.
+    mediagen::Image empty = mediagen::makeIcon(mediagen::Image(8, 8, mediagen::kKeyColour), 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(empty.at(x, y), mediagen::kKeyColour);
+    // 40 x 10 centred in 8 x 8 starts at (-16, -1): the icon's corner shows (16, 1).
+    mediagen::Image wide(40, 10, ink);
+    const mediagen::Colour mark{200, 20, 20};
+    wide.set(16, 1, mark);
+    mediagen::Image large = mediagen::makeIcon(wide, 8);
+    EXPECT_EQ(large.at(0, 0), mark);
+    EXPECT_EQ(large.at(1, 0), ink);
+    EXPECT_EQ(large.at(7, 7), ink);
 }

@@ -105,8 +105,16 @@ TEST_F(FrameTest, HelpListsTheRuntimeOptions) {
     ProbeRun run = Start("--help");
     EXPECT_EQ(run.exitCode, 0);
     for (const char* option : {"--headless", "--unpaced", "--frames", "--seed", "--keys", "--trace",
-                               "--screenshot", "--windowed"})
+                               "--screenshot", "--windowed", "--version"})
         EXPECT_NE(run.output.find(option), std::string::npos) << option;
+}
+
+TEST_F(FrameTest, VersionNamesTheProgramAndTheProjectVersionAndStartsNothing) {
+    // Even without a display: the version is printed before any window is opened.
+    ProbeRun run = Start("--version --headless --frames 5", "-u SDL_VIDEODRIVER DISPLAY=:987");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.output, std::string("frame probe ") + PROJECT_VERSION + "\n");
+    EXPECT_FALSE(Exists("ErrorLog.txt"));
 }
 
 TEST_F(FrameTest, WithoutADisplayItSaysSoAndNamesTheHeadlessOption) {
