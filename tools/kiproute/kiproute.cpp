@@ -5,7 +5,7 @@
 // back when the player is hit, and writes the keys that cleared every level as a
 // script for the kip executable's --keys option.
 //
-//   kiproute [runtime options] -- OUTPUT [NODE_LIMIT]
+//   kiproute [runtime options] -- OUTPUT [CHUNK_LIMIT]
 //
 // Run it with the same runtime options as the run that replays the script
 // (--headless --unpaced --seed 7). It prints its progress and exits 0 when a script
@@ -178,7 +178,7 @@ const char* const kOpening =
 constexpr long kPlayFrom = 1033;
 
 std::string g_output;
-long g_nodeLimit = 400000;
+long g_chunkLimit = 400000;
 
 void MainRoutine() {
     UseScript(kOpening);
@@ -192,22 +192,20 @@ void MainRoutine() {
     InProcessGame game;
     std::vector<KeySet> route;
     auto began = std::chrono::steady_clock::now();
-    bool found = SearchRoute(game, g_nodeLimit, route);
+    bool found = SearchRoute(game, g_chunkLimit, route);
     double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     std::printf("kiproute: %s after %.0f s, %zu frames of play\n", found ? "found" : "not found",
                 seconds, route.size());
     std::ofstream out(g_output);
+    const long end = kPlayFrom + static_cast<long>(route.size());
     out << "# Made by tools/kiproute: the opening, then the frames of play from " << kPlayFrom
-        << ".\n";
+        << "; the last line releases\n# every key in the first frame without a living alien.\n";
     out << kOpening;
-    std::string play = ScriptFrom(kPlayFrom, route);
-    // Without the trailing taps: the test writes the ending itself.
-    std::istringstream lines(play);
+    // Without the taps after the route: the test writes its own ending.
+    std::istringstream lines(ScriptFrom(kPlayFrom, route));
     for (std::string line; std::getline(lines, line);)
-        if (std::stol(line) < kPlayFrom + static_cast<long>(route.size()) ||
-            line.find(" up") != std::string::npos)
-            out << line << "\n";
+        if (std::stol(line) <= end) out << line << "\n";
     out.close();
     std::fflush(stdout);
     std::_Exit(found ? 0 : 1);
@@ -221,11 +219,11 @@ int main(int argc, char** argv) {
     for (int k = 1; k < argc; ++k)
         if (std::string(argv[k]) == "--") own = k;
     if (own + 1 >= argc) {
-        std::fprintf(stderr, "usage: %s [runtime options] -- OUTPUT [NODE_LIMIT]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [runtime options] -- OUTPUT [CHUNK_LIMIT]\n", argv[0]);
         return 2;
     }
     g_output = argv[own + 1];
-    if (own + 2 < argc) g_nodeLimit = std::atol(argv[own + 2]);
+    if (own + 2 < argc) g_chunkLimit = std::atol(argv[own + 2]);
     // A small screen: the drawing does not touch the game's state, and fewer pixels
     // make the frames quicker.
     KvSettings settings;

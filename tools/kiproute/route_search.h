@@ -1,6 +1,6 @@
 // The search of kiproute, apart from the game it drives: greedy play in short chunks
-// of held keys, led by a simple plan (find the nearest alien's row, face it and fire),
-// going back a growing number of chunks whenever the player is hit.
+// of held keys, led by a plan of goals for every level (clear a row, go to a ladder,
+// climb to a row), going back a growing number of chunks whenever the player is hit.
 #pragma once
 
 #include <cstdint>
