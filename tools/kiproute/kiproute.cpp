@@ -79,28 +79,28 @@ void Restore(const Snapshot& s) {
 const int kKeyOfBit[] = {203, 205, 200, 208, 56, 57};
 
 std::string KeyList(KeySet keys) {
-    std::string out;
+    std::ostringstream out;
     for (int bit = 0; bit < 6; ++bit)
-        if (keys & (1u << bit)) out += " " + std::to_string(kKeyOfBit[bit]);
-    return out;
+        if (keys & (1u << bit)) out << ' ' << kKeyOfBit[bit];
+    return out.str();
 }
 
 // A script that holds keys[k] in frame first + k, then releases everything and
 // taps space every other frame, so that a caught screen or a stage screen that
 // comes up after the planned frames ends by itself.
 std::string ScriptFrom(long first, const std::vector<KeySet>& keys) {
-    std::string text;
+    std::ostringstream text;
     KeySet held = 0;
     for (size_t k = 0; k <= keys.size(); ++k) {
         KeySet now = k < keys.size() ? keys[k] : 0;
         long frame = first + static_cast<long>(k);
-        if (held & ~now) text += std::to_string(frame) + " up" + KeyList(held & ~now) + "\n";
-        if (now & ~held) text += std::to_string(frame) + " down" + KeyList(now & ~held) + "\n";
+        if (held & ~now) text << frame << " up" << KeyList(held & ~now) << '\n';
+        if (now & ~held) text << frame << " down" << KeyList(now & ~held) << '\n';
         held = now;
     }
     long after = first + static_cast<long>(keys.size());
-    for (long k = 1; k <= 21; k += 2) text += std::to_string(after + k) + " tap 57\n";
-    return text;
+    for (long k = 1; k <= 21; k += 2) text << after + k << " tap 57\n";
+    return text.str();
 }
 
 void UseScript(const std::string& text) {
