@@ -105,6 +105,25 @@ std::vector<std::vector<TraceLine>> ByFrame(const std::vector<TraceLine>& lines)
     return frames;
 }
 
+std::vector<TraceLine> Lines(const Frames& frames, long frame, const std::string& command,
+                             double slot) {
+    std::vector<TraceLine> out;
+    if (frame < 0 || frame >= static_cast<long>(frames.size())) return out;
+    for (const TraceLine& line : frames[frame])
+        if (line.command == command && (slot < 0 || line.Num(0) == slot)) out.push_back(line);
+    return out;
+}
+
+std::vector<long> FramesOf(const std::vector<TraceLine>& trace, const std::string& command,
+                           double slot) {
+    std::vector<long> frames;
+    for (const TraceLine& line : trace)
+        if (line.command == command && line.Num(0) == slot &&
+            (frames.empty() || frames.back() != line.frame))
+            frames.push_back(line.frame);
+    return frames;
+}
+
 namespace {
 void UseScript(const std::string& text) {
     KeyScript script;
@@ -138,17 +157,27 @@ void KeysFromNow(const std::vector<std::string>& relativeLines) {
 }
 
 KipRun RunGame(const std::string& program, const std::string& keys, int frames,
-               const std::string& extra) {
+               const std::string& extra, const std::string& traceFilter) {
     KipRun run;
     TestFolder made("kip_run_test");
     EXPECT_TRUE(made.Made());
     const std::string& folder = made.Path();
     std::ofstream(folder + "/keys.txt") << keys;
-    std::string command = "TMPDIR=" + folder + " " + program +
-                          " --headless --unpaced --seed 7 --keys " + folder + "/keys.txt --trace " +
-                          folder + "/trace.txt --frames " + std::to_string(frames) + " " + extra +
-                          " >" + folder + "/out.txt 2>&1";
-    run.status = std::system(command.c_str());
+    std::string game = "TMPDIR=" + folder + " " + program + " --headless --unpaced --seed 7 --keys " +
+                       folder + "/keys.txt --frames " + std::to_string(frames) + " " + extra;
+    if (traceFilter.empty()) {
+        std::string command =
+            game + " --trace " + folder + "/trace.txt >" + folder + "/out.txt 2>&1";
+        run.status = std::system(command.c_str());
+    } else {
+        // The game's own output goes to out.txt, its exit status through a file.
+        std::string command = "(" + game + " --trace - 2>" + folder + "/out.txt; echo $? >" +
+                              folder + "/status.txt) | grep -E '" + traceFilter + "' >" +
+                              folder + "/trace.txt";
+        std::system(command.c_str());
+        std::string status = ReadFileText(folder + "/status.txt");
+        run.status = status.empty() ? -1 : std::atoi(status.c_str());
+    }
     run.trace = ParseTrace(ReadFileText(folder + "/trace.txt"));
     run.errorLog = ReadFileText(folder + "/ErrorLog.txt");
     run.output = ReadFileText(folder + "/out.txt");

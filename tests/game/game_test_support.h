@@ -34,6 +34,13 @@ std::vector<TraceLine> ParseTrace(const std::string& text);
 // The lines split by frame, from the first line's frame on: one entry per pass of a
 // loop that ends each pass with SHOWSCREEN (the last entry may lack it).
 std::vector<std::vector<TraceLine>> ByFrame(const std::vector<TraceLine>& lines);
+using Frames = std::vector<std::vector<TraceLine>>;
+// The lines of a command (of a slot, when one is given) in one frame of ByFrame's.
+std::vector<TraceLine> Lines(const Frames& frames, long frame, const std::string& command,
+                             double slot = -1);
+// The frames in which the command with this first argument appears.
+std::vector<long> FramesOf(const std::vector<TraceLine>& trace, const std::string& command,
+                           double slot);
 
 // The keys held from now on (no keys for an empty list).
 void HoldKeys(std::initializer_list<int> keys);
@@ -61,9 +68,11 @@ struct KipRun {
 };
 
 // Runs the program with the key script for the given number of frames in a fresh
-// folder; extra options follow the usual ones.
+// folder; extra options follow the usual ones. A long run can keep only the trace
+// lines that match an extended regular expression: the trace then goes through a
+// pipe to grep and never fills the disk.
 KipRun RunGame(const std::string& program, const std::string& keys, int frames,
-               const std::string& extra = "");
+               const std::string& extra = "", const std::string& traceFilter = "");
 
 // Keys that leave the start screen in its first pass (frame 0) and the intro as soon
 // as space has been seen free there (frame 2). The first stage screen then shows from
@@ -109,6 +118,13 @@ struct Picture {
     bool Lit(int x, int y) const {
         const uint8_t* p = Pixel(x, y);
         return p && p[0] + p[1] + p[2] > 60;
+    }
+    // The lit pixels of the rectangle x0 <= x < x1, y0 <= y < y1.
+    int LitIn(int x0, int y0, int x1, int y1) const {
+        int lit = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) lit += Lit(x, y);
+        return lit;
     }
 };
 

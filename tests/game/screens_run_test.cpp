@@ -22,29 +22,6 @@ const char* const kWholeGame =
 constexpr long kStartEnds = 930, kIntroEnds = 1012, kStageOneEnds = 1016, kStageKeys = 1030,
                kStageEightEnds = 1032, kFrames = 1070;
 
-using Frames = std::vector<std::vector<TraceLine>>;
-
-// The lines of a command (of a slot, when one is given) in one frame.
-std::vector<TraceLine> Lines(const Frames& frames, long frame, const std::string& command,
-                             double slot = -1) {
-    std::vector<TraceLine> out;
-    if (frame < 0 || frame >= static_cast<long>(frames.size())) return out;
-    for (const TraceLine& line : frames[frame])
-        if (line.command == command && (slot < 0 || line.Num(0) == slot)) out.push_back(line);
-    return out;
-}
-
-// The frames in which the command with this first argument appears.
-std::vector<long> FramesOf(const std::vector<TraceLine>& trace, const std::string& command,
-                           double slot) {
-    std::vector<long> frames;
-    for (const TraceLine& line : trace)
-        if (line.command == command && line.Num(0) == slot &&
-            (frames.empty() || frames.back() != line.frame))
-            frames.push_back(line.frame);
-    return frames;
-}
-
 std::vector<long> Range(long from, long to) {
     std::vector<long> frames;
     for (long f = from; f <= to; ++f) frames.push_back(f);
@@ -60,13 +37,6 @@ struct Shots {
                " --screenshot 1060:" + stage8;
     }
 };
-
-int LitBetween(const Picture& picture, int x0, int y0, int x1, int y1) {
-    int lit = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) lit += picture.Lit(x, y);
-    return lit;
-}
 
 void ExpectStartScreenGrowsShootsAndEndsOnSpace(const KipRun& run, const Frames& frames,
                                                 const Shots& shots) {
@@ -93,11 +63,11 @@ void ExpectStartScreenGrowsShootsAndEndsOnSpace(const KipRun& run, const Frames&
     Picture picture = ReadBmp(shots.start);
     ASSERT_EQ(picture.width, 640);
     // The title, the hero standing at eight times his size, no alien left at the left.
-    EXPECT_GT(LitBetween(picture, 210, 10, 440, 80), 3000);
-    EXPECT_GT(LitBetween(picture, 420, 160, 580, 340), 10000);
-    EXPECT_LT(LitBetween(picture, 20, 160, 160, 290), 60);
+    EXPECT_GT(picture.LitIn(210, 10, 440, 80), 3000);
+    EXPECT_GT(picture.LitIn(420, 160, 580, 340), 10000);
+    EXPECT_LT(picture.LitIn(20, 160, 160, 290), 60);
     // The controls picture at full size.
-    EXPECT_GT(LitBetween(picture, 170, 360, 610, 464), 10000);
+    EXPECT_GT(picture.LitIn(170, 360, 610, 464), 10000);
 }
 
 void ExpectIntroTurnsTheFigureAndWaitsForAFreshPress(const KipRun& run, const Frames& frames,
@@ -117,11 +87,11 @@ void ExpectIntroTurnsTheFigureAndWaitsForAFreshPress(const KipRun& run, const Fr
     Picture picture = ReadBmp(shots.intro);
     ASSERT_EQ(picture.width, 640);
     // The story in the game's font, the prompt at the bottom.
-    EXPECT_GT(LitBetween(picture, 20, 20, 560, 190), 2000);
-    EXPECT_GT(LitBetween(picture, 200, 450, 520, 470), 300);
+    EXPECT_GT(picture.LitIn(20, 20, 560, 190), 2000);
+    EXPECT_GT(picture.LitIn(200, 450, 520, 470), 300);
     // The figure is turned edge-on: a sliver a few pixels wide about its centre, x 99.
     int columns = 0;
-    for (int x = 30; x < 170; ++x) columns += LitBetween(picture, x, 200, x + 1, 400) > 20;
+    for (int x = 30; x < 170; ++x) columns += picture.LitIn(x, 200, x + 1, 400) > 20;
     EXPECT_GE(columns, 1);
     EXPECT_LE(columns, 4);
 }
