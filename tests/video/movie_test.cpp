@@ -175,8 +175,10 @@ TEST_F(MovieTest, AScriptedKeyEndsItEarlyAndTheTraceCountsItsScreens) {
     MakeClip("long.mp4", 320, 240, 4);
     Run("--unpaced", "play long.mp4", "10 tap 57\n");
     MovieRun movie = Played("play", "long.mp4");
-    EXPECT_EQ(movie.screens, 10);  // the key is down in screen 10
-    EXPECT_LT(movie.milliseconds, 3500);
+    // The key is down in screen 10; a four-second clip would have shown 100 screens,
+    // so ten screens are the proof that it ended early (its wall time depends on the
+    // machine's load and is not checked).
+    EXPECT_EQ(movie.screens, 10);
     std::string trace = File("trace.txt");
     EXPECT_NE(trace.find("0 PLAYMOVIE \"" + m_folder / "long.mp4\"\n"), std::string::npos) << trace;
     EXPECT_NE(trace.find("10 FILLRECT 100 100 119 119 255\n"), std::string::npos) << trace;
