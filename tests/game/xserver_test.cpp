@@ -489,7 +489,7 @@ TEST_P(QuitWhileTheBoxIsShown, EndsThroughTheShutdown) {
     auto boxShown = [](const std::vector<TopWindow>& windows) { return Find(windows, kBoxTitle) != nullptr; };
     ASSERT_TRUE(boxShown(WaitForWindows(Display(), boxShown)));
     int status = 0;
-    ASSERT_TRUE(m_kip->SignalAndWait(GetParam(), status)) << "the game went on with the box open";
+    ASSERT_TRUE(m_kip->SignalAndWait(GetParam(), status)) << "the game did not end while its box was shown";
     EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0) << KipOutput();
     const std::string log = ReadFileText(m_folder / "ErrorLog.txt");
