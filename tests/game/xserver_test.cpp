@@ -486,10 +486,13 @@ class QuitWhileTheBoxIsShown : public XServerTest, public ::testing::WithParamIn
 
 TEST_P(QuitWhileTheBoxIsShown, EndsThroughTheShutdown) {
     StartKip({});
-    auto boxShown = [](const std::vector<TopWindow>& windows) { return Find(windows, kBoxTitle) != nullptr; };
+    auto boxShown = [](const std::vector<TopWindow>& windows) {
+        return Find(windows, kBoxTitle) != nullptr;
+    };
     ASSERT_TRUE(boxShown(WaitForWindows(Display(), boxShown)));
     int status = 0;
-    ASSERT_TRUE(m_kip->SignalAndWait(GetParam(), status)) << "the game did not end while its box was shown";
+    ASSERT_TRUE(m_kip->SignalAndWait(GetParam(), status))
+        << "the game did not end while its box was shown";
     EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0) << KipOutput();
     const std::string log = ReadFileText(m_folder / "ErrorLog.txt");
