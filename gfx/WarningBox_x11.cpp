@@ -7,12 +7,14 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <vector>
 
 #include "gfx/X11Errors_x11.h"
 #include "gfx/X11Window.h"
+#include "runtime/Signals.h"
 
 namespace {
 constexpr int kPadding = 14;
@@ -209,14 +211,29 @@ void Toggle(WarningBox& box) {
     Draw(box);
 }
 
-// Runs until the box is answered. A key counts on its release after its press in the
-// box, so a key still held from before the box does not close it.
+// The box's next event; false once a quit signal has come (the terminal closed, Ctrl+C,
+// a kill): the box then closes and the game's next frame ends it through the shutdown.
+bool NextEvent(Display* display, XEvent& event) {
+    constexpr int kSignalCheckMilliseconds = 100;
+    while (!KvQuitSignalled()) {
+        if (XPending(display)) {
+            XNextEvent(display, &event);
+            return true;
+        }
+        pollfd connection{ConnectionNumber(display), POLLIN, 0};
+        poll(&connection, 1, kSignalCheckMilliseconds);
+    }
+    return false;
+}
+
+// Runs until the box is answered or a quit signal comes. A key counts on its release
+// after its press in the box, so a key still held from before the box does not close it.
 void RunBox(WarningBox& box) {
     KeySym pressedKey = NoSymbol;
     bool buttonPressed = false;
     for (;;) {
         XEvent event;
-        XNextEvent(box.display, &event);
+        if (!NextEvent(box.display, event)) return;
         switch (event.type) {
             case Expose:
                 if (event.xexpose.count == 0) Draw(box);

@@ -138,7 +138,10 @@ void HoldKeys(std::initializer_list<int> keys) {
     std::string text = "0 up 57\n";
     if (keys.size() > 0) {
         text += "0 down";
-        for (int key : keys) text += " " + std::to_string(key);
+        for (int key : keys) {
+            text += ' ';
+            text += std::to_string(key);
+        }
         text += "\n";
     }
     UseScript(text);

@@ -49,7 +49,9 @@ int StandingCounter(int p) { return p <= 40 ? p : (p - 41) % 39 + 2; }
 
 // Runs a screen routine with space pressed after the given number of frames.
 std::vector<std::vector<TraceLine>> RunUntilSpace(void (*screen)(), int frames) {
-    KeysFromNow({"+" + std::to_string(frames) + " down 57"});
+    std::string pressSpace = "+";
+    pressSpace += std::to_string(frames) + " down 57";
+    KeysFromNow({pressSpace});
     TraceCapture trace;
     screen();
     return ByFrame(trace.Stop());

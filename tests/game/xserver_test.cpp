@@ -22,12 +22,14 @@
 #include <thread>
 #include <vector>
 
+#include "tests/game/run_leftovers.h"
 #include "tests/support/TestFolder.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
 // Generous: a loaded machine draws with the software renderer in a debug build.
 constexpr auto kStartDeadline = std::chrono::seconds(120);
+constexpr auto kEndDeadline = std::chrono::seconds(60);
 constexpr auto kPollInterval = std::chrono::milliseconds(100);
 constexpr int kScreenWidth = 1280;
 constexpr int kScreenHeight = 1024;
@@ -111,6 +113,8 @@ class KipProcess {
         m_pid = fork();
         if (m_pid != 0) return;
         prctl(PR_SET_PDEATHSIG, SIGKILL);
+        // The quit signals as a terminal gives them, whatever the test runner ignores.
+        for (int number : {SIGHUP, SIGINT, SIGTERM}) signal(number, SIG_DFL);
         setenv("DISPLAY", display.c_str(), 1);
         setenv("TMPDIR", folder.c_str(), 1);
         // The warning box is shown whatever this machine's player ticked off.
@@ -127,6 +131,20 @@ class KipProcess {
         _exit(127);
     }
     ~KipProcess() { EndProcess(m_pid); }
+
+    // Sends the signal; true when the game then ends by itself in time, its wait status
+    // in `status`.
+    bool SignalAndWait(int number, int& status) {
+        kill(m_pid, number);
+        for (auto end = Clock::now() + kEndDeadline; Clock::now() < end;) {
+            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_pid = -1;
+                return true;
+            }
+            std::this_thread::sleep_for(kPollInterval);
+        }
+        return false;
+    }
 
   private:
     pid_t m_pid = -1;
@@ -463,6 +481,30 @@ TEST_F(XServerTest, OtherKeysLeaveTheWarningBoxOpen) {
     RunCommand("DISPLAY=" + Display() + " xdotool key Return");
     EXPECT_TRUE(CoversScreen(WaitForWindows(Display(), CoversScreen)));
 }
+
+// The terminal closed, Ctrl+C or a kill while the warning box waits for its answer: the
+// box closes and the game ends through its shutdown, its log complete and no unpacking
+// folder left behind.
+class QuitWhileTheBoxIsShown : public XServerTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(QuitWhileTheBoxIsShown, EndsThroughTheShutdown) {
+    StartKip({});
+    auto boxShown = [](const std::vector<TopWindow>& windows) {
+        return Find(windows, kBoxTitle) != nullptr;
+    };
+    ASSERT_TRUE(boxShown(WaitForWindows(Display(), boxShown)));
+    int status = 0;
+    ASSERT_TRUE(m_kip->SignalAndWait(GetParam(), status))
+        << "the game did not end while its box was shown";
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << KipOutput();
+    const std::string log = ReadFileText(m_folder / "ErrorLog.txt");
+    EXPECT_TRUE(EndsNormally(log)) << log;
+    EXPECT_TRUE(UnpackingFolders(m_folder.Path()).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(HangupInterruptTerminate, QuitWhileTheBoxIsShown,
+                         ::testing::Values(SIGHUP, SIGINT, SIGTERM));
 }  // namespace
 
 namespace {

@@ -33,7 +33,9 @@ TestRgb PixelAt(int x, int y) {
 }
 
 std::string Describe(TestRgb c) {
-    return "(" + std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) + ")";
+    std::string text = "(";
+    text += std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) + ")";
+    return text;
 }
 
 #define EXPECT_PIXEL(x, y, colour) \

@@ -19,7 +19,9 @@ inline void Put16(std::vector<uint8_t>& out, uint16_t v) {
     out.push_back(uint8_t(v));
     out.push_back(uint8_t(v >> 8));
 }
-inline void PutId(std::vector<uint8_t>& out, const char* id) { out.insert(out.end(), id, id + 4); }
+inline void PutId(std::vector<uint8_t>& out, const char* id) {
+    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(id[i]));
+}
 
 struct WavSpec {
     int channels = 1;

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -75,6 +74,11 @@ TEST(WavReader, RefusesDamagedFiles) {
         b[at + 1] = uint8_t(v >> 8);
         return b;
     };
+    auto patchedId = [&](size_t at, const char* id) {
+        std::vector<uint8_t> b = good;
+        for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(id[i]);
+        return b;
+    };
     refuses(std::vector<uint8_t>(good.begin(), good.begin() + 35), "shorter than the header");
     refuses(std::vector<uint8_t>(good.begin(), good.begin() + 40), "cut inside the chunk header");
     refuses(std::vector<uint8_t>(good.begin(), good.end() - 1), "data cut short");
@@ -87,12 +91,8 @@ TEST(WavReader, RefusesDamagedFiles) {
     refuses(patched16(34, 24), "24-bit samples");
     refuses(patched32(16, 12), "format chunk too short");
     refuses(patched32(16, 0xFFFFFFF0u), "format chunk larger than the file");
-    std::vector<uint8_t> list = good;
-    std::memcpy(list.data() + 36, "LIST", 4);
-    refuses(list, "no data chunk where expected");
-    std::vector<uint8_t> oddFact = good;
-    std::memcpy(oddFact.data() + 36, "fact", 4);
-    refuses(oddFact, "a fact chunk swallowing the rest");
+    refuses(patchedId(36, "LIST"), "no data chunk where expected");
+    refuses(patchedId(36, "fact"), "a fact chunk swallowing the rest");
 
     WavSpec mono16;
     mono16.frames = 10;

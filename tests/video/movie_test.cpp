@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -80,14 +80,17 @@ class MovieTest : public ::testing::Test {
     // The line "<mode> <file>: result R screens S ms T" of the last run.
     MovieRun Result(const std::string& mode, const std::string& file) const {
         MovieRun run;
-        std::smatch match;
-        std::regex line(mode + " " + file + R"(: result (\S+) screens (\d+) ms (\d+))");
-        if (!std::regex_search(m_run.output, match, line)) return run;
-        run.found = true;
-        run.result = std::stod(match[1]);
-        run.screens = std::stol(match[2]);
-        run.milliseconds = std::stod(match[3]);
-        return run;
+        const std::string head = mode + " " + file + ": result ";
+        const std::size_t at = m_run.output.find(head);
+        if (at == std::string::npos) return run;
+        std::istringstream words(m_run.output.substr(at + head.size()));
+        MovieRun read;
+        std::string screensWord, msWord;
+        if (!(words >> read.result >> screensWord >> read.screens >> msWord >> read.milliseconds) ||
+            screensWord != "screens" || msWord != "ms")
+            return run;
+        read.found = true;
+        return read;
     }
 
     // The line of a movie that was found and played (result 0).
