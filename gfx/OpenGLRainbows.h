@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "gfx/AtlasPages.h"
 #include "gfx/GameWindow.h"
 #include "gfx/QuadBatch.h"
 #include "maths/MaskOverlap.h"
@@ -130,13 +131,19 @@ class OpenGLRainbows {
     const RainbowSurface* Surface(int surface) const;
 
     // Queued sprite quads are drawn before anything that changes the drawing state
-    // or reads pixels. With batching off every sprite is its own fan.
+    // or reads pixels. With batching off every sprite is its own fan from its own
+    // texture, and quads outside the drawing area are sent all the same (the plain
+    // path that the fast one is compared with).
     void FlushQuads();
     void SetBatching(bool on) {
         FlushQuads();
         m_batching = on;
     }
     bool Batching() const { return m_batching; }
+    // The atlas page a sprite is drawn from when batching (texture 0: its own texture).
+    AtlasPages::Place PageOf(int slot) const {
+        return ValidSlot(slot) ? m_pagePlace[slot] : AtlasPages::Place{};
+    }
     // Reads the drawn frame as RGB bytes, bottom row first (for snapshots and tests).
     void ReadFrame(int x, int y, int width, int height, std::vector<uint8_t>& rgb);
 
@@ -165,6 +172,15 @@ class OpenGLRainbows {
     // top-left corners in the slot's power-of-two texture.
     void PictureTextureCorners(int slot, float texture[8]) const;
     void DrawQuad(int slot, const float corners[8]);
+    // Queues a quad in OpenGL coordinates from the slot's page or bound texture;
+    // nothing when it lies wholly outside the drawing area.
+    void QueueQuad(int slot, const float corners[8], const float texture[8]);
+    // Whether a quad in OpenGL coordinates (y downward negative) covers no pixel of
+    // the 2D drawing area; margin widens the area for corners that OpenGL turns itself.
+    bool OutsideDrawingArea(const float corners[8], float margin) const;
+    bool TurnedQuadOutside(const float corners[8], float centreX, float centreY,
+                           float angle) const;
+    void PutOnPage(int slot);
     void DrawRotatedQuad(int slot, float centreX, float centreY, float angle, float hw, float hh);
     bool SelectSpriteTexture(int slot);
     void SetTextureUnit(int unit, bool enabled, unsigned int name);
@@ -215,6 +231,11 @@ class OpenGLRainbows {
 
     QuadBatch m_quads;
     bool m_batching = true;
+    // The pictures again on atlas pages, and where each slot's picture is there.
+    AtlasPages m_pages;
+    AtlasPages::Place m_pagePlace[kSpriteSlots];
+    // True while the 2D projection is set: only then is the drawing area known.
+    bool m_projection2D = false;
     float m_colour[4] = {1, 1, 1, 1};
 
     // The polygon being built between StartPoly and EndPoly.
