@@ -14,26 +14,34 @@ bool Planner::createMap(const Description& d) {
     if (!d.map || !inside(d.startX, d.startY) || !inside(d.goalX, d.goalY)) return false;
     if (d.startX == d.goalX && d.startY == d.goalY) return false;
 
+    if (tablesFit(d)) {
+        cleanup();
+        m_pool->reset();
+    } else if (!makeTables(d)) {
+        return false;
+    }
+    fillCosts(d);
+    m_description = d;
+    m_goalNode = nullptr;
+    m_done = false;
+    return true;
+}
+
+// The tables of the loaded map serve a request of the same sizes.
+bool Planner::tablesFit(const Description& d) const {
+    const Description& loaded = m_description;
+    return isLoaded() && d.width == loaded.width && d.height == loaded.height &&
+           d.poolSize == loaded.poolSize && d.openCapacity == loaded.openCapacity &&
+           d.hashBits == loaded.hashBits;
+}
+
+bool Planner::makeTables(const Description& d) {
     unloadMap();
     const std::size_t width = std::size_t(d.width), height = std::size_t(d.height);
     const std::size_t cells = width * height;
     try {
         m_stride = width + 1;
         std::unique_ptr<float[]> costs(new float[m_stride * (height + 1)]);
-        double largest = 0;
-        for (std::size_t i = 0; i < cells; ++i)
-            if (std::isfinite(d.map[i]) && d.map[i] > largest) largest = d.map[i];
-        for (std::size_t y = 0; y <= height; ++y) {
-            for (std::size_t x = 0; x <= width; ++x) {
-                float& out = costs[y * m_stride + x];
-                out = kBlocked;  // the spare row and column, and every blocked cell
-                if (x == width || y == height) continue;
-                double c = d.map[y * width + x];
-                // Non-numbers and infinite costs cannot be walked either.
-                if (!(c > 0) || !std::isfinite(c)) continue;
-                out = static_cast<float>(largest > 0 ? c / largest : c);
-            }
-        }
         m_pool = std::make_unique<NodeFactory>(d.poolSize ? d.poolSize : cells);
         m_open = std::make_unique<FixedDeque<Node*>>(d.openCapacity ? d.openCapacity : cells);
         m_closed = std::make_unique<NodeHashTable>(d.hashBits);
@@ -44,10 +52,27 @@ bool Planner::createMap(const Description& d) {
         unloadMap();
         return false;
     }
-    m_description = d;
-    m_goalNode = nullptr;
-    m_done = false;
     return true;
+}
+
+// Passable costs are scaled by the largest finite cost; blocked cells, non-numbers,
+// infinite costs and the spare row and column read as blocked.
+void Planner::fillCosts(const Description& d) {
+    const std::size_t width = std::size_t(d.width), height = std::size_t(d.height);
+    const double* map = d.map;
+    double largest = 0;
+    for (std::size_t i = 0, cells = width * height; i < cells; ++i)
+        if (std::isfinite(map[i]) && map[i] > largest) largest = map[i];
+    const double divisor = largest > 0 ? largest : 1;
+    float* costs = m_costs.get();
+    for (std::size_t y = 0; y < height; ++y, map += width, costs += m_stride) {
+        for (std::size_t x = 0; x < width; ++x) {
+            double c = map[x];
+            costs[x] = c > 0 && std::isfinite(c) ? static_cast<float>(c / divisor) : kBlocked;
+        }
+        costs[width] = kBlocked;
+    }
+    for (std::size_t x = 0; x <= width; ++x) costs[x] = kBlocked;
 }
 
 void Planner::initialize() {

@@ -43,7 +43,7 @@ class Planner {
 
     // Takes a request; false (and nothing changed) for a start or goal outside the
     // map or a start equal to the goal; false with no map loaded for a map that
-    // cannot be held.
+    // cannot be held. The tables of a map of the same sizes are used again.
     bool createMap(const Description& description);
     virtual void initialize();
     void cleanup();
@@ -80,6 +80,9 @@ class Planner {
     // Inserts into the open list, kept sorted from the highest f to the lowest; a node
     // goes in front of those with an equal f.
     std::size_t firstOpenNotAbove(float f) const;
+    bool tablesFit(const Description& description) const;
+    bool makeTables(const Description& description);
+    void fillCosts(const Description& description);
     void insertOpen(Node* node);
     void removeOpen(Node* node);
     Node* openNodeAt(int32_t x, int32_t y) const { return m_openAt[cellIndex(x, y)]; }
