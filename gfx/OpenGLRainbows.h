@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "gfx/AtlasPages.h"
+#include "gfx/FramePacer.h"
 #include "gfx/GameWindow.h"
 #include "gfx/QuadBatch.h"
 #include "maths/MaskOverlap.h"
@@ -38,11 +39,6 @@ struct RainbowSurface {
     int8_t rowCount;  // negated for a surface taken from the screen
 };
 
-// The time source of the frame pacing; tests put a clock of their own here.
-struct FrameClock {
-    double (*now)() = nullptr;                    // milliseconds
-    void (*sleepMilliseconds)(double) = nullptr;  // may be null: busy wait only
-};
 
 class OpenGLRainbows {
   public:
@@ -74,6 +70,8 @@ class OpenGLRainbows {
     double NextFrameTime() const { return m_nextFrameTime; }
     // The frame grid starts now: the next flip does not wait.
     void StartFrameGrid() { m_nextFrameTime = Now(); }
+    // How long before a grid point the wait stops sleeping and spins (ms).
+    double PacingMargin() const { return m_pacer.Margin(); }
     // Replaces the time source (null members: the platform clock and sleep).
     static void SetFrameClock(const FrameClock& clock);
     static FrameClock DefaultFrameClock();
@@ -211,6 +209,7 @@ class OpenGLRainbows {
     bool m_fullscreen = false;
     bool m_initialised = false;
     double m_nextFrameTime = 0;
+    FramePacer m_pacer;
     double m_frameInterval = 0;
     double m_counterFrequency = 0;
     int m_counterUsable = 0;

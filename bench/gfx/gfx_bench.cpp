@@ -99,7 +99,7 @@ int SpritesAt60(bool batching) {
 
 void PacedRun(int frames, bool sleeping) {
     FrameClock clock = OpenGLRainbows::DefaultFrameClock();
-    if (!sleeping) clock.sleepMilliseconds = nullptr;
+    if (!sleeping) clock.sleepUntil = nullptr;
     OpenGLRainbows::SetFrameClock(clock);
     KvOptions().unpaced = false;
     pRbow->SetMaxFPS(60);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -480,19 +481,20 @@ TEST(Headless, ScreenshotOfTheShownFrameAndTrace) {
 namespace {
 double g_fakeNow = 0;
 int g_sleeps = 0;
+double g_lateWakeUp = 0;  // how long after its deadline a sleep ends
 double FakeNow() {
     g_fakeNow += 0.01;  // every reading of the clock costs a little time
     return g_fakeNow;
 }
-void FakeSleep(double ms) {
+void FakeSleepUntil(double deadline) {
     ++g_sleeps;
-    g_fakeNow += ms;
+    g_fakeNow = std::max(g_fakeNow, deadline) + g_lateWakeUp;
 }
 
 struct PacedClock {
     PacedClock() {
         KvOptions().unpaced = false;
-        OpenGLRainbows::SetFrameClock({FakeNow, FakeSleep});
+        OpenGLRainbows::SetFrameClock({FakeNow, FakeSleepUntil});
     }
     ~PacedClock() {
         KvOptions().unpaced = true;
@@ -536,6 +538,41 @@ TEST(FramePacing, FramesLandOnTheGrid) {
     pRbow->SetMaxFPS(-5);
     EXPECT_DOUBLE_EQ(pRbow->FrameInterval(), 2.0);
     pRbow->SetMaxFPS(60);
+}
+
+// Frames of 3 ms each on a system whose sleeps end late: the first wake-up later than
+// the first margin (1 ms) makes that frame late, after which the margin covers the
+// lateness and every frame is shown just after its grid point; once the wake-ups are
+// punctual again the margin, and with it the spin, shrinks.
+TEST(FramePacing, LateWakeUpsKeepTheGrid) {
+    PacedClock clock;
+    pRbow->SetMaxFPS(60);
+    const double interval = 1000.0 / 60;
+    g_fakeNow = 2000;
+    g_lateWakeUp = 1.5;
+    pRbow->StartFrameGrid();
+    const double start = pRbow->NextFrameTime();
+    pRbow->FlipScreens();  // the first flip does not wait
+    std::vector<double> lateness;
+    for (int frame = 1; frame <= 60; ++frame) {
+        if (frame == 20) g_lateWakeUp = 0.1;
+        g_fakeNow += 3;
+        g_sleeps = 0;
+        pRbow->FlipScreens();
+        EXPECT_EQ(g_sleeps, 1) << frame;
+        lateness.push_back(g_fakeNow - (start + frame * interval));
+        if (frame == 19) {
+            EXPECT_GT(pRbow->PacingMargin(), 1.5);
+        }
+    }
+    EXPECT_NEAR(lateness[0], 0.5, 0.1);  // the sleep ended 0.5 ms after the grid point
+    for (int frame = 2; frame <= 60; ++frame) {
+        EXPECT_GT(lateness[frame - 1], 0) << frame;
+        EXPECT_LT(lateness[frame - 1], 0.05) << frame;
+    }
+    EXPECT_LT(pRbow->PacingMargin(), 0.3);
+    EXPECT_GE(pRbow->PacingMargin(), 0.1);
+    g_lateWakeUp = 0;
 }
 
 TEST(FramePacing, UnpacedDoesNotWaitAndTimerIsNeverZero) {
