@@ -55,10 +55,12 @@ void OpenGLRainbows::FlushQuads() {
     if (!m_quads.Empty()) m_quads.Flush();
 }
 
+// The depth planes matter only to the 3D viewport's depth test: 2D drawing leaves
+// them alone, and clearing them every frame would cost as much as the colour.
 void OpenGLRainbows::ClearFrame() {
     FlushQuads();
     glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClear(m_projection2D ? GL_COLOR_BUFFER_BIT : GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
 // Waits until the clock has passed the next grid point, pumping messages.
