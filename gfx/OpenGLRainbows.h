@@ -179,6 +179,7 @@ class OpenGLRainbows {
     bool TurnedQuadOutside(const float corners[8], float centreX, float centreY,
                            float angle) const;
     void PutOnPage(int slot);
+    bool TexelForPixel(int slot, const float corners[8], const float texture[8]) const;
     void DrawRotatedQuad(int slot, float centreX, float centreY, float angle, float hw, float hh);
     bool SelectSpriteTexture(int slot);
     void SetTextureUnit(int unit, bool enabled, unsigned int name);

@@ -14,9 +14,11 @@ class QuadBatch {
     // The same for a quad of an atlas page's layer; the caller chose the page with
     // UsePage.
     void AddPaged(const float corners[8], const float texture[8], int layer);
-    // The page the following quads come from (0: the texture bound on unit 0);
-    // the queue is drawn first when it changes.
-    void UsePage(unsigned int page);
+    // The page the following quads come from (0: the texture bound on unit 0), and
+    // whether they show each texel on exactly one pixel (whole-pixel corners, the
+    // picture's own size), where the nearest texel is what linear filtering reads
+    // and costs less; the queue is drawn first when either changes.
+    void UsePage(unsigned int page, bool texelForPixel = false);
     unsigned int Page() const { return m_page; }
     bool Empty() const { return m_firsts.empty(); }
     // Whether the queued quads are drawn with the texture bound on unit 0, so that
@@ -40,4 +42,5 @@ class QuadBatch {
     std::vector<int> m_firsts;       // first vertex of each fan
     std::vector<int> m_counts;       // 4 for each fan
     unsigned int m_page = 0;
+    bool m_texelForPixel = false;
 };

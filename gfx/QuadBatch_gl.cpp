@@ -83,6 +83,20 @@ GLuint PageProgram() {
     static GLuint program = LinkProgram(kPageFragmentShader);
     return program;
 }
+
+// Nearest texels, repeating as the textures do.
+GLuint NearestSampler() {
+    static GLuint sampler = [] {
+        GLuint made = 0;
+        glGenSamplers(1, &made);
+        glSamplerParameteri(made, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glSamplerParameteri(made, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glSamplerParameteri(made, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glSamplerParameteri(made, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        return made;
+    }();
+    return sampler;
+}
 }  // namespace
 
 bool QuadBatch::s_useShader = true;
@@ -101,10 +115,11 @@ void QuadBatch::AddPaged(const float corners[8], const float texture[8], int lay
     }
 }
 
-void QuadBatch::UsePage(unsigned int page) {
-    if (page == m_page) return;
+void QuadBatch::UsePage(unsigned int page, bool texelForPixel) {
+    if (page == m_page && texelForPixel == m_texelForPixel) return;
     Flush();
     m_page = page;
+    m_texelForPixel = texelForPixel;
 }
 
 void QuadBatch::Flush() {
@@ -116,7 +131,9 @@ void QuadBatch::Flush() {
     GLuint program = m_page ? PageProgram() : s_useShader ? SpriteProgram() : 0;
     if (m_page) glBindTexture(GL_TEXTURE_2D_ARRAY, m_page);
     if (program) glUseProgram(program);
+    if (m_texelForPixel) glBindSampler(0, NearestSampler());
     glMultiDrawArrays(GL_TRIANGLE_FAN, m_firsts.data(), m_counts.data(), GLsizei(m_firsts.size()));
+    if (m_texelForPixel) glBindSampler(0, 0);
     if (program) glUseProgram(0);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);

@@ -270,8 +270,19 @@ void OpenGLRainbows::DrawQuad(int slot, const float corners[8]) {
 void OpenGLRainbows::QueueQuad(int slot, const float corners[8], const float texture[8]) {
     if (OutsideDrawingArea(corners, 0)) return;
     const AtlasPages::Place& place = m_pagePlace[slot];
-    m_quads.UsePage(place.texture);
+    m_quads.UsePage(place.texture, TexelForPixel(slot, corners, texture));
     m_quads.AddPaged(corners, texture, place.layer);
+}
+
+// Corners on whole pixels (they always are: they come from whole screen numbers) and
+// texture corners on whole texels spanning as many texels as the quad spans pixels:
+// every pixel centre then falls on a texel centre.
+bool OpenGLRainbows::TexelForPixel(int slot, const float corners[8], const float texture[8]) const {
+    float tw = float(m_textureWidth[slot]), th = float(m_textureHeight[slot]);
+    float s0 = texture[0] * tw, t0 = texture[1] * th, s1 = texture[4] * tw, t1 = texture[5] * th;
+    float width = corners[2] - corners[0], height = corners[5] - corners[1];
+    return s0 == std::floor(s0) && t0 == std::floor(t0) && s1 - s0 == width && t1 - t0 == height &&
+           corners[2] == corners[4] && corners[1] == corners[3];
 }
 
 // A pixel is drawn when its centre lies inside the quad, so a quad whose corners
