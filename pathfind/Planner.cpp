@@ -2,6 +2,7 @@
 // queries about the last search.
 #include "pathfind/Planner.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -17,10 +18,12 @@ bool Planner::createMap(const Description& d) {
     if (tablesFit(d)) {
         cleanup();
         m_pool->reset();
-    } else if (!makeTables(d)) {
+        updateCosts(d);
+    } else if (makeTables(d)) {
+        fillCosts(d);
+    } else {
         return false;
     }
-    fillCosts(d);
     m_description = d;
     m_goalNode = nullptr;
     m_done = false;
@@ -47,6 +50,7 @@ bool Planner::makeTables(const Description& d) {
         m_closed = std::make_unique<NodeHashTable>(d.hashBits);
         m_openAt.reset(static_cast<Node**>(std::calloc(cells, sizeof(Node*))));
         if (!m_openAt) throw std::bad_alloc();
+        m_lastMap.resize(cells);
         m_costs = std::move(costs);
     } catch (const std::bad_alloc&) {
         unloadMap();
@@ -54,6 +58,12 @@ bool Planner::makeTables(const Description& d) {
     }
     return true;
 }
+
+namespace {
+float ScaledCost(double c, double divisor) {
+    return c > 0 && std::isfinite(c) ? static_cast<float>(c / divisor) : Planner::kBlocked;
+}
+}  // namespace
 
 // Passable costs are scaled by the largest finite cost; blocked cells, non-numbers,
 // infinite costs and the spare row and column read as blocked.
@@ -66,13 +76,31 @@ void Planner::fillCosts(const Description& d) {
     const double divisor = largest > 0 ? largest : 1;
     float* costs = m_costs.get();
     for (std::size_t y = 0; y < height; ++y, map += width, costs += m_stride) {
-        for (std::size_t x = 0; x < width; ++x) {
-            double c = map[x];
-            costs[x] = c > 0 && std::isfinite(c) ? static_cast<float>(c / divisor) : kBlocked;
-        }
+        for (std::size_t x = 0; x < width; ++x) costs[x] = ScaledCost(map[x], divisor);
         costs[width] = kBlocked;
     }
     for (std::size_t x = 0; x <= width; ++x) costs[x] = kBlocked;
+    std::copy(d.map, d.map + width * height, m_lastMap.begin());
+    m_lastDivisor = divisor;
+}
+
+// The table of the last map serves again: one pass over the caller's map finds the
+// largest cost and scales the cells that changed by the last divisor; only when the
+// largest cost changed too is every cell scaled again.
+void Planner::updateCosts(const Description& d) {
+    const std::size_t width = std::size_t(d.width), cells = width * std::size_t(d.height);
+    const double* map = d.map;
+    double* last = m_lastMap.data();
+    double largest = 0;
+    for (std::size_t i = 0; i < cells; ++i) {
+        double c = map[i];
+        if (std::isfinite(c) && c > largest) largest = c;
+        if (c != last[i]) {  // a non-number differs from everything, itself too
+            last[i] = c;
+            m_costs[(i / width) * m_stride + i % width] = ScaledCost(c, m_lastDivisor);
+        }
+    }
+    if ((largest > 0 ? largest : 1) != m_lastDivisor) fillCosts(d);
 }
 
 void Planner::initialize() {
@@ -98,6 +126,8 @@ void Planner::cleanup() {
 
 void Planner::unloadMap() {
     m_costs.reset();
+    m_lastMap.clear();
+    m_lastMap.shrink_to_fit();
     m_open.reset();
     m_closed.reset();
     m_pool.reset();

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "pathfind/FixedDeque.h"
 #include "pathfind/Node.h"
@@ -83,6 +84,7 @@ class Planner {
     bool tablesFit(const Description& description) const;
     bool makeTables(const Description& description);
     void fillCosts(const Description& description);
+    void updateCosts(const Description& description);
     void insertOpen(Node* node);
     void removeOpen(Node* node);
     Node* openNodeAt(int32_t x, int32_t y) const { return m_openAt[cellIndex(x, y)]; }
@@ -92,6 +94,9 @@ class Planner {
     Description m_description;
     std::unique_ptr<float[]> m_costs;
     std::size_t m_stride = 0;  // one more column than the map has
+    // The caller's map as the cost table was last filled from, and the divisor then.
+    std::vector<double> m_lastMap;
+    double m_lastDivisor = 1;
     std::unique_ptr<NodeFactory> m_pool;
     std::unique_ptr<FixedDeque<Node*>> m_open;
     std::unique_ptr<NodeHashTable> m_closed;

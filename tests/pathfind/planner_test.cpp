@@ -1,6 +1,7 @@
 // The path planner on its own: open list, closed set, node pool and weighted A*.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 #include <utility>
 #include <vector>
@@ -328,4 +329,22 @@ TEST(AStar, TablesUsedAgainSearchAsFreshOnes) {
     Grid grid = RandomGrid(40, 30, 99);
     EXPECT_FALSE(kept.createMap(Request(grid, -1, 0, 3, 3)));
     EXPECT_TRUE(kept.isLoaded());
+}
+
+// The kept table follows single changed cells, a cell that becomes blocked or a
+// non-number, and a change of the largest cost, as a table made afresh does.
+TEST(AStar, KeptTableFollowsChangedCells) {
+    AStarPlanner kept;
+    Grid grid = RandomGrid(30, 20, 5);
+    grid.costs[0] = grid.costs.back() = 1;
+    Planner::Description d = Request(grid, 0, 0, 29, 19);
+    Record(kept, d);
+    const std::vector<std::pair<std::size_t, double>> changes = {
+        {31, 7}, {32, 0}, {33, std::nan("")}, {34, 9}, {35, 50}, {35, 2}, {36, -3}};
+    for (const auto& [cell, cost] : changes) {
+        grid.costs[cell] = cost;
+        AStarPlanner fresh;
+        SearchRecord expected = Record(fresh, d);
+        EXPECT_TRUE(Record(kept, d) == expected) << "cell " << cell << " cost " << cost;
+    }
 }
