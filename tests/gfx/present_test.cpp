@@ -49,29 +49,39 @@ std::vector<uint8_t> WindowPixels(int w, int h) {
     return rgb;
 }
 
+// One window for the process: the platform starts once.
 class Present : public ::testing::Test {
   protected:
-    void SetUp() override {
+    static void SetUpTestSuite() {
         std::string error;
-        ASSERT_TRUE(PlatformInit(false, error)) << error;
+        if (!PlatformInit(false, error)) {
+            setUpError = error;
+            return;
+        }
         window = GameWindow::Create("present", kFrameW, kFrameH, error);
-        ASSERT_NE(window, nullptr) << error;
-        ASSERT_TRUE(window->EnterFullscreen());
+        if (!window || !window->EnterFullscreen()) {
+            setUpError = "no full-screen window: " + error;
+            return;
+        }
         SDL_Rect desktop{0, 0, 0, 0};
         SDL_GetDisplayBounds(0, &desktop);
         screenW = desktop.w;
         screenH = desktop.h;
-        // The drawable takes the desktop's size with the first swap; from then on
-        // frames start in the off-screen frame again.
+        // The drawable takes the desktop's size with the first swap.
         window->Present();
-        window->BindFrame();
     }
-    void TearDown() override {
+    static void TearDownTestSuite() {
         delete window;
+        window = nullptr;
         PlatformQuit();
     }
+    // Frames start in the off-screen frame.
+    void SetUp() override {
+        ASSERT_NE(window, nullptr) << setUpError;
+        window->BindFrame();
+    }
     // Shows one frame of the pattern and reads the window.
-    std::vector<uint8_t> ShowPattern() {
+    static std::vector<uint8_t> ShowPattern() {
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT);
         DrawPattern();
@@ -79,8 +89,9 @@ class Present : public ::testing::Test {
         glFinish();
         return WindowPixels(screenW, screenH);
     }
-    GameWindow* window = nullptr;
-    int screenW = 0, screenH = 0;
+    static inline GameWindow* window = nullptr;
+    static inline int screenW = 0, screenH = 0;
+    static inline std::string setUpError;
 };
 
 uint8_t At(const std::vector<uint8_t>& rgb, int w, int x, int y, int c) {
