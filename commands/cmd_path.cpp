@@ -13,6 +13,12 @@ constexpr float kSearchWeight = 0.7f;
 constexpr double kEscapeKey = 1;
 
 bool EscapeDown() { return KEY(kEscapeKey) != 0; }
+
+// One planner for every call: its tables serve again while the map keeps its sizes.
+AStarPlanner& SharedPlanner() {
+    static AStarPlanner planner;
+    return planner;
+}
 }  // namespace
 
 double FINDPATH(KvIntArray& map, KvIntArray& path, double weight, double startx, double starty,
@@ -40,7 +46,7 @@ double FINDPATH(KvIntArray& map, KvIntArray& path, double weight, double startx,
         static_cast<int64_t>(request.width) * request.height > map.ElementCount())
         return 0;
 
-    AStarPlanner planner;
+    AStarPlanner& planner = SharedPlanner();
     planner.setInterruptQuery(EscapeDown);
     if (!planner.createMap(request)) return 0;
     planner.initialize();

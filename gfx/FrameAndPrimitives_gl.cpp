@@ -3,10 +3,8 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include <SDL_opengl.h>
 
-#include <chrono>
 #include <cmath>
 #include <initializer_list>
-#include <thread>
 
 #include "gfx/OpenGLRainbows.h"
 #include "runtime/Options.h"
@@ -14,16 +12,9 @@
 int g_nTexture = 0;
 
 namespace {
-// Sleeping ends this long before the grid point; the rest is spun, so the frame is
-// shown within a millisecond of its point without burning a core the whole time.
-constexpr double kSpinMilliseconds = 2.0;
 // A polygon keeps at most this many corners; more would be a runaway program.
 constexpr std::size_t kMaxPolygonVertices = 65536;
 constexpr int kPolygonFloats = 7;
-
-void PlatformSleep(double milliseconds) {
-    std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(milliseconds));
-}
 
 FrameClock g_clock = OpenGLRainbows::DefaultFrameClock();
 
@@ -40,14 +31,14 @@ void ScreenVertices(GLenum mode, std::initializer_list<short> xy) {
 FrameClock OpenGLRainbows::DefaultFrameClock() {
     FrameClock clock;
     clock.now = PlatformMilliseconds;
-    clock.sleepMilliseconds = PlatformSleep;
+    clock.sleepUntil = SleepUntilPlatformTime;
     return clock;
 }
 
 void OpenGLRainbows::SetFrameClock(const FrameClock& clock) {
     FrameClock fallback = DefaultFrameClock();
     g_clock.now = clock.now ? clock.now : fallback.now;
-    g_clock.sleepMilliseconds = clock.sleepMilliseconds;
+    g_clock.sleepUntil = clock.sleepUntil;
 }
 
 double OpenGLRainbows::Now() const { return g_clock.now(); }
@@ -64,22 +55,18 @@ void OpenGLRainbows::FlushQuads() {
     if (!m_quads.Empty()) m_quads.Flush();
 }
 
+// The depth planes matter only to the 3D viewport's depth test: 2D drawing leaves
+// them alone, and clearing them every frame would cost as much as the colour.
 void OpenGLRainbows::ClearFrame() {
     FlushQuads();
     glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClear(m_projection2D ? GL_COLOR_BUFFER_BIT : GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
 // Waits until the clock has passed the next grid point, pumping messages.
 void OpenGLRainbows::WaitForFrameSlot() {
-    for (;;) {
-        double now = Now();
-        if (now > m_nextFrameTime) return;
-        double remaining = m_nextFrameTime - now;
-        if (remaining > kSpinMilliseconds && g_clock.sleepMilliseconds)
-            g_clock.sleepMilliseconds(remaining - kSpinMilliseconds);
-        WinMessages();
-    }
+    auto pump = [](void* self) { static_cast<OpenGLRainbows*>(self)->WinMessages(); };
+    m_pacer.WaitUntil(m_nextFrameTime, g_clock, pump, this);
 }
 
 double OpenGLRainbows::FlipScreens() {

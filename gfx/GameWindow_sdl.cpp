@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "gfx/FramePresent.h"
 #include "gfx/GameWindow.h"
 #include "gfx/X11Window.h"
 
@@ -247,21 +248,28 @@ int GameWindow::DesktopColourDepth() const {
 void GameWindow::BindFrame() { glBindFramebuffer(GL_FRAMEBUFFER, m_state->frameBuffer); }
 
 // The picture is fitted to the window as it is this frame, not as it was asked for,
-// so a full screen that was refused or granted in part still shows all of it.
+// so a full screen that was refused or granted in part still shows all of it. Where
+// the window's drawable is the frame's size and holds what the off-screen frame
+// holds (8-bit colour planes, no alpha planes, no depth test in use) the next frame
+// is drawn straight into it; otherwise the frame is copied over in one blit, texel
+// for pixel where the scale is a whole number.
 void GameWindow::Present() {
     int windowW = 0, windowH = 0;
     if (!X11WindowSize(m_state->window, windowW, windowH))
         SDL_GL_GetDrawableSize(m_state->window, &windowW, &windowH);
     ViewportRect view =
         FitViewport(windowW, windowH, m_state->width, m_state->height, m_state->scaleMode);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_state->frameBuffer);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glBlitFramebuffer(0, 0, m_state->width, m_state->height, view.x, view.y, view.x + view.width,
-                      view.y + view.height, GL_COLOR_BUFFER_BIT, view.sharp ? GL_NEAREST : GL_LINEAR);
+    // A whole-number scale (always so in integer mode) is copied nearest, any other
+    // filtered: the placement decides.
+    const int rect[4] = {view.x, view.y, view.x + view.width, view.y + view.height};
+    FramePlacement placement = PlaceFrame(m_state->width, m_state->height, windowW, windowH, rect);
+    GLint drawnInto = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawnInto);
+    if (drawnInto != 0) CopyFrameIntoWindow(m_state->frameBuffer, m_state->width,
+                                            m_state->height, rect, placement);
     SDL_GL_SwapWindow(m_state->window);
-    BindFrame();
+    bool direct = placement == FramePlacement::kWholeWindow && WindowHoldsFrameAsIs();
+    glBindFramebuffer(GL_FRAMEBUFFER, direct ? 0 : m_state->frameBuffer);
 }
 
 namespace {

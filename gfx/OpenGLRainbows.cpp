@@ -188,10 +188,12 @@ void OpenGLRainbows::Make2DViewport() {
     glHint(GL_POLYGON_SMOOTH_HINT, GL_FASTEST);
     m_unitEnabled[0] = 1;
     for (int i = 0; i < 4; ++i) m_colour[i] = 1;
+    m_projection2D = true;
 }
 
 void OpenGLRainbows::Make3DViewport(double nearPlane, double farPlane, double fieldOfView) {
     FlushQuads();
+    m_projection2D = false;
     int height = m_height == 0 ? 1 : m_height;
     glViewport(0, 0, m_width, height);
     glMatrixMode(GL_PROJECTION);
@@ -250,4 +252,5 @@ void OpenGLRainbows::FreeAll() {
     }
     for (int slot = 0; slot < kSpriteSlots; ++slot) FreeSprite(slot);
     for (int surface = 0; surface < kSurfaceCount; ++surface) FreeSurface(surface);
+    m_pages.Clear();
 }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "gfx/AtlasPages.h"
+#include "gfx/FramePacer.h"
 #include "gfx/GameWindow.h"
 #include "gfx/QuadBatch.h"
 #include "maths/MaskOverlap.h"
@@ -37,11 +39,6 @@ struct RainbowSurface {
     int8_t rowCount;  // negated for a surface taken from the screen
 };
 
-// The time source of the frame pacing; tests put a clock of their own here.
-struct FrameClock {
-    double (*now)() = nullptr;                    // milliseconds
-    void (*sleepMilliseconds)(double) = nullptr;  // may be null: busy wait only
-};
 
 class OpenGLRainbows {
   public:
@@ -73,6 +70,8 @@ class OpenGLRainbows {
     double NextFrameTime() const { return m_nextFrameTime; }
     // The frame grid starts now: the next flip does not wait.
     void StartFrameGrid() { m_nextFrameTime = Now(); }
+    // How long before a grid point the wait stops sleeping and spins (ms).
+    double PacingMargin() const { return m_pacer.Margin(); }
     // Replaces the time source (null members: the platform clock and sleep).
     static void SetFrameClock(const FrameClock& clock);
     static FrameClock DefaultFrameClock();
@@ -130,13 +129,19 @@ class OpenGLRainbows {
     const RainbowSurface* Surface(int surface) const;
 
     // Queued sprite quads are drawn before anything that changes the drawing state
-    // or reads pixels. With batching off every sprite is its own fan.
+    // or reads pixels. With batching off every sprite is its own fan from its own
+    // texture, and quads outside the drawing area are sent all the same (the plain
+    // path that the fast one is compared with).
     void FlushQuads();
     void SetBatching(bool on) {
         FlushQuads();
         m_batching = on;
     }
     bool Batching() const { return m_batching; }
+    // The atlas page a sprite is drawn from when batching (texture 0: its own texture).
+    AtlasPages::Place PageOf(int slot) const {
+        return ValidSlot(slot) ? m_pagePlace[slot] : AtlasPages::Place{};
+    }
     // Reads the drawn frame as RGB bytes, bottom row first (for snapshots and tests).
     void ReadFrame(int x, int y, int width, int height, std::vector<uint8_t>& rgb);
 
@@ -168,6 +173,16 @@ class OpenGLRainbows {
     // top-left corners in the slot's power-of-two texture.
     void PictureTextureCorners(int slot, float texture[8]) const;
     void DrawQuad(int slot, const float corners[8]);
+    // Queues a quad in OpenGL coordinates from the slot's page or bound texture;
+    // nothing when it lies wholly outside the drawing area.
+    void QueueQuad(int slot, const float corners[8], const float texture[8]);
+    // Whether a quad in OpenGL coordinates (y downward negative) covers no pixel of
+    // the 2D drawing area; margin widens the area for corners that OpenGL turns itself.
+    bool OutsideDrawingArea(const float corners[8], float margin) const;
+    bool TurnedQuadOutside(const float corners[8], float centreX, float centreY,
+                           float angle) const;
+    void PutOnPage(int slot);
+    bool TexelForPixel(int slot, const float corners[8], const float texture[8]) const;
     void DrawRotatedQuad(int slot, float centreX, float centreY, float angle, float hw, float hh);
     bool SelectSpriteTexture(int slot);
     void SetTextureUnit(int unit, bool enabled, unsigned int name);
@@ -198,6 +213,7 @@ class OpenGLRainbows {
     bool m_fullscreen = false;
     bool m_initialised = false;
     double m_nextFrameTime = 0;
+    FramePacer m_pacer;
     double m_frameInterval = 0;
     double m_counterFrequency = 0;
     int m_counterUsable = 0;
@@ -218,6 +234,11 @@ class OpenGLRainbows {
 
     QuadBatch m_quads;
     bool m_batching = true;
+    // The pictures again on atlas pages, and where each slot's picture is there.
+    AtlasPages m_pages;
+    AtlasPages::Place m_pagePlace[kSpriteSlots];
+    // True while the 2D projection is set: only then is the drawing area known.
+    bool m_projection2D = false;
     float m_colour[4] = {1, 1, 1, 1};
 
     // The polygon being built between StartPoly and EndPoly.

@@ -1,6 +1,7 @@
 // The queue of textured sprite quads that share one texture and one drawing state.
 // Queued quads are drawn with one vertex-array call as four-vertex fans, in the
-// order they were queued: the same primitives as one fan per sprite.
+// order they were queued: the same primitives as one fan per sprite. The texture is
+// either the one bound on unit 0 or an atlas page, whose layer each quad names.
 #pragma once
 
 #include <vector>
@@ -10,20 +11,36 @@ class QuadBatch {
     // corners: x, y of bottom-left, bottom-right, top-right, top-left in OpenGL
     // coordinates; texture: s, t of the same corners.
     void Add(const float corners[8], const float texture[8]);
-    bool Empty() const { return m_positions.empty(); }
+    // The same for a quad of an atlas page's layer; the caller chose the page with
+    // UsePage.
+    void AddPaged(const float corners[8], const float texture[8], int layer);
+    // The page the following quads come from (0: the texture bound on unit 0), and
+    // whether they show each texel on exactly one pixel (whole-pixel corners, the
+    // picture's own size), where the nearest texel is what linear filtering reads
+    // and costs less; the queue is drawn first when either changes.
+    void UsePage(unsigned int page, bool texelForPixel = false);
+    unsigned int Page() const { return m_page; }
+    bool Empty() const { return m_firsts.empty(); }
+    // Whether the queued quads are drawn with the texture bound on unit 0, so that
+    // the queue must be drawn before that binding changes.
+    bool UsesBoundTexture() const { return !Empty() && m_page == 0; }
     // Draws the queued quads with the current texture and colour, and empties the queue.
     void Flush();
     // Draws one quad as its own triangle fan, at once.
     static void DrawFan(const float corners[8], const float texture[8]);
     // Sends one quad's corners to the primitive the caller has begun.
     static void SendCorners(const float corners[8], const float texture[8]);
+    // Whether atlas pages can be drawn (the driver compiled their shader).
+    static bool PagesDrawable();
     // Queued quads are drawn with a small shader that computes what the fixed-function
     // state would; off, they go through the fixed-function state.
     static bool s_useShader;
 
   private:
     std::vector<float> m_positions;  // two floats per vertex, four vertices per quad
-    std::vector<float> m_texture;
-    std::vector<int> m_firsts;  // first vertex of each fan
-    std::vector<int> m_counts;  // 4 for each fan
+    std::vector<float> m_texture;    // s, t, layer per vertex
+    std::vector<int> m_firsts;       // first vertex of each fan
+    std::vector<int> m_counts;       // 4 for each fan
+    unsigned int m_page = 0;
+    bool m_texelForPixel = false;
 };

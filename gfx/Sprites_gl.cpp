@@ -4,6 +4,7 @@
 #include <SDL_opengl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -53,6 +54,7 @@ void OpenGLRainbows::ResetSlotTables() {
         m_pictureWidth[slot] = m_pictureHeight[slot] = 0;
         m_collisionMask[slot].reset();
         m_textureNames[slot][0] = m_textureNames[slot][1] = 0;
+        m_pagePlace[slot] = AtlasPages::Place{};
     }
 }
 
@@ -173,7 +175,16 @@ bool OpenGLRainbows::LoadSprite(unsigned int slot, const char* path, unsigned lo
     m_textureHeight[slot] = int16_t(PowerOfTwoAtLeast(height));
     m_pictureWidth[slot] = int16_t(width);
     m_pictureHeight[slot] = int16_t(height);
+    PutOnPage(int(slot));
     return true;
+}
+
+// A picture that cannot go onto a page is drawn from its own texture.
+void OpenGLRainbows::PutOnPage(int slot) {
+    if (!QuadBatch::PagesDrawable()) return;
+    m_pagePlace[slot] =
+        m_pages.Add(m_textureNames[slot][0], m_textureWidth[slot], m_textureHeight[slot]);
+    m_unitTexture[0] = kUnknownTexture;
 }
 
 void OpenGLRainbows::FreeSprite(int slot) {
@@ -184,6 +195,11 @@ void OpenGLRainbows::FreeSprite(int slot) {
         DeleteTexture(names[0]);
         DeleteTexture(names[1]);
     }
+    if (m_pagePlace[slot].texture) {
+        FlushQuads();
+        m_pages.Remove(m_pagePlace[slot]);
+        m_pagePlace[slot] = AtlasPages::Place{};
+    }
     m_textureWidth[slot] = m_textureHeight[slot] = -1;
     m_collisionMask[slot].reset();
 }
@@ -192,7 +208,8 @@ void OpenGLRainbows::SetTextureUnit(int unit, bool enabled, unsigned int name) {
     bool sameEnable = m_unitEnabled[unit] == (enabled ? 1 : 0);
     bool sameName = !enabled || m_unitTexture[unit] == name;
     if (sameEnable && sameName) return;
-    FlushQuads();
+    // Quads from an atlas page do not read the units' 2D textures.
+    if (m_quads.UsesBoundTexture()) FlushQuads();
     if (unit != 0) glActiveTexture(GL_TEXTURE0 + unit);
     if (!sameEnable) {
         if (enabled)
@@ -245,9 +262,42 @@ void OpenGLRainbows::DrawQuad(int slot, const float corners[8]) {
         gl[2 * i + 1] = -corners[2 * i + 1];
     }
     if (m_batching)
-        m_quads.Add(gl, texture);
+        QueueQuad(slot, gl, texture);
     else
         QuadBatch::DrawFan(gl, texture);
+}
+
+void OpenGLRainbows::QueueQuad(int slot, const float corners[8], const float texture[8]) {
+    if (OutsideDrawingArea(corners, 0)) return;
+    const AtlasPages::Place& place = m_pagePlace[slot];
+    m_quads.UsePage(place.texture, TexelForPixel(slot, corners, texture));
+    m_quads.AddPaged(corners, texture, place.layer);
+}
+
+// Corners on whole pixels (they always are: they come from whole screen numbers) and
+// texture corners on whole texels spanning as many texels as the quad spans pixels:
+// every pixel centre then falls on a texel centre.
+bool OpenGLRainbows::TexelForPixel(int slot, const float corners[8], const float texture[8]) const {
+    float tw = float(m_textureWidth[slot]), th = float(m_textureHeight[slot]);
+    float s0 = texture[0] * tw, t0 = texture[1] * th, s1 = texture[4] * tw, t1 = texture[5] * th;
+    float width = corners[2] - corners[0], height = corners[5] - corners[1];
+    return s0 == std::floor(s0) && t0 == std::floor(t0) && s1 - s0 == width && t1 - t0 == height &&
+           corners[2] == corners[4] && corners[1] == corners[3];
+}
+
+// A pixel is drawn when its centre lies inside the quad, so a quad whose corners
+// all lie on or beyond one edge of the area draws none.
+bool OpenGLRainbows::OutsideDrawingArea(const float corners[8], float margin) const {
+    if (!m_projection2D) return false;
+    float left = corners[0], right = corners[0], bottom = corners[1], top = corners[1];
+    for (int i = 1; i < 4; ++i) {
+        left = std::min(left, corners[2 * i]);
+        right = std::max(right, corners[2 * i]);
+        bottom = std::min(bottom, corners[2 * i + 1]);
+        top = std::max(top, corners[2 * i + 1]);
+    }
+    return right <= -margin || left >= float(m_width) + margin || top <= -float(m_height) - margin ||
+           bottom >= margin;
 }
 
 void OpenGLRainbows::DrawSprite(short slot, short x, short y) {
@@ -262,16 +312,32 @@ void OpenGLRainbows::StretchSprite(short slot, short x, short y, short width, sh
     DrawQuad(slot, corners);
 }
 
+// The corners as OpenGL turns and moves them, worked out in double precision; the
+// one-pixel margin covers the difference to OpenGL's own single-precision sums.
+bool OpenGLRainbows::TurnedQuadOutside(const float corners[8], float centreX, float centreY,
+                                       float angle) const {
+    double radians = double(angle) * M_PI / 180.0;
+    double c = std::cos(radians), s = std::sin(radians);
+    float turned[8];
+    for (int i = 0; i < 4; ++i) {
+        double x = corners[2 * i], y = corners[2 * i + 1];
+        turned[2 * i] = float(centreX + c * x - s * y);
+        turned[2 * i + 1] = float(-double(centreY) + s * x + c * y);
+    }
+    return OutsideDrawingArea(turned, 1.0f);
+}
+
 // The quad with half sizes hw, hh turned by angle degrees about a screen point.
 void OpenGLRainbows::DrawRotatedQuad(int slot, float centreX, float centreY, float angle, float hw,
                                      float hh) {
+    const float corners[8] = {-hw, -hh, hw, -hh, hw, hh, -hw, hh};
+    if (m_batching && TurnedQuadOutside(corners, centreX, centreY, angle)) return;
     FlushQuads();
     glPushMatrix();
     glTranslatef(centreX, -centreY, 0);
     glRotatef(angle, 0, 0, 1);
     float texture[8];
     PictureTextureCorners(slot, texture);
-    const float corners[8] = {-hw, -hh, hw, -hh, hw, hh, -hw, hh};
     QuadBatch::DrawFan(corners, texture);
     glPopMatrix();
 }

@@ -39,7 +39,7 @@ void OpenGLRainbows::DrawTextA(short font, const char* text, short x, short y) {
         if (oneBatch)
             QuadBatch::SendCorners(corners, texture);
         else
-            m_quads.Add(corners, texture);
+            QueueQuad(slot, corners, texture);
         left += cellWidth;
     }
     if (oneBatch) glEnd();

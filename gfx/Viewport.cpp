@@ -5,13 +5,12 @@
 #include <cmath>
 
 namespace {
-ViewportRect Centred(int drawableWidth, int drawableHeight, int width, int height, bool sharp) {
+ViewportRect Centred(int drawableWidth, int drawableHeight, int width, int height) {
     ViewportRect rect;
     rect.width = std::clamp(width, 1, drawableWidth);
     rect.height = std::clamp(height, 1, drawableHeight);
     rect.x = (drawableWidth - rect.width) / 2;
     rect.y = (drawableHeight - rect.height) / 2;
-    rect.sharp = sharp;
     return rect;
 }
 }  // namespace
@@ -26,10 +25,9 @@ ViewportRect FitViewport(int drawableWidth, int drawableHeight, int frameWidth, 
         int factor = std::min(drawableWidth / frameWidth, drawableHeight / frameHeight);
         if (factor >= 1)
             return Centred(drawableWidth, drawableHeight, frameWidth * factor,
-                           frameHeight * factor, true);
+                           frameHeight * factor);
     }
     double scale = std::min(double(drawableWidth) / frameWidth, double(drawableHeight) / frameHeight);
     return Centred(drawableWidth, drawableHeight, int(std::lround(frameWidth * scale)),
-                   int(std::lround(frameHeight * scale)),
-                   false);
+                   int(std::lround(frameHeight * scale)));
 }

@@ -12,7 +12,6 @@ struct ViewportRect {
     int y = 0;
     int width = 0;
     int height = 0;
-    bool sharp = false;  // nearest-pixel sampling instead of filtering
 };
 
 // The rectangle the frame is drawn into. In integer mode the factor is the largest

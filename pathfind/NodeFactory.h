@@ -16,6 +16,11 @@ class NodeFactory {
     // The next unused node, or null once all are handed out.
     Node* fetch();
     void release(Node* node);
+    // Takes every node back: the pool hands them out as a fresh one does.
+    void reset() {
+        m_used = 0;
+        m_released.clear();
+    }
     std::size_t size() const { return m_size; }
 
   private:

@@ -2,6 +2,7 @@
 // queries about the last search.
 #include "pathfind/Planner.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -14,40 +15,92 @@ bool Planner::createMap(const Description& d) {
     if (!d.map || !inside(d.startX, d.startY) || !inside(d.goalX, d.goalY)) return false;
     if (d.startX == d.goalX && d.startY == d.goalY) return false;
 
-    unloadMap();
-    const std::size_t width = std::size_t(d.width), height = std::size_t(d.height);
-    const std::size_t cells = width * height;
-    try {
-        m_stride = width + 1;
-        std::unique_ptr<float[]> costs(new float[m_stride * (height + 1)]);
-        double largest = 0;
-        for (std::size_t i = 0; i < cells; ++i)
-            if (std::isfinite(d.map[i]) && d.map[i] > largest) largest = d.map[i];
-        for (std::size_t y = 0; y <= height; ++y) {
-            for (std::size_t x = 0; x <= width; ++x) {
-                float& out = costs[y * m_stride + x];
-                out = kBlocked;  // the spare row and column, and every blocked cell
-                if (x == width || y == height) continue;
-                double c = d.map[y * width + x];
-                // Non-numbers and infinite costs cannot be walked either.
-                if (!(c > 0) || !std::isfinite(c)) continue;
-                out = static_cast<float>(largest > 0 ? c / largest : c);
-            }
-        }
-        m_pool = std::make_unique<NodeFactory>(d.poolSize ? d.poolSize : cells);
-        m_open = std::make_unique<FixedDeque<Node*>>(d.openCapacity ? d.openCapacity : cells);
-        m_closed = std::make_unique<NodeHashTable>(d.hashBits);
-        m_openAt.reset(static_cast<Node**>(std::calloc(cells, sizeof(Node*))));
-        if (!m_openAt) throw std::bad_alloc();
-        m_costs = std::move(costs);
-    } catch (const std::bad_alloc&) {
-        unloadMap();
+    if (tablesFit(d)) {
+        cleanup();
+        m_pool->reset();
+        updateCosts(d);
+    } else if (makeTables(d)) {
+        fillCosts(d);
+    } else {
         return false;
     }
     m_description = d;
     m_goalNode = nullptr;
     m_done = false;
     return true;
+}
+
+// The tables of the loaded map serve a request of the same sizes.
+bool Planner::tablesFit(const Description& d) const {
+    const Description& loaded = m_description;
+    return isLoaded() && d.width == loaded.width && d.height == loaded.height &&
+           d.poolSize == loaded.poolSize && d.openCapacity == loaded.openCapacity &&
+           d.hashBits == loaded.hashBits;
+}
+
+bool Planner::makeTables(const Description& d) {
+    unloadMap();
+    const std::size_t width = std::size_t(d.width), height = std::size_t(d.height);
+    const std::size_t cells = width * height;
+    try {
+        m_stride = width + 1;
+        std::unique_ptr<float[]> costs(new float[m_stride * (height + 1)]);
+        m_pool = std::make_unique<NodeFactory>(d.poolSize ? d.poolSize : cells);
+        m_open = std::make_unique<FixedDeque<Node*>>(d.openCapacity ? d.openCapacity : cells);
+        m_closed = std::make_unique<NodeHashTable>(d.hashBits);
+        m_openAt.reset(static_cast<Node**>(std::calloc(cells, sizeof(Node*))));
+        if (!m_openAt) throw std::bad_alloc();
+        m_lastMap.resize(cells);
+        m_costs = std::move(costs);
+    } catch (const std::bad_alloc&) {
+        unloadMap();
+        return false;
+    }
+    return true;
+}
+
+namespace {
+float ScaledCost(double c, double divisor) {
+    return c > 0 && std::isfinite(c) ? static_cast<float>(c / divisor) : Planner::kBlocked;
+}
+}  // namespace
+
+// Passable costs are scaled by the largest finite cost; blocked cells, non-numbers,
+// infinite costs and the spare row and column read as blocked.
+void Planner::fillCosts(const Description& d) {
+    const std::size_t width = std::size_t(d.width), height = std::size_t(d.height);
+    const double* map = d.map;
+    double largest = 0;
+    for (std::size_t i = 0, cells = width * height; i < cells; ++i)
+        if (std::isfinite(map[i]) && map[i] > largest) largest = map[i];
+    const double divisor = largest > 0 ? largest : 1;
+    float* costs = m_costs.get();
+    for (std::size_t y = 0; y < height; ++y, map += width, costs += m_stride) {
+        for (std::size_t x = 0; x < width; ++x) costs[x] = ScaledCost(map[x], divisor);
+        costs[width] = kBlocked;
+    }
+    for (std::size_t x = 0; x <= width; ++x) costs[x] = kBlocked;
+    std::copy(d.map, d.map + width * height, m_lastMap.begin());
+    m_lastDivisor = divisor;
+}
+
+// The table of the last map serves again: one pass over the caller's map finds the
+// largest cost and scales the cells that changed by the last divisor; only when the
+// largest cost changed too is every cell scaled again.
+void Planner::updateCosts(const Description& d) {
+    const std::size_t width = std::size_t(d.width), cells = width * std::size_t(d.height);
+    const double* map = d.map;
+    double* last = m_lastMap.data();
+    double largest = 0;
+    for (std::size_t i = 0; i < cells; ++i) {
+        double c = map[i];
+        if (std::isfinite(c) && c > largest) largest = c;
+        if (c != last[i]) {  // a non-number differs from everything, itself too
+            last[i] = c;
+            m_costs[(i / width) * m_stride + i % width] = ScaledCost(c, m_lastDivisor);
+        }
+    }
+    if ((largest > 0 ? largest : 1) != m_lastDivisor) fillCosts(d);
 }
 
 void Planner::initialize() {
@@ -73,6 +126,8 @@ void Planner::cleanup() {
 
 void Planner::unloadMap() {
     m_costs.reset();
+    m_lastMap.clear();
+    m_lastMap.shrink_to_fit();
     m_open.reset();
     m_closed.reset();
     m_pool.reset();

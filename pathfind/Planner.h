@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "pathfind/FixedDeque.h"
 #include "pathfind/Node.h"
@@ -43,7 +44,7 @@ class Planner {
 
     // Takes a request; false (and nothing changed) for a start or goal outside the
     // map or a start equal to the goal; false with no map loaded for a map that
-    // cannot be held.
+    // cannot be held. The tables of a map of the same sizes are used again.
     bool createMap(const Description& description);
     virtual void initialize();
     void cleanup();
@@ -80,6 +81,10 @@ class Planner {
     // Inserts into the open list, kept sorted from the highest f to the lowest; a node
     // goes in front of those with an equal f.
     std::size_t firstOpenNotAbove(float f) const;
+    bool tablesFit(const Description& description) const;
+    bool makeTables(const Description& description);
+    void fillCosts(const Description& description);
+    void updateCosts(const Description& description);
     void insertOpen(Node* node);
     void removeOpen(Node* node);
     Node* openNodeAt(int32_t x, int32_t y) const { return m_openAt[cellIndex(x, y)]; }
@@ -89,6 +94,9 @@ class Planner {
     Description m_description;
     std::unique_ptr<float[]> m_costs;
     std::size_t m_stride = 0;  // one more column than the map has
+    // The caller's map as the cost table was last filled from, and the divisor then.
+    std::vector<double> m_lastMap;
+    double m_lastDivisor = 1;
     std::unique_ptr<NodeFactory> m_pool;
     std::unique_ptr<FixedDeque<Node*>> m_open;
     std::unique_ptr<NodeHashTable> m_closed;

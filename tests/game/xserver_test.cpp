@@ -312,9 +312,11 @@ Picture ReadFrame(const std::string& path) {
     return picture;
 }
 
-// The frame scaled by `scale` with linear filtering, as GL samples it: the screen
+// The frame scaled by `scale`: at a whole-number scale every frame pixel becomes a
+// square of screen pixels; otherwise linear filtering as GL samples it: the screen
 // pixel's centre maps back to (x + 0.5) / scale - 0.5 in the frame, edges clamped.
 Rgb Scaled(const Picture& frame, int x, int y, double scale) {
+    if (scale == std::floor(scale)) return frame.At(int(x / scale), int(y / scale));
     auto clampX = [&](int v) { return std::max(0, std::min(frame.width - 1, v)); };
     auto clampY = [&](int v) { return std::max(0, std::min(frame.height - 1, v)); };
     double u = (x + 0.5) / scale - 0.5, v = (y + 0.5) / scale - 0.5;

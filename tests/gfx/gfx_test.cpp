@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -482,19 +484,20 @@ TEST(Headless, ScreenshotOfTheShownFrameAndTrace) {
 namespace {
 double g_fakeNow = 0;
 int g_sleeps = 0;
+double g_lateWakeUp = 0;  // how long after its deadline a sleep ends
 double FakeNow() {
     g_fakeNow += 0.01;  // every reading of the clock costs a little time
     return g_fakeNow;
 }
-void FakeSleep(double ms) {
+void FakeSleepUntil(double deadline) {
     ++g_sleeps;
-    g_fakeNow += ms;
+    g_fakeNow = std::max(g_fakeNow, deadline) + g_lateWakeUp;
 }
 
 struct PacedClock {
     PacedClock() {
         KvOptions().unpaced = false;
-        OpenGLRainbows::SetFrameClock({FakeNow, FakeSleep});
+        OpenGLRainbows::SetFrameClock({FakeNow, FakeSleepUntil});
     }
     ~PacedClock() {
         KvOptions().unpaced = true;
@@ -538,6 +541,41 @@ TEST(FramePacing, FramesLandOnTheGrid) {
     pRbow->SetMaxFPS(-5);
     EXPECT_DOUBLE_EQ(pRbow->FrameInterval(), 2.0);
     pRbow->SetMaxFPS(60);
+}
+
+// Frames of 3 ms each on a system whose sleeps end late: the first wake-up later than
+// the first margin (1 ms) makes that frame late, after which the margin covers the
+// lateness and every frame is shown just after its grid point; once the wake-ups are
+// punctual again the margin, and with it the spin, shrinks.
+TEST(FramePacing, LateWakeUpsKeepTheGrid) {
+    PacedClock clock;
+    pRbow->SetMaxFPS(60);
+    const double interval = 1000.0 / 60;
+    g_fakeNow = 2000;
+    g_lateWakeUp = 1.5;
+    pRbow->StartFrameGrid();
+    const double start = pRbow->NextFrameTime();
+    pRbow->FlipScreens();  // the first flip does not wait
+    std::vector<double> lateness;
+    for (int frame = 1; frame <= 60; ++frame) {
+        if (frame == 20) g_lateWakeUp = 0.1;
+        g_fakeNow += 3;
+        g_sleeps = 0;
+        pRbow->FlipScreens();
+        EXPECT_EQ(g_sleeps, 1) << frame;
+        lateness.push_back(g_fakeNow - (start + frame * interval));
+        if (frame == 19) {
+            EXPECT_GT(pRbow->PacingMargin(), 1.5);
+        }
+    }
+    EXPECT_NEAR(lateness[0], 0.5, 0.1);  // the sleep ended 0.5 ms after the grid point
+    for (int frame = 2; frame <= 60; ++frame) {
+        EXPECT_GT(lateness[frame - 1], 0) << frame;
+        EXPECT_LT(lateness[frame - 1], 0.05) << frame;
+    }
+    EXPECT_LT(pRbow->PacingMargin(), 0.3);
+    EXPECT_GE(pRbow->PacingMargin(), 0.1);
+    g_lateWakeUp = 0;
 }
 
 TEST(FramePacing, UnpacedDoesNotWaitAndTimerIsNeverZero) {
@@ -624,7 +662,35 @@ TEST(LoaderErrors, UnloadableFontOrBackgroundIsError3) {
     SETFONT(0);
 }
 
-TEST(Batching, VertexArraysDrawTheSamePixelsAsOneFanPerSprite) {
+namespace {
+// Draws a scene on the default path (atlas pages, batching, culling) and with one
+// fan per sprite from the pictures' own textures; counts the differing bytes.
+std::size_t PixelsDifferingFromOneFanPerSprite(const std::function<void()>& scene) {
+    std::vector<uint8_t> batched, fans;
+    pRbow->SetBatching(true);
+    FreshFrame();
+    scene();
+    pRbow->ReadFrame(0, 0, 640, 480, batched);
+    pRbow->SetBatching(false);
+    FreshFrame();
+    scene();
+    pRbow->ReadFrame(0, 0, 640, 480, fans);
+    pRbow->SetBatching(true);
+    EXPECT_EQ(batched.size(), fans.size());
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < batched.size() && i < fans.size(); ++i)
+        differing += batched[i] != fans[i];
+    return differing;
+}
+
+// Whether anything but black was drawn.
+bool AnythingDrawn() {
+    std::vector<uint8_t> rgb;
+    pRbow->ReadFrame(0, 0, 640, 480, rgb);
+    return std::any_of(rgb.begin(), rgb.end(), [](uint8_t b) { return b != 0; });
+}
+
+void LoadBatchPictures() {
     Load("batch_a.bmp", HoleSprite(), 30);
     Load("batch_b.bmp",
          MakeBitmap24(13, 7,
@@ -632,35 +698,106 @@ TEST(Batching, VertexArraysDrawTheSamePixelsAsOneFanPerSprite) {
                           return TestRgb{uint8_t(x * 19), uint8_t(y * 33), 90};
                       }),
          31);
+    // Opaque to its edges, so that filtering across the picture's edge shows.
+    Load("batch_c.bmp",
+         MakeBitmap24(16, 16,
+                      [](int x, int y) {
+                          return TestRgb{uint8_t(40 + x * 12), uint8_t(250 - y * 9), uint8_t(x ^ y)};
+                      }),
+         32);
+    // A second picture of 32 x 32: another layer of the first one's page.
+    Load("batch_d.bmp",
+         MakeBitmap24(32, 32, [](int x, int y) {
+             return (x + y) % 11 == 0 ? kKey : TestRgb{uint8_t(x * 8), 90, uint8_t(y * 8)};
+         }),
+         33);
     LOADFONT(WriteTestFile("font.bmp", TestFont()).c_str(), 2);
+}
+}  // namespace
+
+// Sprites, zoomed, stretched and turned ones, text and primitives in every alpha mode.
+TEST(Batching, AtlasPagesDrawTheSamePixelsAsOneFanPerSprite) {
+    LoadBatchPictures();
+    // The pictures are on pages (one per cell size), so the comparison is between
+    // pages and the pictures' own textures.
+    for (int slot : {30, 31, 32, kFontSlotBase + 2}) EXPECT_NE(pRbow->PageOf(slot).texture, 0u);
+    EXPECT_NE(pRbow->PageOf(30).texture, pRbow->PageOf(32).texture);  // 32 x 32 and 16 x 16 cells
+    EXPECT_EQ(pRbow->PageOf(30).texture, pRbow->PageOf(33).texture);
+    EXPECT_NE(pRbow->PageOf(30).layer, pRbow->PageOf(33).layer);
     auto scene = [] {
-        FreshFrame();
-        for (int i = 0; i < 200; ++i) SPRITE(30 + (i / 7) % 2, (i * 37) % 600, (i * 53) % 440);
+        for (int i = 0; i < 200; ++i) SPRITE(30 + (i / 7) % 4, (i * 37) % 600, (i * 53) % 440);
         ZOOMSPRITE(31, 300, 200, 3.3, 1.7);
+        ZOOMSPRITE(32, 100, 100, 5.5, 5.5);
+        ZOOMSPRITE(32, 200, 60, 0.37, 0.6);
         STRETCHSPRITE(31, 400, 300, -40, -30);
         ROTOZOOMSPRITE(31, 50, 400, 33, 2.5);
+        ROTOZOOMSPRITE(32, 450, 150, 217, 3.7);
         ROTOSPRITE(30, 500, 50, 45);
         PRINT("Punkte 1230 Leben 3", 20, 440);
         ALPHAMODE(0.5);
-        for (int i = 0; i < 50; ++i) SPRITE(31, (i * 11) % 600, (i * 29) % 440);
+        for (int i = 0; i < 50; ++i) SPRITE(31 + i % 2, (i * 11) % 600, (i * 29) % 440);
         ALPHAMODE(-0.7);
         SPRITE(30, 320, 240);
+        ROTOZOOMSPRITE(32, 320, 300, 10, 1.5);
         ALPHAMODE(0);
         FILLRECT(0, 470, 640, 480, 0x203040);
         SPRITE(31, 600, 470);
+        PRINT("0123456789 ABC xyz", 300, 465);
     };
-    std::vector<uint8_t> batched, fans;
-    pRbow->SetBatching(true);
-    scene();
-    pRbow->ReadFrame(0, 0, 640, 480, batched);
-    pRbow->SetBatching(false);
-    scene();
-    pRbow->ReadFrame(0, 0, 640, 480, fans);
-    pRbow->SetBatching(true);
-    ASSERT_EQ(batched.size(), fans.size());
-    std::size_t differing = 0;
-    for (std::size_t i = 0; i < batched.size(); ++i) differing += batched[i] != fans[i];
-    EXPECT_EQ(differing, 0u);
+    EXPECT_EQ(PixelsDifferingFromOneFanPerSprite(scene), 0u);
+    SETFONT(0);
+}
+
+// Sprites, zoomed and turned sprites and text across and just beyond each edge of the
+// screen: what shows of them is the same, and those wholly outside draw nothing.
+TEST(Batching, CullingAtEveryEdgeOfTheScreen) {
+    LoadBatchPictures();
+    auto acrossEdges = [] {
+        for (int d = -34; d <= 2; d += 3) {
+            SPRITE(30, d, 100 + d);          // left edge
+            SPRITE(32, 640 - 16 - d, 200);   // right edge
+            SPRITE(31, 300 + d, d);          // top edge
+            SPRITE(30, 100 - d, 480 - 32 - d);  // bottom edge
+            ROTOZOOMSPRITE(32, d - 10, 300, 45 + d, 2.2);
+            ROTOZOOMSPRITE(32, 650 + d, 100, 30 - d, 1.9);
+            ZOOMSPRITE(31, 400, 485 + d, 2.5, 2.5);
+        }
+        PRINT("am linken Rand", -50, 240);
+        PRINT("am oberen Rand", 200, -10);
+        PRINT("am rechten Rand", 600, 300);
+    };
+    EXPECT_EQ(PixelsDifferingFromOneFanPerSprite(acrossEdges), 0u);
+    FreshFrame();
+    acrossEdges();
+    EXPECT_TRUE(AnythingDrawn());
+    // Wholly outside, at every edge, also turned and zoomed: a black frame.
+    FreshFrame();
+    SPRITE(30, -32, 100);
+    SPRITE(30, 640, 100);
+    SPRITE(30, 100, -32);
+    SPRITE(30, 100, 480);
+    ZOOMSPRITE(32, -40, 200, 2, 2);  // 32 x 32 from x = -48
+    ROTOZOOMSPRITE(32, -40, 200, 45, 1.4);  // the diagonal is 22.4 wide about x = -32
+    ROTOZOOMSPRITE(32, 660, 200, 45, 1.4);
+    PRINT("ganz draussen", 0, 490);
+    PRINT("ganz draussen", -200, 10);
+    EXPECT_FALSE(AnythingDrawn());
+    SETFONT(0);
+}
+
+// A frame like a level: rows of tiles scrolling past both sides, ladders, walls,
+// stars and aliens, most of them outside the screen, and the status line.
+TEST(Batching, LevelLikeFrameIsTheSameAsOneFanPerSprite) {
+    LoadBatchPictures();
+    auto level = [] {
+        for (int i = 0; i < 100; ++i) SPRITE(31, (i * 131) % 700 - 30, (i * 71) % 500 - 10);
+        for (int i = 0; i < 300; ++i)
+            SPRITE(i % 3 ? 30 : 33, i * 32 % 2400 - 900, 64 + (i / 75) * 96);
+        for (int i = 0; i < 70; ++i) SPRITE(32, (i * 97) % 1400 - 400, (i * 43) % 448);
+        for (int i = 0; i < 5; ++i) ZOOMSPRITE(30, 3 + 32 * i, 448, 0.5, 0.5);
+        PRINT("Punkte 001230  Leben 3", 10, 462);
+    };
+    EXPECT_EQ(PixelsDifferingFromOneFanPerSprite(level), 0u);
     SETFONT(0);
 }
 

@@ -101,3 +101,25 @@ TEST(FindPath, EscapeCancelsALongSearch) {
     EXPECT_EQ(FINDPATH(map, path, 0.7, 0, 0, side - 1, 0), 1198);
     pDXin = nullptr;
 }
+
+// FINDPATH keeps its tables for the next map of the same size: changed weights there
+// give the path of the new weights. Worked by hand: a 5 x 3 map whose middle row is a
+// wall with gaps at both ends' columns 0 and 4 only reachable along row 0 or row 2.
+TEST(FindPath, ChangedWeightsOnAMapOfTheSameSize) {
+    KvIntArray map, path;
+    // Row 0 cheap, row 2 dear: the way from (0, 1) to (4, 1) runs along the top.
+    Fill(map, 5, 3, {1, 1, 1, 1, 1, 1, 0, 0, 0, 1, 9, 9, 9, 9, 9});
+    ASSERT_EQ(FINDPATH(map, path, 0.7, 0, 1, 4, 1), 7);
+    for (int k = 0; k < 7; ++k) {
+        int x = k == 0 ? 0 : k == 6 ? 4 : k - 1;
+        EXPECT_EQ(path(k, 0), x) << k;
+        EXPECT_EQ(path(k, 1), k == 0 || k == 6 ? 1 : 0) << k;
+    }
+    // The same map with the rows' costs swapped: now along the bottom.
+    Fill(map, 5, 3, {9, 9, 9, 9, 9, 1, 0, 0, 0, 1, 1, 1, 1, 1, 1});
+    ASSERT_EQ(FINDPATH(map, path, 0.7, 0, 1, 4, 1), 7);
+    for (int k = 1; k < 6; ++k) EXPECT_EQ(path(k, 1), 2) << k;
+    // A wall now closes the bottom too: no way, whatever the last map allowed.
+    Fill(map, 5, 3, {9, 9, 0, 9, 9, 1, 0, 0, 0, 1, 1, 1, 0, 1, 1});
+    EXPECT_EQ(FINDPATH(map, path, 0.7, 0, 1, 4, 1), 0);
+}

@@ -1,6 +1,7 @@
 // The path planner on its own: open list, closed set, node pool and weighted A*.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 #include <utility>
 #include <vector>
@@ -269,5 +270,81 @@ TEST(AStar, RunsAgainOnTheSameMap) {
         EXPECT_TRUE(planner.run());
         EXPECT_EQ(planner.getGoal(), nullptr);
         EXPECT_EQ(planner.getClosedSize(), 60u * 60u - 3u);
+    }
+}
+
+namespace {
+// Everything a search leaves to be asked: path, cost, expansions, open and closed
+// cells in their order, and the cost table.
+struct SearchRecord {
+    Cells path;
+    float cost = 0;
+    std::size_t expanded = 0;
+    std::vector<int32_t> open, closed;
+    std::vector<float> table;
+    bool operator==(const SearchRecord&) const = default;
+};
+
+SearchRecord Record(AStarPlanner& planner, const Planner::Description& d) {
+    SearchRecord record;
+    record.path = Search(planner, d);
+    record.cost = planner.getPathCost();
+    record.expanded = planner.getExpandedCount();
+    record.open.resize(2 * planner.getOpenSize());
+    planner.fillOpen(record.open.data(), planner.getOpenSize());
+    record.closed.resize(2 * planner.getClosedSize());
+    planner.fillClosed(record.closed.data(), planner.getClosedSize());
+    const float* table = planner.getMap();
+    record.table.assign(table, table + std::size_t(d.width + 1) * (d.height + 1));
+    return record;
+}
+
+Grid RandomGrid(int width, int height, unsigned seed) {
+    std::mt19937 random(seed);
+    Grid grid{width, height, std::vector<double>(std::size_t(width) * height)};
+    for (double& c : grid.costs) c = random() % 100 < 25 ? 0 : 1 + random() % 9;
+    return grid;
+}
+}  // namespace
+
+// A planner that keeps its tables between maps of one size searches exactly as a new
+// planner does: on changed weights, a changed largest cost, new blocked cells, after
+// an unfinished search and after a map of another size.
+TEST(AStar, TablesUsedAgainSearchAsFreshOnes) {
+    AStarPlanner kept;
+    const int sizes[][2] = {{40, 30}, {40, 30}, {40, 30}, {17, 50}, {40, 30}};
+    for (unsigned round = 0; round < 5; ++round) {
+        Grid grid = RandomGrid(sizes[round][0], sizes[round][1], 11 + round);
+        if (round == 2) grid.costs[5] = 1000;  // a new largest cost rescales every cell
+        grid.costs[0] = grid.costs.back() = 1;
+        Planner::Description d = Request(grid, 0, 0, grid.width - 1, grid.height - 1);
+        d.diagonalMoves = round % 2;
+        AStarPlanner fresh;
+        SearchRecord expected = Record(fresh, d);
+        SearchRecord got = Record(kept, d);
+        EXPECT_TRUE(got == expected) << "round " << round;
+        EXPECT_GT(got.expanded, 10u);
+    }
+    // A request refused on its start leaves the kept map as it was.
+    Grid grid = RandomGrid(40, 30, 99);
+    EXPECT_FALSE(kept.createMap(Request(grid, -1, 0, 3, 3)));
+    EXPECT_TRUE(kept.isLoaded());
+}
+
+// The kept table follows single changed cells, a cell that becomes blocked or a
+// non-number, and a change of the largest cost, as a table made afresh does.
+TEST(AStar, KeptTableFollowsChangedCells) {
+    AStarPlanner kept;
+    Grid grid = RandomGrid(30, 20, 5);
+    grid.costs[0] = grid.costs.back() = 1;
+    Planner::Description d = Request(grid, 0, 0, 29, 19);
+    Record(kept, d);
+    const std::vector<std::pair<std::size_t, double>> changes = {
+        {31, 7}, {32, 0}, {33, std::nan("")}, {34, 9}, {35, 50}, {35, 2}, {36, -3}};
+    for (const auto& [cell, cost] : changes) {
+        grid.costs[cell] = cost;
+        AStarPlanner fresh;
+        SearchRecord expected = Record(fresh, d);
+        EXPECT_TRUE(Record(kept, d) == expected) << "cell " << cell << " cost " << cost;
     }
 }

@@ -1,0 +1,20 @@
+// How the finished frame reaches the window: which way it is placed there, and the
+// copy when it is not drawn into the window directly. The GL calls are in
+// FramePresent_gl.cpp.
+#pragma once
+
+enum class FramePlacement {
+    kWholeWindow,  // the frame fills the drawable texel for pixel
+    kWholeScale,   // each texel covers a square of whole pixels
+    kScaled,       // any other scale: filtered linearly
+};
+
+// rect: left, bottom, right, top of the frame's place in the drawable.
+FramePlacement PlaceFrame(int frameW, int frameH, int windowW, int windowH, const int rect[4]);
+// Clears the window's drawable and copies the off-screen frame into rect.
+void CopyFrameIntoWindow(unsigned frameBuffer, int frameW, int frameH, const int rect[4],
+                         FramePlacement placement);
+// Whether the window's own drawable (bound as frame buffer 0) shows what the
+// off-screen frame would: 8-bit red, green and blue, no alpha planes, and no depth
+// test under way (the off-screen frame has no depth planes).
+bool WindowHoldsFrameAsIs();
