@@ -122,7 +122,7 @@ void Planner::updateCosts(const Description& d) {
             continue;
         for (std::size_t i = block; i < end; ++i) {
             double c = map[i];
-            if (c == last[i] && !std::isnan(c)) continue;
+            if (c == last[i]) continue;  // a non-number differs from everything, itself too
             if (last[i] == m_lastLargest) largestChanged = true;
             if (std::isfinite(c) && c > largest) largest = c;
             last[i] = c;
