@@ -29,13 +29,16 @@ void FramePacer::WaitUntil(double deadline, const FrameClock& clock, void (*pump
                            void* context) {
     double now = clock.now();
     if (now > deadline) return;
-    // Messages are taken in before the sleep, so their time does not eat the spin.
-    pump(context);
-    now = clock.now();
     if (clock.sleepUntil && deadline - now > m_margin) {
         double wake = deadline - m_margin;
         clock.sleepUntil(wake);
+        // Messages are taken in after the sleep, so a key pressed while sleeping
+        // counts in the coming frame; their time is part of the lateness the margin
+        // covers.
+        pump(context);
         LearnLateness(clock.now() - wake);
+    } else {
+        pump(context);
     }
     while (clock.now() <= deadline) {
     }
