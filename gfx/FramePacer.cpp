@@ -7,24 +7,22 @@
 #include <cmath>
 #include <ctime>
 
+#include <sys/prctl.h>
+
 #include "gfx/GameWindow.h"
 
 namespace {
-// The margin covers the late wake-ups seen with this much to spare.
-constexpr double kLatenessShare = 1.5;
+// The margin covers the latest wake-up remembered with this much to spare.
 constexpr double kSpare = 0.05;
-// Each wake-up on time takes this share of the way down to what it needed.
-constexpr double kFallShare = 0.1;
 }  // namespace
 
 void FramePacer::LearnLateness(double late) {
     if (!(late >= 0)) late = 0;  // early or unmeasurable: nothing to cover
-    double needed = late * kLatenessShare + kSpare;
-    if (needed > m_margin)
-        m_margin = needed;
-    else
-        m_margin += (needed - m_margin) * kFallShare;
-    m_margin = std::clamp(m_margin, kSmallestMargin, kLargestMargin);
+    m_lateness[m_measured % kRemembered] = late;
+    ++m_measured;
+    std::size_t count = std::min(m_measured, kRemembered);
+    double latest = *std::max_element(m_lateness.begin(), m_lateness.begin() + std::ptrdiff_t(count));
+    m_margin = std::clamp(latest + kSpare, kSmallestMargin, kLargestMargin);
 }
 
 void FramePacer::WaitUntil(double deadline, const FrameClock& clock, void (*pump)(void*),
@@ -34,16 +32,25 @@ void FramePacer::WaitUntil(double deadline, const FrameClock& clock, void (*pump
     if (clock.sleepUntil && deadline - now > m_margin) {
         double wake = deadline - m_margin;
         clock.sleepUntil(wake);
+        // Messages are taken in after the sleep, so a key pressed while sleeping
+        // counts in the coming frame; their time is part of the lateness the margin
+        // covers.
+        pump(context);
         LearnLateness(clock.now() - wake);
+    } else {
+        pump(context);
     }
-    pump(context);
     while (clock.now() <= deadline) {
     }
 }
 
 // The deadline is in the platform clock's time; it becomes a point on the monotonic
 // clock just before the sleep, and a sleep cut short by a signal goes on to it.
+// The kernel's default timer slack lets a sleep end up to 50 us late on top of the
+// scheduling: asked down to a nanosecond once, the margin can be that much smaller.
 void SleepUntilPlatformTime(double deadline) {
+    static const bool tightTimers = prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL) == 0;
+    (void)tightTimers;
     double remaining = deadline - PlatformMilliseconds();
     if (!(remaining > 0)) return;
     timespec target{};

@@ -1,8 +1,13 @@
 // The wait for the next point of the frame grid: sleep to an absolute deadline a
-// margin before the point, then spin the rest. The margin follows what the last
-// wake-ups measured: it rises at once to cover a late wake-up and falls slowly,
-// so the spin stays a fraction of a millisecond where the system wakes on time.
+// margin before the point, then spin the rest. The margin covers the latest of the
+// recent wake-ups (a frame shown late costs two uneven intervals, so even one in a
+// hundred would be seen): it rises at once with a late wake-up and falls only when
+// that has left the window, and where the system wakes on time the spin stays a
+// fraction of a millisecond.
 #pragma once
+
+#include <array>
+#include <cstddef>
 
 // The time source of the frame pacing; tests put a clock of their own here.
 struct FrameClock {
@@ -13,7 +18,7 @@ struct FrameClock {
 class FramePacer {
   public:
     static constexpr double kFirstMargin = 1.0;     // ms, before anything was measured
-    static constexpr double kSmallestMargin = 0.05;  // ms
+    static constexpr double kSmallestMargin = 0.15;  // ms
     static constexpr double kLargestMargin = 4.0;    // ms
 
     // Returns once clock.now() has passed deadline; pump runs once while waiting.
@@ -22,7 +27,12 @@ class FramePacer {
     // Takes in how late a wake-up was (ms after the time asked for).
     void LearnLateness(double late);
 
+    // The wake-ups the margin covers.
+    static constexpr std::size_t kRemembered = 100;
+
   private:
+    std::array<double, kRemembered> m_lateness{};
+    std::size_t m_measured = 0;  // all wake-ups taken in; the ring's next slot is this modulo
     double m_margin = kFirstMargin;
 };
 

@@ -2,6 +2,7 @@
 // the low bits of x and y; NodeHashIterator finds a cell's node and can unlink it.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -20,6 +21,7 @@ class NodeHashTable {
     // Hands every node to release and empties the table.
     template <typename Release>
     void clear(Release release) {
+        if (m_count == 0) return;
         for (Node*& head : m_buckets) {
             while (head) {
                 Node* node = head;
@@ -27,6 +29,12 @@ class NodeHashTable {
                 release(node);
             }
         }
+        m_count = 0;
+    }
+    // Empties the table without handing the nodes back (their pool is reset).
+    void forget() {
+        if (m_count == 0) return;
+        std::fill(m_buckets.begin(), m_buckets.end(), nullptr);
         m_count = 0;
     }
     // Calls visit for every node, bucket by bucket.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 
 Planner::~Planner() { unloadMap(); }
@@ -16,8 +17,7 @@ bool Planner::createMap(const Description& d) {
     if (d.startX == d.goalX && d.startY == d.goalY) return false;
 
     if (tablesFit(d)) {
-        cleanup();
-        m_pool->reset();
+        forgetSearch();
         updateCosts(d);
     } else if (makeTables(d)) {
         fillCosts(d);
@@ -60,19 +60,39 @@ bool Planner::makeTables(const Description& d) {
 }
 
 namespace {
+// Cells compared at a time against the last map: a block whose bytes are unchanged
+// is passed over.
+constexpr std::size_t kCompareBlock = 512;
+
 float ScaledCost(double c, double divisor) {
     return c > 0 && std::isfinite(c) ? static_cast<float>(c / divisor) : Planner::kBlocked;
 }
+
+double LargestCost(const double* map, std::size_t cells) {
+    double largest = 0;
+    for (std::size_t i = 0; i < cells; ++i)
+        if (std::isfinite(map[i]) && map[i] > largest) largest = map[i];
+    return largest;
+}
 }  // namespace
+
+// The last search's nodes all go back to the pool at once: only the open cells'
+// entries and the closed table need emptying, not each node handed back.
+void Planner::forgetSearch() {
+    for (std::size_t i = 0; i < m_open->size(); ++i)
+        m_openAt[cellIndex((*m_open)[i]->x, (*m_open)[i]->y)] = nullptr;
+    m_open->clear();
+    m_closed->forget();
+    m_pool->reset();
+    m_goalNode = nullptr;
+}
 
 // Passable costs are scaled by the largest finite cost; blocked cells, non-numbers,
 // infinite costs and the spare row and column read as blocked.
 void Planner::fillCosts(const Description& d) {
     const std::size_t width = std::size_t(d.width), height = std::size_t(d.height);
     const double* map = d.map;
-    double largest = 0;
-    for (std::size_t i = 0, cells = width * height; i < cells; ++i)
-        if (std::isfinite(map[i]) && map[i] > largest) largest = map[i];
+    const double largest = LargestCost(map, width * height);
     const double divisor = largest > 0 ? largest : 1;
     float* costs = m_costs.get();
     for (std::size_t y = 0; y < height; ++y, map += width, costs += m_stride) {
@@ -82,25 +102,35 @@ void Planner::fillCosts(const Description& d) {
     for (std::size_t x = 0; x <= width; ++x) costs[x] = kBlocked;
     std::copy(d.map, d.map + width * height, m_lastMap.begin());
     m_lastDivisor = divisor;
+    m_lastLargest = largest;
 }
 
-// The table of the last map serves again: one pass over the caller's map finds the
-// largest cost and scales the cells that changed by the last divisor; only when the
-// largest cost changed too is every cell scaled again.
+// The table of the last map serves again: blocks of the caller's map that are
+// byte for byte the last map's are passed over, the changed cells are scaled by the
+// last divisor. Only when the largest cost changed is every cell scaled again: a
+// larger one shows among the changed cells, a smaller one only once the cell that
+// held the largest changed, and then a pass over the map tells.
 void Planner::updateCosts(const Description& d) {
     const std::size_t width = std::size_t(d.width), cells = width * std::size_t(d.height);
     const double* map = d.map;
     double* last = m_lastMap.data();
-    double largest = 0;
-    for (std::size_t i = 0; i < cells; ++i) {
-        double c = map[i];
-        if (std::isfinite(c) && c > largest) largest = c;
-        if (c != last[i]) {  // a non-number differs from everything, itself too
+    double largest = m_lastLargest;
+    bool largestChanged = false;
+    for (std::size_t block = 0; block < cells; block += kCompareBlock) {
+        const std::size_t end = std::min(cells, block + kCompareBlock);
+        if (std::memcmp(map + block, last + block, (end - block) * sizeof(double)) == 0)
+            continue;
+        for (std::size_t i = block; i < end; ++i) {
+            double c = map[i];
+            if (c == last[i]) continue;  // a non-number differs from everything, itself too
+            if (last[i] == m_lastLargest) largestChanged = true;
+            if (std::isfinite(c) && c > largest) largest = c;
             last[i] = c;
             m_costs[(i / width) * m_stride + i % width] = ScaledCost(c, m_lastDivisor);
         }
     }
-    if ((largest > 0 ? largest : 1) != m_lastDivisor) fillCosts(d);
+    if (largestChanged) largest = LargestCost(map, cells);
+    if (largest != m_lastLargest) fillCosts(d);
 }
 
 void Planner::initialize() {

@@ -85,6 +85,7 @@ class Planner {
     bool makeTables(const Description& description);
     void fillCosts(const Description& description);
     void updateCosts(const Description& description);
+    void forgetSearch();
     void insertOpen(Node* node);
     void removeOpen(Node* node);
     Node* openNodeAt(int32_t x, int32_t y) const { return m_openAt[cellIndex(x, y)]; }
@@ -97,6 +98,7 @@ class Planner {
     // The caller's map as the cost table was last filled from, and the divisor then.
     std::vector<double> m_lastMap;
     double m_lastDivisor = 1;
+    double m_lastLargest = 0;  // the largest finite cost of the last map, 0 if none
     std::unique_ptr<NodeFactory> m_pool;
     std::unique_ptr<FixedDeque<Node*>> m_open;
     std::unique_ptr<NodeHashTable> m_closed;

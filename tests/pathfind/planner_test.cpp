@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <random>
 #include <utility>
 #include <vector>
@@ -347,4 +348,48 @@ TEST(AStar, KeptTableFollowsChangedCells) {
         SearchRecord expected = Record(fresh, d);
         EXPECT_TRUE(Record(kept, d) == expected) << "cell " << cell << " cost " << cost;
     }
+}
+
+// The kept cost table, cell for cell, against one made afresh, over a map of three
+// compared blocks (the last one short): the largest cost arriving in the last block,
+// held by two cells so that one of them changing keeps it, falling once neither holds
+// it, and blocked, infinite, negative-zero and non-number cells in the middle block.
+TEST(AStar, KeptCostTableMatchesAFreshOne) {
+    AStarPlanner kept;
+    Grid grid = RandomGrid(40, 30, 8);
+    grid.costs[0] = grid.costs.back() = 1;
+    Planner::Description d = Request(grid, 0, 0, 39, 29);
+    ASSERT_TRUE(kept.createMap(d));
+    const std::size_t tableSize = std::size_t(41) * 31;
+    auto sameAsFresh = [&](const char* step) {
+        ASSERT_TRUE(kept.createMap(d)) << step;
+        AStarPlanner fresh;
+        ASSERT_TRUE(fresh.createMap(d)) << step;
+        for (std::size_t i = 0; i < tableSize; ++i)
+            ASSERT_EQ(kept.getMap()[i], fresh.getMap()[i]) << step << " table entry " << i;
+    };
+    // Cell i of the map is table entry (i / 40) * 41 + i % 40.
+    auto entry = [&](std::size_t cell) { return kept.getMap()[(cell / 40) * 41 + cell % 40]; };
+    grid.costs[1100] = 60;
+    sameAsFresh("a new largest cost in the last block");
+    EXPECT_FLOAT_EQ(entry(1100), 1.0f);
+    grid.costs[5] = 60;
+    grid.costs[1100] = 3;
+    sameAsFresh("the largest cost moved to the first block");
+    EXPECT_FLOAT_EQ(entry(5), 1.0f);
+    EXPECT_FLOAT_EQ(entry(1100), 3.0f / 60);
+    grid.costs[900] = 60;
+    grid.costs[5] = 2;
+    sameAsFresh("one of two largest cells changed");
+    EXPECT_FLOAT_EQ(entry(5), 2.0f / 60);
+    grid.costs[900] = 4;
+    sameAsFresh("the largest cost fell");
+    EXPECT_FLOAT_EQ(entry(1100), 3.0f / 9);  // the random costs reach 9
+    grid.costs[600] = std::numeric_limits<double>::infinity();
+    grid.costs[601] = -0.0;
+    grid.costs[602] = std::nan("");
+    sameAsFresh("blocked cells in the middle block");
+    EXPECT_FLOAT_EQ(entry(600), Planner::kBlocked);
+    EXPECT_FLOAT_EQ(entry(602), Planner::kBlocked);
+    sameAsFresh("the same map again");
 }
