@@ -39,6 +39,7 @@ void OpenGLRainbows::SetFrameClock(const FrameClock& clock) {
     FrameClock fallback = DefaultFrameClock();
     g_clock.now = clock.now ? clock.now : fallback.now;
     g_clock.sleepUntil = clock.sleepUntil;
+    g_clock.cpuNow = clock.cpuNow;
 }
 
 double OpenGLRainbows::Now() const { return g_clock.now(); }

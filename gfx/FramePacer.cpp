@@ -11,22 +11,37 @@
 
 #include "gfx/GameWindow.h"
 
-namespace {
-// The margin covers the latest wake-up remembered with this much to spare.
-constexpr double kSpare = 0.05;
-}  // namespace
-
 void FramePacer::LearnLateness(double late) {
     if (!(late >= 0)) late = 0;  // early or unmeasurable: nothing to cover
     m_lateness[m_measured % kRemembered] = late;
     ++m_measured;
+    m_margin = std::clamp(CoveredLateness() + kSpare, kSmallestMargin, kLargestMargin);
+}
+
+// One pass keeping the latest few in descending order.
+double FramePacer::CoveredLateness() const {
     std::size_t count = std::min(m_measured, kRemembered);
-    double latest = *std::max_element(m_lateness.begin(), m_lateness.begin() + std::ptrdiff_t(count));
-    m_margin = std::clamp(latest + kSpare, kSmallestMargin, kLargestMargin);
+    std::array<double, kRemembered / kWakeUpsPerUncovered + 1> latest{};
+    for (std::size_t i = 0; i < count; ++i) {
+        double late = m_lateness[i];
+        if (late <= latest.back()) continue;
+        std::size_t at = latest.size() - 1;
+        for (; at > 0 && latest[at - 1] < late; --at) latest[at] = latest[at - 1];
+        latest[at] = late;
+    }
+    return latest[count / kWakeUpsPerUncovered];
 }
 
 void FramePacer::WaitUntil(double deadline, const FrameClock& clock, void (*pump)(void*),
                            void* context) {
+    if (!clock.cpuNow) return Wait(deadline, clock, pump, context);
+    double start = clock.cpuNow();
+    Wait(deadline, clock, pump, context);
+    m_waitCpu += clock.cpuNow() - start;
+}
+
+void FramePacer::Wait(double deadline, const FrameClock& clock, void (*pump)(void*),
+                      void* context) {
     double now = clock.now();
     if (now > deadline) return;
     if (clock.sleepUntil && deadline - now > m_margin) {
@@ -42,6 +57,12 @@ void FramePacer::WaitUntil(double deadline, const FrameClock& clock, void (*pump
     }
     while (clock.now() <= deadline) {
     }
+}
+
+double ThreadCpuMilliseconds() {
+    timespec used{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
+    return double(used.tv_sec) * 1000.0 + double(used.tv_nsec) / 1e6;
 }
 
 // The deadline is in the platform clock's time; it becomes a point on the monotonic

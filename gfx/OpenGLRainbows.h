@@ -72,6 +72,8 @@ class OpenGLRainbows {
     void StartFrameGrid() { m_nextFrameTime = Now(); }
     // How long before a grid point the wait stops sleeping and spins (ms).
     double PacingMargin() const { return m_pacer.Margin(); }
+    // The CPU time the waits for the frame grid took, where the clock measures it (ms).
+    double PacingCpu() const { return m_pacer.WaitCpu(); }
     // Replaces the time source (null members: the platform clock and sleep).
     static void SetFrameClock(const FrameClock& clock);
     static FrameClock DefaultFrameClock();

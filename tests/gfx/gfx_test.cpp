@@ -547,10 +547,12 @@ TEST(FramePacing, FramesLandOnTheGrid) {
 
 // Frames of 3 ms each on a system whose sleeps end late: the first wake-up later than
 // the first margin (1 ms) makes that frame late, after which the margin covers the
-// lateness and every frame is shown just after its grid point. Once the wake-ups are
-// nearly punctual again (0.05 ms late from frame 20 on) the margin stays up until the
-// last late one has left the hundred remembered (frame 119), then falls to the floor.
-// Every clock reading costs 0.01 ms, so the late wake-ups measure 1.51 ms.
+// lateness and every frame is shown just after its grid point. Every clock reading
+// costs 0.01 ms, so the late wake-ups (frames 1 to 19) measure 1.51 ms and the
+// margin is 1.56. From frame 20 on the wake-ups are nearly punctual (0.06 ms); with
+// 500 remembered two may go uncovered, so the margin stays up while three of the
+// late ones are remembered: frame 516 drops frame 16's, frame 517 frame 17's, after
+// which 0.06 ms and 0.05 to spare stay under the 0.15 ms floor.
 TEST(FramePacing, LateWakeUpsKeepTheGrid) {
     PacedClock clock;
     pRbow->SetMaxFPS(60);
@@ -561,45 +563,70 @@ TEST(FramePacing, LateWakeUpsKeepTheGrid) {
     const double start = pRbow->NextFrameTime();
     pRbow->FlipScreens();  // the first flip does not wait
     std::vector<double> lateness;
-    for (int frame = 1; frame <= 130; ++frame) {
+    for (int frame = 1; frame <= 530; ++frame) {
         if (frame == 20) g_lateWakeUp = 0.05;
         g_fakeNow += 3;
         g_sleeps = 0;
         pRbow->FlipScreens();
         EXPECT_EQ(g_sleeps, 1) << frame;
         lateness.push_back(g_fakeNow - (start + frame * interval));
-        if (frame >= 19 && frame <= 118) {
-            EXPECT_NEAR(pRbow->PacingMargin(), 1.56, 1e-9) << frame;
-        }
+        double margin = frame <= 516 ? 1.56 : FramePacer::kSmallestMargin;
+        EXPECT_NEAR(pRbow->PacingMargin(), margin, 1e-9) << frame;
     }
     EXPECT_NEAR(lateness[0], 0.5, 0.1);  // the sleep ended 0.5 ms after the grid point
-    for (int frame = 2; frame <= 130; ++frame) {
+    for (int frame = 2; frame <= 530; ++frame) {
         EXPECT_GT(lateness[frame - 1], 0) << frame;
         EXPECT_LT(lateness[frame - 1], 0.05) << frame;
     }
-    // 0.06 ms of lateness and 0.05 to spare stay under the 0.15 ms floor.
-    EXPECT_NEAR(pRbow->PacingMargin(), FramePacer::kSmallestMargin, 1e-9);
     g_lateWakeUp = 0;
 }
 
-// One wake-up 2 ms late among punctual ones lifts the margin at once, by exactly
-// that lateness and the spare, for the next hundred wake-ups; nonsense readings
-// (negative, not a number) count as punctual and lateness beyond reason is capped.
-TEST(FramePacing, MarginCoversTheLatestRememberedWakeUp) {
+// The margin covers every wake-up remembered until 250 are, then all but the
+// latest one, and from 500 on all but the two latest of the last 500: a single
+// late wake-up no longer lifts it, a third one does. Nonsense readings (negative,
+// not a number) count as punctual and lateness beyond reason is capped.
+TEST(FramePacing, MarginLeavesTheRareLatestWakeUpsUncovered) {
     FramePacer pacer;
     EXPECT_DOUBLE_EQ(pacer.Margin(), FramePacer::kFirstMargin);
-    pacer.LearnLateness(0.3);
+    pacer.LearnLateness(0.3);  // wake-up 1
     EXPECT_NEAR(pacer.Margin(), 0.35, 1e-12);
     pacer.LearnLateness(2.0);
     EXPECT_NEAR(pacer.Margin(), 2.05, 1e-12);
-    for (int i = 0; i < 99; ++i) {
-        pacer.LearnLateness(i % 2 ? -1.0 : std::nan(""));
-        EXPECT_NEAR(pacer.Margin(), 2.05, 1e-12) << i;
+    pacer.LearnLateness(1.0);
+    EXPECT_NEAR(pacer.Margin(), 2.05, 1e-12);
+    auto learnOrdinary = [&](int wakeUp) {  // 0.2, or a reading that counts as punctual
+        pacer.LearnLateness(wakeUp % 3 == 0 ? -1.0 : wakeUp % 3 == 1 ? std::nan("") : 0.2);
+    };
+    for (int wakeUp = 4; wakeUp <= 249; ++wakeUp) {
+        learnOrdinary(wakeUp);
+        EXPECT_NEAR(pacer.Margin(), 2.05, 1e-12) << wakeUp;
     }
-    pacer.LearnLateness(0.0);  // the 2 ms wake-up leaves the hundred remembered
-    EXPECT_NEAR(pacer.Margin(), FramePacer::kSmallestMargin, 1e-12);
+    for (int wakeUp = 250; wakeUp <= 499; ++wakeUp) {  // the 2 ms one is let through
+        learnOrdinary(wakeUp);
+        EXPECT_NEAR(pacer.Margin(), 1.05, 1e-12) << wakeUp;
+    }
+    learnOrdinary(500);  // now the 1 ms one too
+    EXPECT_NEAR(pacer.Margin(), 0.35, 1e-12);
+    learnOrdinary(501);  // the 0.3 ms one leaves the 500 remembered
+    EXPECT_NEAR(pacer.Margin(), 0.25, 1e-12);
+    for (int wakeUp = 502; wakeUp <= 503; ++wakeUp) {  // the 2 ms and 1 ms ones leave too
+        learnOrdinary(wakeUp);
+        EXPECT_NEAR(pacer.Margin(), 0.25, 1e-12);
+    }
+    pacer.LearnLateness(3.0);  // one and then two late wake-ups among the 500: let through
+    EXPECT_NEAR(pacer.Margin(), 0.25, 1e-12);
+    pacer.LearnLateness(3.0);
+    EXPECT_NEAR(pacer.Margin(), 0.25, 1e-12);
+    pacer.LearnLateness(1.0);  // a third is covered, and so are the two above it
+    EXPECT_NEAR(pacer.Margin(), 1.05, 1e-12);
+    pacer.LearnLateness(50.0);
+    EXPECT_NEAR(pacer.Margin(), 3.05, 1e-12);
+    pacer.LearnLateness(50.0);
+    EXPECT_NEAR(pacer.Margin(), 3.05, 1e-12);
     pacer.LearnLateness(50.0);
     EXPECT_NEAR(pacer.Margin(), FramePacer::kLargestMargin, 1e-12);
+    for (int wakeUp = 0; wakeUp < 500; ++wakeUp) pacer.LearnLateness(0.0);
+    EXPECT_NEAR(pacer.Margin(), FramePacer::kSmallestMargin, 1e-12);
 }
 
 TEST(FramePacing, UnpacedDoesNotWaitAndTimerIsNeverZero) {
