@@ -1,5 +1,5 @@
-// The frame grid wait: an absolute sleep and a short spin, the spin's length learnt
-// from the measured wake-ups; the platform sleep on the monotonic clock.
+// The frame grid wait: a long and a short absolute sleep and a short spin, the
+// margins learnt from the measured wake-ups; the platform sleep on the monotonic clock.
 #include "gfx/FramePacer.h"
 
 #include <algorithm>
@@ -11,15 +11,14 @@
 
 #include "gfx/GameWindow.h"
 
-void FramePacer::LearnLateness(double late) {
+void LatenessWindow::Learn(double late) {
     if (!(late >= 0)) late = 0;  // early or unmeasurable: nothing to cover
     m_lateness[m_measured % kRemembered] = late;
     ++m_measured;
-    m_margin = std::clamp(CoveredLateness() + kSpare, kSmallestMargin, kLargestMargin);
 }
 
 // One pass keeping the latest few in descending order.
-double FramePacer::CoveredLateness() const {
+double LatenessWindow::Covered() const {
     std::size_t count = std::min(m_measured, kRemembered);
     std::array<double, kRemembered / kWakeUpsPerUncovered + 1> latest{};
     for (std::size_t i = 0; i < count; ++i) {
@@ -32,6 +31,17 @@ double FramePacer::CoveredLateness() const {
     return latest[count / kWakeUpsPerUncovered];
 }
 
+void FramePacer::LearnLateness(double late) {
+    m_longWakeUps.Learn(late);
+    m_margin = std::clamp(m_longWakeUps.Covered() + kSpare, kSmallestMargin, kLargestMargin);
+}
+
+void FramePacer::LearnSpinLateness(double late) {
+    m_shortWakeUps.Learn(late);
+    m_spinMargin =
+        std::clamp(m_shortWakeUps.Covered() + kSpare, kSmallestSpinMargin, kLargestMargin);
+}
+
 void FramePacer::WaitUntil(double deadline, const FrameClock& clock, void (*pump)(void*),
                            void* context) {
     if (!clock.cpuNow) return Wait(deadline, clock, pump, context);
@@ -40,21 +50,29 @@ void FramePacer::WaitUntil(double deadline, const FrameClock& clock, void (*pump
     m_waitCpu += clock.cpuNow() - start;
 }
 
+// Messages are taken in after the last sleep, so a key pressed while sleeping counts
+// in the coming frame; their time is part of the lateness the spin margin covers.
 void FramePacer::Wait(double deadline, const FrameClock& clock, void (*pump)(void*),
                       void* context) {
     double now = clock.now();
     if (now > deadline) return;
-    if (clock.sleepUntil && deadline - now > m_margin) {
-        double wake = deadline - m_margin;
-        clock.sleepUntil(wake);
-        // Messages are taken in after the sleep, so a key pressed while sleeping
-        // counts in the coming frame; their time is part of the lateness the margin
-        // covers.
-        pump(context);
-        LearnLateness(clock.now() - wake);
-    } else {
-        pump(context);
+    bool pumped = false;
+    if (clock.sleepUntil) {
+        double longWake = deadline - m_spinMargin - m_margin;
+        if (longWake > now) {
+            clock.sleepUntil(longWake);
+            now = clock.now();
+            LearnLateness(now - longWake);
+        }
+        double shortWake = deadline - m_spinMargin;
+        if (shortWake - now > kShortestSleep) {
+            clock.sleepUntil(shortWake);
+            pump(context);
+            pumped = true;
+            LearnSpinLateness(clock.now() - shortWake);
+        }
     }
+    if (!pumped) pump(context);
     while (clock.now() <= deadline) {
     }
 }

@@ -1,8 +1,10 @@
-// The wait for the next point of the frame grid: sleep to an absolute deadline a
-// margin before the point, then spin the rest. The margin covers all but the very
-// latest of the recent wake-ups: a frame shown late is seen as two uneven
-// intervals, so the rare wake-up the system delays by milliseconds is let through
-// rather than paid for with that much spinning in every frame for seconds after.
+// The wait for the next point of the frame grid: a long sleep to an absolute
+// deadline, a short second sleep to just before the point, then a spin for the
+// rest. Each sleep's margin covers all but the very latest of its recent wake-ups:
+// a frame shown late is seen as two uneven intervals, so the rare wake-up the
+// system delays by milliseconds is let through rather than paid for with that much
+// spinning in every frame for seconds after. The long sleep's margin costs no
+// spinning, as the short sleep takes it up; only the short sleep's margin is spun.
 #pragma once
 
 #include <array>
@@ -16,34 +18,56 @@ struct FrameClock {
     double (*cpuNow)() = nullptr;
 };
 
+// The lateness of the last wake-ups of one kind of sleep, and how much of it a
+// margin covers: all of it until kWakeUpsPerUncovered are remembered, then all but
+// the latest one in kWakeUpsPerUncovered.
+class LatenessWindow {
+  public:
+    static constexpr std::size_t kRemembered = 500;  // about 8 seconds at 60 frames a second
+    static constexpr std::size_t kWakeUpsPerUncovered = 250;
+
+    // Takes in how late a wake-up was (ms after the time asked for).
+    void Learn(double late);
+    // The lateness a margin covers (0 before anything was learnt).
+    double Covered() const;
+
+  private:
+    std::array<double, kRemembered> m_lateness{};
+    std::size_t m_measured = 0;  // all wake-ups taken in; the ring's next slot is this modulo
+};
+
 class FramePacer {
   public:
+    // The long sleep ends this much before the short sleep's target.
     static constexpr double kFirstMargin = 1.0;     // ms, before anything was measured
     static constexpr double kSmallestMargin = 0.15;  // ms
     static constexpr double kLargestMargin = 4.0;    // ms
-    // The margin covers the lateness of the wake-ups remembered with kSpare to
-    // spare, all but the latest one in kWakeUpsPerUncovered of them: while fewer
-    // than that are remembered, all of them.
-    static constexpr std::size_t kRemembered = 500;  // about 8 seconds at 60 frames a second
-    static constexpr std::size_t kWakeUpsPerUncovered = 250;
+    // The short sleep ends this much before the grid point: the spin.
+    static constexpr double kFirstSpinMargin = 0.25;     // ms
+    static constexpr double kSmallestSpinMargin = 0.05;  // ms
+    // Each margin covers its lateness with this much to spare.
     static constexpr double kSpare = 0.05;  // ms
+    // A short sleep shorter than this is spun instead.
+    static constexpr double kShortestSleep = 0.04;  // ms
 
-    // Returns once clock.now() has passed deadline; pump runs once while waiting.
+    // Returns once clock.now() has passed deadline; pump runs once while waiting,
+    // after the last sleep.
     void WaitUntil(double deadline, const FrameClock& clock, void (*pump)(void*), void* context);
     double Margin() const { return m_margin; }
-    // Takes in how late a wake-up was (ms after the time asked for).
+    double SpinMargin() const { return m_spinMargin; }
+    // Take in how late a long and a short sleep's wake-up was (ms).
     void LearnLateness(double late);
+    void LearnSpinLateness(double late);
     // The CPU time all the waits took, where the clock measures it (ms).
     double WaitCpu() const { return m_waitCpu; }
 
   private:
     void Wait(double deadline, const FrameClock& clock, void (*pump)(void*), void* context);
-    // The lateness the margin covers: the latest remembered after the uncovered ones.
-    double CoveredLateness() const;
 
-    std::array<double, kRemembered> m_lateness{};
-    std::size_t m_measured = 0;  // all wake-ups taken in; the ring's next slot is this modulo
+    LatenessWindow m_longWakeUps;
+    LatenessWindow m_shortWakeUps;
     double m_margin = kFirstMargin;
+    double m_spinMargin = kFirstSpinMargin;
     double m_waitCpu = 0;
 };
 

@@ -70,10 +70,8 @@ class OpenGLRainbows {
     double NextFrameTime() const { return m_nextFrameTime; }
     // The frame grid starts now: the next flip does not wait.
     void StartFrameGrid() { m_nextFrameTime = Now(); }
-    // How long before a grid point the wait stops sleeping and spins (ms).
-    double PacingMargin() const { return m_pacer.Margin(); }
-    // The CPU time the waits for the frame grid took, where the clock measures it (ms).
-    double PacingCpu() const { return m_pacer.WaitCpu(); }
+    // The wait for the frame grid: its margins and, where the clock measures it, its CPU time.
+    const FramePacer& Pacer() const { return m_pacer; }
     // Replaces the time source (null members: the platform clock and sleep).
     static void SetFrameClock(const FrameClock& clock);
     static FrameClock DefaultFrameClock();

@@ -2,7 +2,8 @@
 // sprite, sprites per frame at 60 frames a second, and the paced frame intervals
 // with the CPU time of the pacing itself, sleeping against busy waiting. Run by hand:
 //   build/<kind>/bench/gfx/gfx_bench [paced-frames] [pacing [lateness-file]]
-// (pacing: that part only; the file takes how late each sleep ended, one a line)
+// (pacing: that part only; lateness-file.long and .short take how late each sleep
+// ended, one a line)
 #include <unistd.h>
 
 #include <algorithm>
@@ -95,12 +96,15 @@ void PacedFrame() {
     pRbow->FlipScreens();
 }
 
-// How late each sleep of the paced run ended (ms after the time asked for).
-std::vector<double> g_sleepLateness;
+// How late each long and each short sleep of the paced run ended (ms after the
+// time asked for), told apart by the time asked for.
+std::vector<double> g_longSleepLateness, g_shortSleepLateness;
 
 void RecordedSleep(double deadline) {
+    double asked = deadline - PlatformMilliseconds();
     SleepUntilPlatformTime(deadline);
-    g_sleepLateness.push_back(PlatformMilliseconds() - deadline);
+    double late = PlatformMilliseconds() - deadline;
+    (asked > 5 ? g_longSleepLateness : g_shortSleepLateness).push_back(late);
 }
 
 double Quantile(std::vector<double> v, double q) {
@@ -117,6 +121,12 @@ void WriteFigures(const std::string& path, const std::vector<double>& figures) {
     std::fclose(f);
 }
 
+void PrintSpread(const char* what, const std::vector<double>& figures) {
+    std::printf("  %s median %.3f ms, p99 %.3f ms, max %.3f ms (%zu)\n", what,
+                Quantile(figures, 0.5), Quantile(figures, 0.99), Quantile(figures, 1),
+                figures.size());
+}
+
 // Paced frames at 60 a second; the pacing's CPU share is the thread's CPU time
 // taken around the wait itself, for sleeping and busy waiting alike.
 void PacedRun(int frames, bool sleeping, const std::string& latenessFile) {
@@ -127,16 +137,18 @@ void PacedRun(int frames, bool sleeping, const std::string& latenessFile) {
     KvOptions().unpaced = false;
     pRbow->SetMaxFPS(60);
     for (int i = 0; i < 10; ++i) PacedFrame();  // warm up
-    g_sleepLateness.clear();
+    g_longSleepLateness.clear();
+    g_shortSleepLateness.clear();
     pRbow->StartFrameGrid();
-    std::vector<double> shown, margins;
-    double cpuStart = pRbow->PacingCpu(), wallStart = KvNow();
+    std::vector<double> shown, margins, spinMargins;
+    double cpuStart = pRbow->Pacer().WaitCpu(), wallStart = KvNow();
     for (int i = 0; i < frames; ++i) {
         PacedFrame();
         shown.push_back(KvNow());
-        margins.push_back(pRbow->PacingMargin());
+        margins.push_back(pRbow->Pacer().Margin());
+        spinMargins.push_back(pRbow->Pacer().SpinMargin());
     }
-    double cpu = pRbow->PacingCpu() - cpuStart, wall = KvNow() - wallStart;
+    double cpu = pRbow->Pacer().WaitCpu() - cpuStart, wall = KvNow() - wallStart;
     KvOptions().unpaced = true;
     OpenGLRainbows::SetFrameClock(OpenGLRainbows::DefaultFrameClock());
     std::vector<double> intervals, deviations;
@@ -146,18 +158,19 @@ void PacedRun(int frames, bool sleeping, const std::string& latenessFile) {
     }
     std::printf(
         "paced %-10s %d frames: interval median %.3f ms, |deviation| median %.3f ms, "
-        "p99 %.3f ms, max %.3f ms; CPU of the pacing %.0f ms of %.0f ms wall (%.2f%% of a "
+        "p99 %.3f ms, max %.3f ms; CPU of the pacing %.1f ms of %.0f ms wall (%.2f%% of a "
         "core)\n",
         sleeping ? "sleep+spin" : "busy wait", frames, Quantile(intervals, 0.5),
         Quantile(deviations, 0.5), Quantile(deviations, 0.99), Quantile(deviations, 1),
         cpu, wall, 100 * cpu / wall);
     if (!sleeping) return;
-    std::printf(
-        "  sleeps ended late by median %.3f ms, p99 %.3f ms, max %.3f ms; margin median "
-        "%.3f ms, max %.3f ms\n",
-        Quantile(g_sleepLateness, 0.5), Quantile(g_sleepLateness, 0.99),
-        Quantile(g_sleepLateness, 1), Quantile(margins, 0.5), Quantile(margins, 1));
-    if (!latenessFile.empty()) WriteFigures(latenessFile, g_sleepLateness);
+    PrintSpread("long sleeps ended late by", g_longSleepLateness);
+    PrintSpread("short sleeps ended late by", g_shortSleepLateness);
+    PrintSpread("long sleep margin", margins);
+    PrintSpread("spin margin", spinMargins);
+    if (latenessFile.empty()) return;
+    WriteFigures(latenessFile + ".long", g_longSleepLateness);
+    WriteFigures(latenessFile + ".short", g_shortSleepLateness);
 }
 }  // namespace
 

@@ -545,14 +545,16 @@ TEST(FramePacing, FramesLandOnTheGrid) {
     pRbow->SetMaxFPS(60);
 }
 
-// Frames of 3 ms each on a system whose sleeps end late: the first wake-up later than
-// the first margin (1 ms) makes that frame late, after which the margin covers the
-// lateness and every frame is shown just after its grid point. Every clock reading
-// costs 0.01 ms, so the late wake-ups (frames 1 to 19) measure 1.51 ms and the
-// margin is 1.56. From frame 20 on the wake-ups are nearly punctual (0.06 ms); with
-// 500 remembered two may go uncovered, so the margin stays up while three of the
-// late ones are remembered: frame 516 drops frame 16's, frame 517 frame 17's, after
-// which 0.06 ms and 0.05 to spare stay under the 0.15 ms floor.
+// Frames of 3 ms each on a system whose sleeps all end 1.5 ms late, from frame 20
+// on 0.05 ms. Every clock reading costs 0.01 ms, so the wake-ups measure 1.51 and
+// 0.06 ms late. Frame 1 sleeps once, to 1.25 ms (first margins 1 + 0.25) before its
+// point, and is shown late; its wake-up lifts the long sleep's margin to 1.56, so
+// frame 2 wakes with 0.05 ms to go before its short sleep's target and sleeps once
+// more, late again (by 1.25 ms); from then on both margins are 1.56 and every frame
+// is shown just after its point, sleeping twice. With 500 remembered, two late
+// wake-ups may go uncovered: the long sleeps' 19 late ones (frames 1 to 19) and the
+// short sleeps' 18 (frames 2 to 19) are down to two at frame 517, when the margins
+// fall to the long one's floor (0.15) and 0.06 + 0.05 ms.
 TEST(FramePacing, LateWakeUpsKeepTheGrid) {
     PacedClock clock;
     pRbow->SetMaxFPS(60);
@@ -568,13 +570,17 @@ TEST(FramePacing, LateWakeUpsKeepTheGrid) {
         g_fakeNow += 3;
         g_sleeps = 0;
         pRbow->FlipScreens();
-        EXPECT_EQ(g_sleeps, 1) << frame;
+        EXPECT_EQ(g_sleeps, frame == 1 ? 1 : 2) << frame;
         lateness.push_back(g_fakeNow - (start + frame * interval));
-        double margin = frame <= 516 ? 1.56 : FramePacer::kSmallestMargin;
-        EXPECT_NEAR(pRbow->PacingMargin(), margin, 1e-9) << frame;
+        const FramePacer& pacer = pRbow->Pacer();
+        EXPECT_NEAR(pacer.Margin(), frame <= 516 ? 1.56 : FramePacer::kSmallestMargin, 1e-9)
+            << frame;
+        double spinMargin = frame == 1 ? FramePacer::kFirstSpinMargin : frame <= 516 ? 1.56 : 0.11;
+        EXPECT_NEAR(pacer.SpinMargin(), spinMargin, 1e-9) << frame;
     }
-    EXPECT_NEAR(lateness[0], 0.5, 0.1);  // the sleep ended 0.5 ms after the grid point
-    for (int frame = 2; frame <= 530; ++frame) {
+    EXPECT_NEAR(lateness[0], 0.25, 0.05);
+    EXPECT_NEAR(lateness[1], 1.25, 0.05);
+    for (int frame = 3; frame <= 530; ++frame) {
         EXPECT_GT(lateness[frame - 1], 0) << frame;
         EXPECT_LT(lateness[frame - 1], 0.05) << frame;
     }
