@@ -5,9 +5,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <ctime>
 
+#include <sched.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include "gfx/GameWindow.h"
 
@@ -83,13 +87,47 @@ double ThreadCpuMilliseconds() {
     return double(used.tv_sec) * 1000.0 + double(used.tv_nsec) / 1e6;
 }
 
+namespace {
+// The scheduler's per-thread attributes as the kernel lays them out (the first
+// version of the structure).
+struct SchedulingAttributes {
+    uint32_t size;
+    uint32_t policy;
+    uint64_t flags;
+    int32_t nice;
+    uint32_t priority;
+    uint64_t runtime;  // ns; for ordinary threads, the slice asked for
+    uint64_t deadline;
+    uint64_t period;
+};
+
+constexpr uint64_t kShortSlice = 100000;  // ns, the shortest the kernel grants
+
+// A thread that wakes while another runs on its core waits, by default, until the
+// other has used its slice (milliseconds): a thread that asks for a short slice of
+// its own is run at once instead. Its priority and policy stay as they are; where
+// the kernel knows no such request, the sleeps simply stay as they were.
+bool AskForShortSlices() {
+    SchedulingAttributes attributes{};
+    if (syscall(SYS_sched_getattr, 0, &attributes, sizeof attributes, 0) != 0) return false;
+    if (attributes.policy != SCHED_OTHER) return false;
+    attributes.size = sizeof attributes;
+    attributes.flags = 0;
+    attributes.runtime = kShortSlice;
+    return syscall(SYS_sched_setattr, 0, &attributes, 0) == 0;
+}
+}  // namespace
+
 // The deadline is in the platform clock's time; it becomes a point on the monotonic
 // clock just before the sleep, and a sleep cut short by a signal goes on to it.
 // The kernel's default timer slack lets a sleep end up to 50 us late on top of the
 // scheduling: asked down to a nanosecond once, the margin can be that much smaller.
+// Both the timer slack and the slice belong to the thread that paces the frames.
 void SleepUntilPlatformTime(double deadline) {
     static const bool tightTimers = prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL) == 0;
+    static const bool shortSlices = AskForShortSlices();
     (void)tightTimers;
+    (void)shortSlices;
     double remaining = deadline - PlatformMilliseconds();
     if (!(remaining > 0)) return;
     timespec target{};

@@ -127,6 +127,8 @@ void PrintSpread(const char* what, const std::vector<double>& figures) {
                 figures.size());
 }
 
+constexpr int kWarmUpFrames = 300;
+
 // Paced frames at 60 a second; the pacing's CPU share is the thread's CPU time
 // taken around the wait itself, for sleeping and busy waiting alike.
 void PacedRun(int frames, bool sleeping, const std::string& latenessFile) {
@@ -136,10 +138,11 @@ void PacedRun(int frames, bool sleeping, const std::string& latenessFile) {
     OpenGLRainbows::SetFrameClock(clock);
     KvOptions().unpaced = false;
     pRbow->SetMaxFPS(60);
-    for (int i = 0; i < 10; ++i) PacedFrame();  // warm up
+    // Five seconds first, so that the margins have learnt from enough wake-ups.
+    pRbow->StartFrameGrid();
+    for (int i = 0; i < kWarmUpFrames; ++i) PacedFrame();
     g_longSleepLateness.clear();
     g_shortSleepLateness.clear();
-    pRbow->StartFrameGrid();
     std::vector<double> shown, margins, spinMargins;
     double cpuStart = pRbow->Pacer().WaitCpu(), wallStart = KvNow();
     for (int i = 0; i < frames; ++i) {

@@ -635,6 +635,50 @@ TEST(FramePacing, MarginLeavesTheRareLatestWakeUpsUncovered) {
     EXPECT_NEAR(pacer.Margin(), FramePacer::kSmallestMargin, 1e-12);
 }
 
+// Messages are taken in once per wait, after the last sleep (a key pressed while
+// sleeping counts in the coming frame), also when only busy waiting; a wait whose
+// deadline has passed returns at once.
+TEST(FramePacing, MessagesAreTakenInAfterTheLastSleep) {
+    struct PumpSeen {
+        int calls = 0;
+        int sleepsBefore = -1;
+        double at = 0;
+    } seen;
+    auto pump = [](void* context) {
+        auto* pumpSeen = static_cast<PumpSeen*>(context);
+        ++pumpSeen->calls;
+        pumpSeen->sleepsBefore = g_sleeps;
+        pumpSeen->at = g_fakeNow;
+    };
+    FramePacer pacer;
+    g_lateWakeUp = 0.02;
+    g_sleeps = 0;
+    g_fakeNow = 100;
+    pacer.WaitUntil(116, {FakeNow, FakeSleepUntil}, pump, &seen);
+    EXPECT_EQ(g_sleeps, 2);
+    EXPECT_EQ(seen.calls, 1);
+    EXPECT_EQ(seen.sleepsBefore, 2);
+    // The short sleep ends 0.25 ms (the first spin margin) and 0.02 late before 116.
+    EXPECT_NEAR(seen.at, 116 - FramePacer::kFirstSpinMargin + 0.02, 1e-9);
+    EXPECT_GT(g_fakeNow, 116);
+    EXPECT_LT(g_fakeNow, 116.02);
+
+    seen = PumpSeen{};
+    g_fakeNow = 200;
+    pacer.WaitUntil(205, {FakeNow, nullptr}, pump, &seen);
+    EXPECT_EQ(seen.calls, 1);
+    EXPECT_GT(g_fakeNow, 205);
+
+    seen = PumpSeen{};
+    g_sleeps = 0;
+    g_fakeNow = 300;
+    pacer.WaitUntil(299, {FakeNow, FakeSleepUntil}, pump, &seen);
+    EXPECT_EQ(seen.calls, 0);
+    EXPECT_EQ(g_sleeps, 0);
+    EXPECT_LT(g_fakeNow, 300.02);
+    g_lateWakeUp = 0;
+}
+
 TEST(FramePacing, UnpacedDoesNotWaitAndTimerIsNeverZero) {
     {
         PacedClock clock;
