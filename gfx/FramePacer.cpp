@@ -102,6 +102,7 @@ struct SchedulingAttributes {
 };
 
 constexpr uint64_t kShortSlice = 100000;  // ns, the shortest the kernel grants
+constexpr uint64_t kResetOnFork = 1;      // the one flag an ordinary thread may carry
 
 // A thread that wakes while another runs on its core waits, by default, until the
 // other has used its slice (milliseconds): a thread that asks for a short slice of
@@ -112,7 +113,7 @@ bool AskForShortSlices() {
     if (syscall(SYS_sched_getattr, 0, &attributes, sizeof attributes, 0) != 0) return false;
     if (attributes.policy != SCHED_OTHER) return false;
     attributes.size = sizeof attributes;
-    attributes.flags = 0;
+    attributes.flags &= kResetOnFork;
     attributes.runtime = kShortSlice;
     return syscall(SYS_sched_setattr, 0, &attributes, 0) == 0;
 }
