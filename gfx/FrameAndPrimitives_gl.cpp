@@ -77,8 +77,11 @@ double OpenGLRainbows::FlipScreens() {
     if (m_window) m_window->Present();
     ClearFrame();
     double start = Now();
-    WinMessages();
-    if (!KvOptions().unpaced) WaitForFrameSlot();
+    // Paced, the wait takes the messages in itself, after its last sleep.
+    if (KvOptions().unpaced)
+        WinMessages();
+    else
+        WaitForFrameSlot();
     double now = Now();
     m_nextFrameTime += m_frameInterval;
     // A late frame does not make the following ones hurry: skip the passed points.

@@ -59,7 +59,7 @@ void FramePacer::WaitUntil(double deadline, const FrameClock& clock, void (*pump
 void FramePacer::Wait(double deadline, const FrameClock& clock, void (*pump)(void*),
                       void* context) {
     double now = clock.now();
-    if (now > deadline) return;
+    if (now > deadline) return pump(context);
     bool pumped = false;
     if (clock.sleepUntil) {
         double longWake = deadline - m_spinMargin - m_margin;

@@ -50,8 +50,8 @@ class FramePacer {
     // A short sleep shorter than this is spun instead.
     static constexpr double kShortestSleep = 0.04;  // ms
 
-    // Returns once clock.now() has passed deadline; pump runs once while waiting,
-    // after the last sleep.
+    // Returns once clock.now() has passed deadline; pump runs once, after the last
+    // sleep (at once where the deadline has passed).
     void WaitUntil(double deadline, const FrameClock& clock, void (*pump)(void*), void* context);
     double Margin() const { return m_margin; }
     double SpinMargin() const { return m_spinMargin; }
