@@ -43,7 +43,7 @@ void FramePacer::LearnLateness(double late) {
 void FramePacer::LearnSpinLateness(double late) {
     m_shortWakeUps.Learn(late);
     m_spinMargin =
-        std::clamp(m_shortWakeUps.Covered() + kSpare, kSmallestSpinMargin, kLargestMargin);
+        std::clamp(m_shortWakeUps.Covered() + kSpare, kSmallestSpinMargin, kLargestSpinMargin);
 }
 
 void FramePacer::WaitUntil(double deadline, const FrameClock& clock, void (*pump)(void*),
