@@ -41,6 +41,7 @@ struct RainbowSurface {
     int8_t rowCount;  // negated for a surface taken from the screen
 };
 
+
 class OpenGLRainbows {
   public:
     OpenGLRainbows();
@@ -180,7 +181,8 @@ class OpenGLRainbows {
     // Whether a quad in OpenGL coordinates (y downward negative) covers no pixel of
     // the 2D drawing area; margin widens the area for corners that OpenGL turns itself.
     bool OutsideDrawingArea(const float corners[8], float margin) const;
-    bool TurnedQuadOutside(const float corners[8], float centreX, float centreY, float angle) const;
+    bool TurnedQuadOutside(const float corners[8], float centreX, float centreY,
+                           float angle) const;
     bool TexelForPixel(int slot, const float corners[8], const float texture[8]) const;
     void DrawRotatedQuad(int slot, float centreX, float centreY, float angle, float hw, float hh);
     // Selects a sprite's own texture for drawing from it (made from its page layer
