@@ -156,7 +156,7 @@ void OpenGLRainbows::EndPrimitive(const BoundTextures& bound) {
 
 // A sprite selected for its page had bound nothing, and nothing is bound for it again.
 void OpenGLRainbows::RestoreTextures(const BoundTextures& bound) {
-    if (bound.second < 0 && bound.variant == 0 && m_batching && PageOnlyPicture(bound.slot))
+    if (bound.second < 0 && bound.variant == 0 && m_batching && OnPage(bound.slot))
         RecordSelection(bound.slot);
     else
         SetTexture3D(bound.slot, bound.second, bound.variant);

@@ -189,15 +189,17 @@ class OpenGLRainbows {
     // when it has none yet); false when the slot has no picture.
     bool SelectSpriteTexture(int slot);
     // The same for quads that may be queued from the sprite's page: while batching,
-    // a picture held only on a page is selected without binding anything.
+    // a picture on a page is selected without binding anything (a quad that needs its
+    // own texture binds it when queued).
     bool SelectSpriteForQuads(int slot);
     void RecordSelection(int slot);
     bool HasPicture(int slot) const {
         return ValidSlot(slot) && (m_textureNames[slot][0] || m_pagePlace[slot].texture);
     }
-    bool PageOnlyPicture(int slot) const {
-        return ValidSlot(slot) && !m_textureNames[slot][0] && m_pagePlace[slot].texture;
-    }
+    bool OnPage(int slot) const { return ValidSlot(slot) && m_pagePlace[slot].texture; }
+    void PageTextureCorners(int slot, const float texture[8], float onPage[8]) const;
+    bool PlainCopy(int slot) const;
+    static bool AlphaOnlyNoneOrFull(const TexelImage& texels);
     bool ReadPictureTexels(const char* path, int x, int y, int width, int height, unsigned long key,
                            bool useKey, bool normalMap, TexelImage& texels);
     bool UploadPlainTexture(const TexelImage& texels, unsigned int* name);
@@ -250,6 +252,9 @@ class OpenGLRainbows {
     // picture is held on a page (a loaded picture's mipmaps are made on first use).
     unsigned int m_textureNames[kSpriteSlots][2];
     bool m_mipmapsOnDemand[kSpriteSlots];
+    // Whether every texel's alpha is 0 or 255 (what the alpha test decides alike in
+    // bytes and in floats).
+    bool m_binaryAlpha[kSpriteSlots];
 
     std::unique_ptr<RainbowSurface[]> m_surfaces;
 

@@ -55,6 +55,7 @@ void OpenGLRainbows::ResetSlotTables() {
         m_collisionMask[slot].reset();
         m_textureNames[slot][0] = m_textureNames[slot][1] = 0;
         m_mipmapsOnDemand[slot] = false;
+        m_binaryAlpha[slot] = false;
         m_pagePlace[slot] = AtlasPages::Place{};
     }
 }
@@ -197,6 +198,13 @@ bool OpenGLRainbows::LoadSprite(unsigned int slot, const char* path, unsigned lo
     m_pictureWidth[slot] = int16_t(width);
     m_pictureHeight[slot] = int16_t(height);
     m_mipmapsOnDemand[slot] = true;
+    m_binaryAlpha[slot] = AlphaOnlyNoneOrFull(texels);
+    return true;
+}
+
+bool OpenGLRainbows::AlphaOnlyNoneOrFull(const TexelImage& texels) {
+    for (std::size_t i = 3; i < texels.rgba.size(); i += 4)
+        if (texels.rgba[i] != 0 && texels.rgba[i] != 255) return false;
     return true;
 }
 
@@ -210,27 +218,31 @@ bool OpenGLRainbows::HoldPicture(int slot, const TexelImage& texels) {
         m_pagePlace[slot] = m_pages.Add(texels.rgba.data(), texels.width, texels.height, renamed);
         if (renamed.from)
             for (AtlasPages::Place& place : m_pagePlace)
-                if (place.texture == renamed.from) place.texture = renamed.to;
+                if (place.texture == renamed.from) {
+                    place.texture = renamed.to;
+                    place.pageWidth = renamed.width;
+                    place.pageHeight = renamed.height;
+                }
     }
-    if (m_pagePlace[slot].texture && AtlasPages::LayersReadable()) return true;
+    if (m_pagePlace[slot].texture && AtlasPages::CellsReadable()) return true;
     return UploadPlainTexture(texels, &m_textureNames[slot][0]);
 }
 
-// The first time a path draws a picture held only on a page from its own texture.
+// The first time a path draws a picture held only on a page from its own texture,
+// the texture is made from the page's cell as the load would have made it.
 bool OpenGLRainbows::MakeOwnTexture(int slot) {
-    unsigned int& name = m_textureNames[slot][0];
-    if (name || !m_pagePlace[slot].texture) return true;
-    FlushQuads();
-    ClearTextureErrors();
-    StartTextureUpload(&name, false);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, m_textureWidth[slot], m_textureHeight[slot], 0,
-                 GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    if (TextureUploadFailed()) {
-        DeleteTexture(name);
+    if (m_textureNames[slot][0] || !m_pagePlace[slot].texture) return true;
+    TexelImage texels;
+    texels.width = m_textureWidth[slot];
+    texels.height = m_textureHeight[slot];
+    try {
+        texels.rgba.resize(std::size_t(texels.width) * texels.height * 4);
+    } catch (const std::bad_alloc&) {
         return false;
     }
-    AtlasPages::CopyLayer(m_pagePlace[slot], name, m_textureWidth[slot], m_textureHeight[slot]);
-    return true;
+    AtlasPages::ReadCell(m_pagePlace[slot], texels.width, texels.height, GL_RGBA,
+                         texels.rgba.data(), texels.rgba.size());
+    return UploadPlainTexture(texels, &m_textureNames[slot][0]);
 }
 
 // A loaded picture's mipmaps, made from its plain texels the first time they are
@@ -266,11 +278,12 @@ void OpenGLRainbows::FreeSprite(int slot) {
     }
     if (m_pagePlace[slot].texture) {
         FlushQuads();
-        m_pages.Remove(m_pagePlace[slot]);
+        m_pages.Remove(m_pagePlace[slot], m_textureWidth[slot], m_textureHeight[slot]);
         m_pagePlace[slot] = AtlasPages::Place{};
     }
     m_textureWidth[slot] = m_textureHeight[slot] = -1;
     m_mipmapsOnDemand[slot] = false;
+    m_binaryAlpha[slot] = false;
     m_collisionMask[slot].reset();
 }
 
@@ -318,7 +331,7 @@ bool OpenGLRainbows::SelectSpriteTexture(int slot) {
 }
 
 bool OpenGLRainbows::SelectSpriteForQuads(int slot) {
-    if (!m_batching || !PageOnlyPicture(slot)) return SelectSpriteTexture(slot);
+    if (!m_batching || !OnPage(slot)) return SelectSpriteTexture(slot);
     RecordSelection(slot);
     return true;
 }
@@ -352,11 +365,40 @@ void OpenGLRainbows::DrawQuad(int slot, const float corners[8]) {
         QuadBatch::DrawFan(gl, texture);
 }
 
+// Texel-for-pixel quads of a picture on a page come from the page; every other quad
+// from the picture's own texture, made when first needed.
 void OpenGLRainbows::QueueQuad(int slot, const float corners[8], const float texture[8]) {
     if (OutsideDrawingArea(corners, 0)) return;
     const AtlasPages::Place& place = m_pagePlace[slot];
-    m_quads.UsePage(place.texture, TexelForPixel(slot, corners, texture));
-    m_quads.AddPaged(corners, texture, place.layer);
+    bool texelForPixel = TexelForPixel(slot, corners, texture);
+    if (place.texture && texelForPixel) {
+        m_quads.UsePage(place.texture, PlainCopy(slot) ? QuadKind::kPlainCopy
+                                                       : QuadKind::kTexelForPixel);
+        float onPage[8];
+        PageTextureCorners(slot, texture, onPage);
+        m_quads.Add(corners, onPage);
+        return;
+    }
+    if (!SelectSpriteTexture(slot)) return;
+    m_quads.UsePage(0, texelForPixel ? QuadKind::kTexelForPixel : QuadKind::kFiltered);
+    m_quads.Add(corners, texture);
+}
+
+// The texture corners moved onto the slot's cell of its page: whole texels over a
+// power-of-two page size, so they stay exact.
+void OpenGLRainbows::PageTextureCorners(int slot, const float texture[8], float onPage[8]) const {
+    const AtlasPages::Place& place = m_pagePlace[slot];
+    float tw = float(m_textureWidth[slot]), th = float(m_textureHeight[slot]);
+    for (int i = 0; i < 4; ++i) {
+        onPage[2 * i] = (float(place.x) + texture[2 * i] * tw) / float(place.pageWidth);
+        onPage[2 * i + 1] = (float(place.y) + texture[2 * i + 1] * th) / float(place.pageHeight);
+    }
+}
+
+// Drawn in white from a picture whose alpha is only 0 or 255.
+bool OpenGLRainbows::PlainCopy(int slot) const {
+    return m_binaryAlpha[slot] && m_colour[0] == 1 && m_colour[1] == 1 && m_colour[2] == 1 &&
+           m_colour[3] == 1;
 }
 
 // Corners on whole pixels (they always are: they come from whole screen numbers) and
@@ -482,9 +524,9 @@ bool OpenGLRainbows::MakeCollisionMask(int slot) {
     std::size_t size = std::size_t(m_textureWidth[slot]) * m_textureHeight[slot];
     m_collisionMask[slot].reset(new uint8_t[size]);
     std::memset(m_collisionMask[slot].get(), 0, size);
-    if (PageOnlyPicture(slot)) {
-        AtlasPages::ReadLayerAlpha(m_pagePlace[slot], m_textureWidth[slot], m_textureHeight[slot],
-                                   m_collisionMask[slot].get());
+    if (!m_textureNames[slot][0]) {
+        AtlasPages::ReadCell(m_pagePlace[slot], m_textureWidth[slot], m_textureHeight[slot],
+                             GL_ALPHA, m_collisionMask[slot].get(), size);
         return true;
     }
     glActiveTexture(GL_TEXTURE0);

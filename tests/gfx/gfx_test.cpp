@@ -750,7 +750,8 @@ TEST(Batching, AtlasPagesDrawTheSamePixelsAsOneFanPerSprite) {
     for (int slot : {30, 31, 32, kFontSlotBase + 2}) EXPECT_NE(pRbow->PageOf(slot).texture, 0u);
     EXPECT_NE(pRbow->PageOf(30).texture, pRbow->PageOf(32).texture);  // 32 x 32 and 16 x 16 cells
     EXPECT_EQ(pRbow->PageOf(30).texture, pRbow->PageOf(33).texture);
-    EXPECT_NE(pRbow->PageOf(30).layer, pRbow->PageOf(33).layer);
+    EXPECT_TRUE(pRbow->PageOf(30).x != pRbow->PageOf(33).x ||
+                pRbow->PageOf(30).y != pRbow->PageOf(33).y);
     auto scene = [] {
         for (int i = 0; i < 200; ++i) SPRITE(30 + (i / 7) % 4, (i * 37) % 600, (i * 53) % 440);
         ZOOMSPRITE(31, 300, 200, 3.3, 1.7);
@@ -909,17 +910,21 @@ std::vector<uint8_t> NumberedPicture(int n) {
 }  // namespace
 
 // Forty pictures of one cell size: the page starts small and grows as they come, each
-// keeps its own layer, and every one draws its own texels, as one fan per sprite does.
+// keeps a cell of its own, and every one draws its own texels, as one fan per sprite
+// does.
 TEST(PicturesOnPages, APageGrowsWithoutLosingItsPictures) {
     for (int n = 0; n < 40; ++n)
         Load("numbered_" + std::to_string(n) + ".bmp", NumberedPicture(n), 200 + n);
-    std::vector<int> layers;
+    std::vector<std::pair<int, int>> cells;
     for (int n = 0; n < 40; ++n) {
-        EXPECT_EQ(pRbow->PageOf(200 + n).texture, pRbow->PageOf(200).texture) << n;
-        layers.push_back(pRbow->PageOf(200 + n).layer);
+        AtlasPages::Place place = pRbow->PageOf(200 + n);
+        EXPECT_EQ(place.texture, pRbow->PageOf(200).texture) << n;
+        EXPECT_EQ(place.x % 8 + place.y % 8, 0) << n;
+        EXPECT_TRUE(place.x + 8 <= place.pageWidth && place.y + 8 <= place.pageHeight) << n;
+        cells.emplace_back(place.x, place.y);
     }
-    std::sort(layers.begin(), layers.end());
-    EXPECT_EQ(std::unique(layers.begin(), layers.end()), layers.end());
+    std::sort(cells.begin(), cells.end());
+    EXPECT_EQ(std::unique(cells.begin(), cells.end()), cells.end());
     auto scene = [] {
         for (int n = 0; n < 40; ++n) SPRITE(200 + n, 10 + 12 * n, 50 + (n % 3) * 10);
         ZOOMSPRITE(239, 300, 300, 3.5, 2.5);
