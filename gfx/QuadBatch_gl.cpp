@@ -24,17 +24,9 @@ const char* const kFragmentShader =
     "    if (colour.a <= 0.5) discard;\n"
     "    gl_FragColor = colour;\n"
     "}\n";
-// The same for a page, whose texture waits on a unit of its own, so that drawing
-// from it leaves the units the runtime binds untouched.
+// A page's texture waits on a unit of its own, so that drawing from it leaves the
+// units the runtime binds untouched.
 constexpr int kPageUnit = 2;
-const char* const kPageFragmentShader =
-    "#version 120\n"
-    "uniform sampler2D picture;\n"
-    "void main() {\n"
-    "    vec4 colour = texture2D(picture, gl_TexCoord[0].st) * gl_Color;\n"
-    "    if (colour.a <= 0.5) discard;\n"
-    "    gl_FragColor = colour;\n"
-    "}\n";
 // The texel alone, for white quads of pictures whose alpha is only 0 or 255, drawn
 // with the alpha test on and blending off: the alpha test keys out what the discard
 // would (at 0 and 255 it agrees with it whether the software renderer compares in
@@ -92,7 +84,7 @@ GLuint SpriteProgram() {
 }
 
 GLuint PageProgram() {
-    static GLuint program = LinkProgram(kPageFragmentShader, kPageUnit);
+    static GLuint program = LinkProgram(kFragmentShader, kPageUnit);
     return program;
 }
 
