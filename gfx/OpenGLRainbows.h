@@ -140,7 +140,8 @@ class OpenGLRainbows {
         m_batching = on;
     }
     bool Batching() const { return m_batching; }
-    // The atlas page a sprite is drawn from when batching (texture 0: its own texture).
+    // Where a sprite's picture is held on an atlas page, from which its texel-for-pixel
+    // quads are drawn when batching (texture 0: it has only its own texture).
     AtlasPages::Place PageOf(int slot) const {
         return ValidSlot(slot) ? m_pagePlace[slot] : AtlasPages::Place{};
     }
