@@ -1,9 +1,9 @@
-// Atlas pages: the loaded pictures again, as layers of a few array textures, one
-// kind of page per power-of-two cell size. A layer holds the picture's cell exactly
-// as its own texture does (same size, same repeat at the edges, same filtering) and
-// the texture coordinates stay the ones of the picture's own texture, so a sprite
-// drawn from a page reads the very texels it reads from its own texture; sprites
-// that share a page are drawn together. The GL calls are in AtlasPages_gl.cpp.
+// Atlas pages: the loaded pictures, each held once, in a few 2D textures, one kind
+// of page per power-of-two cell size, the cells in a grid. A cell holds the texels
+// of the picture's own texture as they were loaded. Pages are read texel for pixel
+// only (nearest texels of whole-pixel quads of the picture's own size), which never
+// reach a neighbouring cell; their texels are kept blue-green-red-alpha, the order in
+// which a software renderer copies them fastest. The GL calls are in AtlasPages_gl.cpp.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +12,15 @@
 class AtlasPages {
   public:
     struct Place {
-        unsigned int texture = 0;  // the page's array texture; 0: not on a page
-        int layer = 0;
+        unsigned int texture = 0;  // the page's texture; 0: not on a page
+        int x = 0, y = 0;          // the cell's first texel on the page
+        int pageWidth = 0, pageHeight = 0;
+    };
+    // A page's texture replaced by a larger one: places on it name `to` and its size
+    // from now on.
+    struct Renaming {
+        unsigned int from = 0, to = 0;
+        int width = 0, height = 0;
     };
 
     AtlasPages() = default;
@@ -21,29 +28,41 @@ class AtlasPages {
     AtlasPages(const AtlasPages&) = delete;
     AtlasPages& operator=(const AtlasPages&) = delete;
 
-    // Copies the cell of the 2D texture `source` (cellWidth x cellHeight texels) into
-    // a free layer of a page of that cell size. An empty place when the cell is too
-    // large for pages, the driver has no array textures or a page cannot be had.
-    Place Add(unsigned int source, int cellWidth, int cellHeight);
-    void Remove(const Place& place);
-    // Deletes every page (the pictures stay drawable from their own textures).
+    // Puts a picture's cell (cellWidth x cellHeight RGBA texels, rows as its own
+    // texture holds them) into a free cell of a page of that cell size. An empty
+    // place when the cell is too large for pages or a page cannot be had.
+    Place Add(const uint8_t* rgba, int cellWidth, int cellHeight, Renaming& renamed);
+    // Whether a cell can be read back and a page copied into a larger one (OpenGL
+    // 4.5), so that a picture on a page needs no other copy until a path that draws
+    // from its own texture asks for one.
+    static bool CellsReadable();
+    // Reads a cell's texels in `format` (GL_RGBA: four bytes, GL_ALPHA: one), rows
+    // as stored.
+    static void ReadCell(const Place& place, int cellWidth, int cellHeight, unsigned int format,
+                         uint8_t* out, std::size_t size);
+    void Remove(const Place& place, int cellWidth, int cellHeight);
+    // Deletes every page.
     void Clear();
     // Whether a cell of this size goes onto a page.
     static bool CellFits(int cellWidth, int cellHeight);
-    // Layers one page of this cell size holds.
-    static int LayersPerPage(int cellWidth, int cellHeight);
     int PageCount() const { return int(m_pages.size()); }
 
   private:
     struct Page {
         unsigned int texture = 0;
-        int cellWidth = 0;
-        int cellHeight = 0;
-        std::vector<bool> used;
+        int cellWidth = 0, cellHeight = 0;
+        int columns = 0, rows = 0;          // the grid as it is
+        int mostColumns = 0, mostRows = 0;  // and as large as it may grow
+        std::vector<bool> used;             // mostColumns per row
+        bool Used(int column, int row) const { return used[std::size_t(row * mostColumns + column)]; }
+        void SetUsed(int column, int row, bool on) {
+            used[std::size_t(row * mostColumns + column)] = on;
+        }
     };
-    Page* PageWithRoom(int cellWidth, int cellHeight);
-    bool MakePage(Page& page);
+    Page* PageWithRoom(int cellWidth, int cellHeight, Renaming& renamed);
+    static bool FreeCell(const Page& page, int& column, int& row);
+    static unsigned int MakeTexture(int width, int height);
+    bool Grow(Page& page, Renaming& renamed);
 
     std::vector<Page> m_pages;
-    std::vector<uint8_t> m_texels;  // the copy on its way from a texture to a layer
 };

@@ -1,23 +1,26 @@
-// Atlas pages as GL array textures: texels copied from a picture's own texture into
-// a layer; the page repeats and filters linearly, as the pictures' textures do.
+// Atlas pages as GL 2D textures with nearest texels, their texels stored
+// blue-green-red-alpha (an unsized RGBA texture filled from BGRA bytes): a picture's
+// texels uploaded into a cell, read back from there when a path asks for the
+// picture's own texture or its collision mask; a full page grows into a texture of
+// twice the size.
 #define GL_GLEXT_PROTOTYPES 1
 #include <SDL_opengl.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "gfx/AtlasPages.h"
 
 namespace {
 // Pages hold cells up to this side; larger pictures are drawn from their own texture.
 constexpr int kLargestPagedSide = 512;
-// A page takes about this many texels (16 MiB), and at most kMostLayers layers.
-constexpr long kPageTexels = 4L << 20;
-constexpr int kMostLayers = 256;
+// A page grows to at most this side (16 MiB of texels); it starts with one cell.
+constexpr int kLargestPageSide = 2048;
 
-int DriverLayerLimit() {
-    GLint layers = 0;
-    glGetIntegerv(GL_MAX_ARRAY_TEXTURE_LAYERS, &layers);
-    return layers;
+int LargestPageSide() {
+    GLint side = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
+    return std::min(kLargestPageSide, int(side));
 }
 }  // namespace
 
@@ -25,80 +28,129 @@ AtlasPages::~AtlasPages() { Clear(); }
 
 bool AtlasPages::CellFits(int cellWidth, int cellHeight) {
     return cellWidth >= 1 && cellHeight >= 1 && cellWidth <= kLargestPagedSide &&
-           cellHeight <= kLargestPagedSide;
+           cellHeight <= kLargestPagedSide && cellWidth <= LargestPageSide() &&
+           cellHeight <= LargestPageSide();
 }
 
-int AtlasPages::LayersPerPage(int cellWidth, int cellHeight) {
-    long layers = kPageTexels / (long(cellWidth) * cellHeight);
-    return int(std::clamp<long>(layers, 1, kMostLayers));
+bool AtlasPages::FreeCell(const Page& page, int& column, int& row) {
+    for (row = 0; row < page.rows; ++row)
+        for (column = 0; column < page.columns; ++column)
+            if (!page.Used(column, row)) return true;
+    return false;
 }
 
-AtlasPages::Page* AtlasPages::PageWithRoom(int cellWidth, int cellHeight) {
-    for (Page& page : m_pages)
-        if (page.cellWidth == cellWidth && page.cellHeight == cellHeight &&
-            std::find(page.used.begin(), page.used.end(), false) != page.used.end())
-            return &page;
+// A page of that cell size with a free cell, or one that grows; a new page when
+// there is none.
+AtlasPages::Page* AtlasPages::PageWithRoom(int cellWidth, int cellHeight, Renaming& renamed) {
+    int column = 0, row = 0;
+    for (Page& page : m_pages) {
+        if (page.cellWidth != cellWidth || page.cellHeight != cellHeight) continue;
+        if (FreeCell(page, column, row)) return &page;
+        if (Grow(page, renamed)) return &page;
+    }
     Page page;
     page.cellWidth = cellWidth;
     page.cellHeight = cellHeight;
-    if (!MakePage(page)) return nullptr;
+    page.mostColumns = LargestPageSide() / cellWidth;
+    page.mostRows = LargestPageSide() / cellHeight;
+    // Without the copy between textures a page cannot grow: it is made at its full size.
+    bool grows = CellsReadable();
+    page.columns = grows ? 1 : page.mostColumns;
+    page.rows = grows ? 1 : page.mostRows;
+    page.texture = MakeTexture(page.columns * cellWidth, page.rows * cellHeight);
+    if (!page.texture) return nullptr;
+    page.used.assign(std::size_t(page.mostColumns) * page.mostRows, false);
     m_pages.push_back(std::move(page));
     return &m_pages.back();
 }
 
-bool AtlasPages::MakePage(Page& page) {
-    int layers = std::min(LayersPerPage(page.cellWidth, page.cellHeight), DriverLayerLimit());
-    if (layers < 1) return false;
+// 0 when the driver cannot hold it.
+unsigned int AtlasPages::MakeTexture(int width, int height) {
     for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
     }  // earlier errors are not the page's
-    glGenTextures(1, &page.texture);
-    glBindTexture(GL_TEXTURE_2D_ARRAY, page.texture);
-    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAX_LEVEL, 0);
-    glTexImage3D(GL_TEXTURE_2D_ARRAY, 0, GL_RGBA8, page.cellWidth, page.cellHeight, layers, 0,
-                 GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
-    if (glGetError() != GL_NO_ERROR) {
-        glDeleteTextures(1, &page.texture);
-        page.texture = 0;
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    glBindTexture(GL_TEXTURE_2D, GLuint(bound));
+    if (glGetError() == GL_NO_ERROR) return texture;
+    glDeleteTextures(1, &texture);
+    return 0;
+}
+
+// Twice the columns while the page is higher than wide, else twice the rows; the
+// cells keep their places.
+bool AtlasPages::Grow(Page& page, Renaming& renamed) {
+    int columns = page.columns, rows = page.rows;
+    bool wider = columns < page.mostColumns &&
+                 (columns * page.cellWidth <= rows * page.cellHeight || rows == page.mostRows);
+    if (wider)
+        columns = std::min(page.mostColumns, 2 * columns);
+    else if (rows < page.mostRows)
+        rows = std::min(page.mostRows, 2 * rows);
+    else
         return false;
-    }
-    page.used.assign(std::size_t(layers), false);
+    GLuint texture = MakeTexture(columns * page.cellWidth, rows * page.cellHeight);
+    if (!texture) return false;
+    glCopyImageSubData(page.texture, GL_TEXTURE_2D, 0, 0, 0, 0, texture, GL_TEXTURE_2D, 0, 0, 0, 0,
+                       page.columns * page.cellWidth, page.rows * page.cellHeight, 1);
+    glDeleteTextures(1, &page.texture);
+    renamed = Renaming{page.texture, texture, columns * page.cellWidth, rows * page.cellHeight};
+    page.texture = texture;
+    page.columns = columns;
+    page.rows = rows;
     return true;
 }
 
-AtlasPages::Place AtlasPages::Add(unsigned int source, int cellWidth, int cellHeight) {
+AtlasPages::Place AtlasPages::Add(const uint8_t* rgba, int cellWidth, int cellHeight,
+                                  Renaming& renamed) {
     Place place;
-    if (!source || !CellFits(cellWidth, cellHeight)) return place;
-    Page* page = PageWithRoom(cellWidth, cellHeight);
-    if (!page) return place;
-    auto free = std::find(page->used.begin(), page->used.end(), false);
-    int layer = int(free - page->used.begin());
-    m_texels.resize(std::size_t(cellWidth) * cellHeight * 4);
+    renamed = Renaming{};
+    if (!rgba || !CellFits(cellWidth, cellHeight)) return place;
+    Page* page = PageWithRoom(cellWidth, cellHeight, renamed);
+    int column = 0, row = 0;
+    if (!page || !FreeCell(*page, column, row)) return place;
+    page->SetUsed(column, row, true);
+    place.texture = page->texture;
+    place.x = column * cellWidth;
+    place.y = row * cellHeight;
+    place.pageWidth = page->columns * cellWidth;
+    place.pageHeight = page->rows * cellHeight;
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    glBindTexture(GL_TEXTURE_2D, source);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, m_texels.data());
+    glBindTexture(GL_TEXTURE_2D, page->texture);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, place.x, place.y, cellWidth, cellHeight, GL_RGBA,
+                    GL_UNSIGNED_BYTE, rgba);
     glBindTexture(GL_TEXTURE_2D, GLuint(bound));
-    glBindTexture(GL_TEXTURE_2D_ARRAY, page->texture);
-    glTexSubImage3D(GL_TEXTURE_2D_ARRAY, 0, 0, 0, layer, cellWidth, cellHeight, 1, GL_RGBA,
-                    GL_UNSIGNED_BYTE, m_texels.data());
-    glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
-    *free = true;
-    place.texture = page->texture;
-    place.layer = layer;
     return place;
 }
 
-void AtlasPages::Remove(const Place& place) {
+bool AtlasPages::CellsReadable() {
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    int major = 0, minor = 0;
+    if (!version || std::sscanf(version, "%d.%d", &major, &minor) != 2) return false;
+    return major > 4 || (major == 4 && minor >= 5);
+}
+
+void AtlasPages::ReadCell(const Place& place, int cellWidth, int cellHeight, unsigned int format,
+                          uint8_t* out, std::size_t size) {
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTextureSubImage(place.texture, 0, place.x, place.y, 0, cellWidth, cellHeight, 1,
+                         GLenum(format), GL_UNSIGNED_BYTE, GLsizei(size), out);
+}
+
+void AtlasPages::Remove(const Place& place, int cellWidth, int cellHeight) {
     for (Page& page : m_pages)
-        if (page.texture == place.texture && place.layer >= 0 &&
-            place.layer < int(page.used.size()))
-            page.used[std::size_t(place.layer)] = false;
+        if (page.texture == place.texture && page.cellWidth == cellWidth &&
+            page.cellHeight == cellHeight)
+            page.SetUsed(place.x / cellWidth, place.y / cellHeight, false);
 }
 
 void AtlasPages::Clear() {

@@ -155,7 +155,15 @@ void OpenGLRainbows::EndPrimitive(const BoundTextures& bound) {
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     SetColour(alphaFactor, alphaFactor, alphaFactor, 1);
-    SetTexture3D(bound.slot, bound.second, bound.variant);
+    RestoreTextures(bound);
+}
+
+// A sprite selected for its page had bound nothing, and nothing is bound for it again.
+void OpenGLRainbows::RestoreTextures(const BoundTextures& bound) {
+    if (bound.second < 0 && bound.variant == 0 && m_batching && OnPage(bound.slot))
+        RecordSelection(bound.slot);
+    else
+        SetTexture3D(bound.slot, bound.second, bound.variant);
 }
 
 void OpenGLRainbows::DrawPixel(short x, short y, unsigned long colour) {

@@ -129,7 +129,10 @@ GameWindow* GameWindow::Create(const char* title, int width, int height, std::st
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    // No depth planes: the frame is drawn straight into the window only while the
+    // depth test is off, and a software renderer draws rectangles on its fast path
+    // only into a frame without them.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     SDL_Window* window =
         SDL_CreateWindow(title, 50, 50, width, height,
                          SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);

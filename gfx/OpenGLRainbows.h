@@ -15,6 +15,8 @@
 #include "gfx/QuadBatch.h"
 #include "maths/MaskOverlap.h"
 
+struct TexelImage;
+
 // Sprite slots 0 to 4094; fonts live in the last 16 of them.
 constexpr int kSpriteSlots = 4095;
 constexpr int kFontSlotBase = 4079;
@@ -138,7 +140,8 @@ class OpenGLRainbows {
         m_batching = on;
     }
     bool Batching() const { return m_batching; }
-    // The atlas page a sprite is drawn from when batching (texture 0: its own texture).
+    // Where a sprite's picture is held on an atlas page, from which its texel-for-pixel
+    // quads are drawn when batching (texture 0: it has only its own texture).
     AtlasPages::Place PageOf(int slot) const {
         return ValidSlot(slot) ? m_pagePlace[slot] : AtlasPages::Place{};
     }
@@ -181,10 +184,31 @@ class OpenGLRainbows {
     bool OutsideDrawingArea(const float corners[8], float margin) const;
     bool TurnedQuadOutside(const float corners[8], float centreX, float centreY,
                            float angle) const;
-    void PutOnPage(int slot);
     bool TexelForPixel(int slot, const float corners[8], const float texture[8]) const;
     void DrawRotatedQuad(int slot, float centreX, float centreY, float angle, float hw, float hh);
+    // Selects a sprite's own texture for drawing from it (made from its page layer
+    // when it has none yet); false when the slot has no picture.
     bool SelectSpriteTexture(int slot);
+    // The same for quads that may be queued from the sprite's page: while batching,
+    // a picture on a page is selected without binding anything (a quad that needs its
+    // own texture binds it when queued).
+    bool SelectSpriteForQuads(int slot);
+    void RecordSelection(int slot);
+    bool HasPicture(int slot) const {
+        return ValidSlot(slot) && (m_textureNames[slot][0] || m_pagePlace[slot].texture);
+    }
+    bool OnPage(int slot) const { return ValidSlot(slot) && m_pagePlace[slot].texture; }
+    void PageTextureCorners(int slot, const float texture[8], float onPage[8]) const;
+    bool PlainCopy(int slot) const;
+    static bool AlphaOnlyNoneOrFull(const TexelImage& texels);
+    bool ReadPictureTexels(const char* path, int x, int y, int width, int height, unsigned long key,
+                           bool useKey, bool normalMap, TexelImage& texels);
+    bool UploadPlainTexture(const TexelImage& texels, unsigned int* name);
+    bool UploadMipmappedTexture(std::vector<uint8_t> rgba, int width, int height,
+                                unsigned int* name);
+    bool HoldPicture(int slot, const TexelImage& texels);
+    bool MakeOwnTexture(int slot);
+    bool MakeMipmappedTexture(int slot);
     void SetTextureUnit(int unit, bool enabled, unsigned int name);
     // The textures an untextured primitive unbinds, bound again after it.
     struct BoundTextures {
@@ -192,6 +216,7 @@ class OpenGLRainbows {
     };
     BoundTextures BeginPrimitive(unsigned long colour);
     void EndPrimitive(const BoundTextures& bound);
+    void RestoreTextures(const BoundTextures& bound);
     bool UploadMipmaps(std::vector<uint8_t> texels, int width, int height);
     void StartTextureUpload(unsigned int* name, bool mipmapped);
     static void ClearTextureErrors();
@@ -224,7 +249,13 @@ class OpenGLRainbows {
     int16_t m_pictureWidth[kSpriteSlots];
     int16_t m_pictureHeight[kSpriteSlots];
     std::unique_ptr<uint8_t[]> m_collisionMask[kSpriteSlots];
+    // Plain and mipmapped texture of each slot; 0 until a path asks for it where the
+    // picture is held on a page (a loaded picture's mipmaps are made on first use).
     unsigned int m_textureNames[kSpriteSlots][2];
+    bool m_mipmapsOnDemand[kSpriteSlots];
+    // Whether every texel's alpha is 0 or 255 (what the alpha test decides alike in
+    // bytes and in floats).
+    bool m_binaryAlpha[kSpriteSlots];
 
     std::unique_ptr<RainbowSurface[]> m_surfaces;
 

@@ -1,7 +1,7 @@
 // Drawing of queued sprite quads through client vertex arrays with a minimal
 // shader (texel times colour, texels of alpha 0.5 or less discarded: what the
 // fixed-function state of the 2D drawing computes), from the bound texture or an
-// atlas page, and the single fan.
+// atlas page (there also the texel alone where that is the same), and the single fan.
 #define GL_GLEXT_PROTOTYPES 1
 #include <SDL_opengl.h>
 
@@ -24,15 +24,19 @@ const char* const kFragmentShader =
     "    if (colour.a <= 0.5) discard;\n"
     "    gl_FragColor = colour;\n"
     "}\n";
-// The same for a layer of an atlas page: the layer is the third texture coordinate.
-const char* const kPageFragmentShader =
+// A page's texture waits on a unit of its own, so that drawing from it leaves the
+// units the runtime binds untouched.
+constexpr int kPageUnit = 2;
+// The texel alone, for white quads of pictures whose alpha is only 0 or 255, drawn
+// with the alpha test on and blending off: the alpha test keys out what the discard
+// would (at 0 and 255 it agrees with it whether the software renderer compares in
+// bytes or in floats), and a shader without a discard or a colour is one that a
+// software renderer can run on its fast path for rectangles, copying texel rows.
+const char* const kCopyFragmentShader =
     "#version 120\n"
-    "#extension GL_EXT_texture_array : require\n"
-    "uniform sampler2DArray picture;\n"
+    "uniform sampler2D picture;\n"
     "void main() {\n"
-    "    vec4 colour = texture2DArray(picture, gl_TexCoord[0].stp) * gl_Color;\n"
-    "    if (colour.a <= 0.5) discard;\n"
-    "    gl_FragColor = colour;\n"
+    "    gl_FragColor = texture2D(picture, gl_TexCoord[0].st);\n"
     "}\n";
 
 GLuint CompileShader(GLenum kind, const char* source) {
@@ -46,7 +50,7 @@ GLuint CompileShader(GLenum kind, const char* source) {
     return 0;
 }
 
-GLuint LinkProgram(const char* fragmentSource) {
+GLuint LinkProgram(const char* fragmentSource, int unit) {
     GLuint vertex = CompileShader(GL_VERTEX_SHADER, kVertexShader);
     GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, fragmentSource);
     GLuint program = 0;
@@ -62,7 +66,7 @@ GLuint LinkProgram(const char* fragmentSource) {
             program = 0;
         } else {
             glUseProgram(program);
-            glUniform1i(glGetUniformLocation(program, "picture"), 0);
+            glUniform1i(glGetUniformLocation(program, "picture"), unit);
             glUseProgram(0);
         }
     }
@@ -75,13 +79,25 @@ GLuint LinkProgram(const char* fragmentSource) {
 // fixed-function state then draws the same picture, only slower, and there are no
 // atlas pages).
 GLuint SpriteProgram() {
-    static GLuint program = LinkProgram(kFragmentShader);
+    static GLuint program = LinkProgram(kFragmentShader, 0);
     return program;
 }
 
 GLuint PageProgram() {
-    static GLuint program = LinkProgram(kPageFragmentShader);
+    static GLuint program = LinkProgram(kFragmentShader, kPageUnit);
     return program;
+}
+
+GLuint CopyProgram() {
+    static GLuint program = LinkProgram(kCopyFragmentShader, kPageUnit);
+    return program;
+}
+
+// A plain copy needs the state it was chosen for; otherwise the page shader draws it.
+GLuint PageProgramFor(QuadKind kind) {
+    bool copy = kind == QuadKind::kPlainCopy && !glIsEnabled(GL_BLEND) &&
+                glIsEnabled(GL_ALPHA_TEST);
+    return copy ? CopyProgram() : PageProgram();
 }
 
 // Nearest texels, repeating as the textures do.
@@ -101,25 +117,20 @@ GLuint NearestSampler() {
 
 bool QuadBatch::s_useShader = true;
 
-bool QuadBatch::PagesDrawable() { return PageProgram() != 0; }
+bool QuadBatch::PagesDrawable() { return PageProgram() != 0 && CopyProgram() != 0; }
 
-void QuadBatch::Add(const float corners[8], const float texture[8]) { AddPaged(corners, texture, 0); }
-
-void QuadBatch::AddPaged(const float corners[8], const float texture[8], int layer) {
+void QuadBatch::Add(const float corners[8], const float texture[8]) {
     m_firsts.push_back(GLint(m_positions.size() / 2));
     m_counts.push_back(4);
     m_positions.insert(m_positions.end(), corners, corners + 8);
-    for (int i = 0; i < 4; ++i) {
-        const float stp[3] = {texture[2 * i], texture[2 * i + 1], float(layer)};
-        m_texture.insert(m_texture.end(), stp, stp + 3);
-    }
+    m_texture.insert(m_texture.end(), texture, texture + 8);
 }
 
-void QuadBatch::UsePage(unsigned int page, bool texelForPixel) {
-    if (page == m_page && texelForPixel == m_texelForPixel) return;
+void QuadBatch::UsePage(unsigned int page, QuadKind kind) {
+    if (page == m_page && kind == m_kind) return;
     Flush();
     m_page = page;
-    m_texelForPixel = texelForPixel;
+    m_kind = kind;
 }
 
 void QuadBatch::Flush() {
@@ -127,13 +138,18 @@ void QuadBatch::Flush() {
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glVertexPointer(2, GL_FLOAT, 0, m_positions.data());
-    glTexCoordPointer(3, GL_FLOAT, 0, m_texture.data());
-    GLuint program = m_page ? PageProgram() : s_useShader ? SpriteProgram() : 0;
-    if (m_page) glBindTexture(GL_TEXTURE_2D_ARRAY, m_page);
+    glTexCoordPointer(2, GL_FLOAT, 0, m_texture.data());
+    GLuint program = m_page ? PageProgramFor(m_kind) : s_useShader ? SpriteProgram() : 0;
+    if (m_page) {
+        glActiveTexture(GL_TEXTURE0 + kPageUnit);
+        glBindTexture(GL_TEXTURE_2D, m_page);
+        glActiveTexture(GL_TEXTURE0);
+    }
     if (program) glUseProgram(program);
-    if (m_texelForPixel) glBindSampler(0, NearestSampler());
+    bool nearest = !m_page && m_kind == QuadKind::kTexelForPixel;
+    if (nearest) glBindSampler(0, NearestSampler());
     glMultiDrawArrays(GL_TRIANGLE_FAN, m_firsts.data(), m_counts.data(), GLsizei(m_firsts.size()));
-    if (m_texelForPixel) glBindSampler(0, 0);
+    if (nearest) glBindSampler(0, 0);
     if (program) glUseProgram(0);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);

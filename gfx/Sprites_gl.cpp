@@ -54,6 +54,8 @@ void OpenGLRainbows::ResetSlotTables() {
         m_pictureWidth[slot] = m_pictureHeight[slot] = 0;
         m_collisionMask[slot].reset();
         m_textureNames[slot][0] = m_textureNames[slot][1] = 0;
+        m_mipmapsOnDemand[slot] = false;
+        m_binaryAlpha[slot] = false;
         m_pagePlace[slot] = AtlasPages::Place{};
     }
 }
@@ -119,37 +121,56 @@ void OpenGLRainbows::DeleteTexture(unsigned int& name) {
 }
 
 // A picture larger than the largest texture or the texel budget is refused before
-// any pixel is read, and so is one whose texels cannot be had: no texture is made.
-bool OpenGLRainbows::MakeBMPTexture(const char* path, int x, int y, int width, int height,
-                                    unsigned int* plainName, unsigned int* mipmappedName,
-                                    unsigned long key, bool useKey, bool normalMap) {
-    if (!plainName) return false;
+// any pixel is read, and so is one whose texels cannot be had.
+bool OpenGLRainbows::ReadPictureTexels(const char* path, int x, int y, int width, int height,
+                                       unsigned long key, bool useKey, bool normalMap,
+                                       TexelImage& texels) {
     int maxTextureSize = MaxTextureSize();
     FileByteSource file(path);
     BitmapImage image;
     if (!ReadBitmapHeader(file, image)) return false;
     if (!PictureFitsTexture(image.width, image.height, maxTextureSize)) return false;
-    TexelImage texels;
     if (!ReadBitmapRectangle(file, image, x, y, width, height, maxTextureSize, uint32_t(key),
                              useKey, texels))
         return false;
-    if (normalMap && !ApplyNormalMap(texels)) return false;
+    return !normalMap || ApplyNormalMap(texels);
+}
+
+// False, and no texture made, when the driver cannot hold it.
+bool OpenGLRainbows::UploadPlainTexture(const TexelImage& texels, unsigned int* name) {
     FlushQuads();
     SetUnpackSettings();
     ClearTextureErrors();
-    unsigned int plain = 0, mipmapped = 0;
-    StartTextureUpload(&plain, false);
+    StartTextureUpload(name, false);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, texels.width, texels.height, 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, texels.rgba.data());
-    bool made = !TextureUploadFailed();
-    if (made && mipmappedName) {
-        StartTextureUpload(&mipmapped, true);
-        made = UploadMipmaps(std::move(texels.rgba), texels.width, texels.height) &&
-               !TextureUploadFailed();
-    }
-    if (!made) {
+    if (!TextureUploadFailed()) return true;
+    DeleteTexture(*name);
+    return false;
+}
+
+bool OpenGLRainbows::UploadMipmappedTexture(std::vector<uint8_t> rgba, int width, int height,
+                                            unsigned int* name) {
+    FlushQuads();
+    SetUnpackSettings();
+    ClearTextureErrors();
+    StartTextureUpload(name, true);
+    if (UploadMipmaps(std::move(rgba), width, height) && !TextureUploadFailed()) return true;
+    DeleteTexture(*name);
+    return false;
+}
+
+bool OpenGLRainbows::MakeBMPTexture(const char* path, int x, int y, int width, int height,
+                                    unsigned int* plainName, unsigned int* mipmappedName,
+                                    unsigned long key, bool useKey, bool normalMap) {
+    if (!plainName) return false;
+    TexelImage texels;
+    if (!ReadPictureTexels(path, x, y, width, height, key, useKey, normalMap, texels)) return false;
+    unsigned int plain = 0, mipmapped = 0;
+    if (!UploadPlainTexture(texels, &plain)) return false;
+    if (mipmappedName &&
+        !UploadMipmappedTexture(std::move(texels.rgba), texels.width, texels.height, &mipmapped)) {
         DeleteTexture(plain);
-        DeleteTexture(mipmapped);
         return false;
     }
     *plainName = plain;
@@ -166,8 +187,9 @@ bool OpenGLRainbows::LoadSprite(unsigned int slot, const char* path, unsigned lo
     int width = 0, height = 0;
     GetBMPSize(path, width, height);
     if (width == 0 || height == 0) return false;
-    unsigned int* names = m_textureNames[slot];
-    if (!MakeBMPTexture(path, 0, 0, 0, 0, &names[0], &names[1], key, true, normalMap)) {
+    TexelImage texels;
+    if (!ReadPictureTexels(path, 0, 0, 0, 0, key, true, normalMap, texels) ||
+        !HoldPicture(int(slot), texels)) {
         FreeSprite(int(slot));
         return false;
     }
@@ -175,16 +197,75 @@ bool OpenGLRainbows::LoadSprite(unsigned int slot, const char* path, unsigned lo
     m_textureHeight[slot] = int16_t(PowerOfTwoAtLeast(height));
     m_pictureWidth[slot] = int16_t(width);
     m_pictureHeight[slot] = int16_t(height);
-    PutOnPage(int(slot));
+    m_mipmapsOnDemand[slot] = true;
+    m_binaryAlpha[slot] = AlphaOnlyNoneOrFull(texels);
     return true;
 }
 
-// A picture that cannot go onto a page is drawn from its own texture.
-void OpenGLRainbows::PutOnPage(int slot) {
-    if (!QuadBatch::PagesDrawable()) return;
-    m_pagePlace[slot] =
-        m_pages.Add(m_textureNames[slot][0], m_textureWidth[slot], m_textureHeight[slot]);
-    m_unitTexture[0] = kUnknownTexture;
+bool OpenGLRainbows::AlphaOnlyNoneOrFull(const TexelImage& texels) {
+    for (std::size_t i = 3; i < texels.rgba.size(); i += 4)
+        if (texels.rgba[i] != 0 && texels.rgba[i] != 255) return false;
+    return true;
+}
+
+// The picture is held once: on a page, where the page can give it a texture of its
+// own later; otherwise in its own texture (and on a page as well where there is one).
+bool OpenGLRainbows::HoldPicture(int slot, const TexelImage& texels) {
+    if (QuadBatch::PagesDrawable()) {
+        FlushQuads();  // a page that grows takes a new name
+        SetUnpackSettings();
+        AtlasPages::Renaming renamed;
+        m_pagePlace[slot] = m_pages.Add(texels.rgba.data(), texels.width, texels.height, renamed);
+        if (renamed.from)
+            for (AtlasPages::Place& place : m_pagePlace)
+                if (place.texture == renamed.from) {
+                    place.texture = renamed.to;
+                    place.pageWidth = renamed.width;
+                    place.pageHeight = renamed.height;
+                }
+    }
+    if (m_pagePlace[slot].texture && AtlasPages::CellsReadable()) return true;
+    return UploadPlainTexture(texels, &m_textureNames[slot][0]);
+}
+
+// The first time a path draws a picture held only on a page from its own texture,
+// the texture is made from the page's cell as the load would have made it.
+bool OpenGLRainbows::MakeOwnTexture(int slot) {
+    if (m_textureNames[slot][0] || !m_pagePlace[slot].texture) return true;
+    TexelImage texels;
+    texels.width = m_textureWidth[slot];
+    texels.height = m_textureHeight[slot];
+    try {
+        texels.rgba.resize(std::size_t(texels.width) * texels.height * 4);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    AtlasPages::ReadCell(m_pagePlace[slot], texels.width, texels.height, GL_RGBA,
+                         texels.rgba.data(), texels.rgba.size());
+    return UploadPlainTexture(texels, &m_textureNames[slot][0]);
+}
+
+// A loaded picture's mipmaps, made from its plain texels the first time they are
+// selected; tried once.
+bool OpenGLRainbows::MakeMipmappedTexture(int slot) {
+    unsigned int* names = m_textureNames[slot];
+    if (names[1] || !m_mipmapsOnDemand[slot]) return true;
+    m_mipmapsOnDemand[slot] = false;
+    if (!MakeOwnTexture(slot) || !names[0]) return false;
+    int width = m_textureWidth[slot], height = m_textureHeight[slot];
+    std::vector<uint8_t> texels;
+    try {
+        texels.resize(std::size_t(width) * height * 4);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    FlushQuads();
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, names[0]);
+    m_unitTexture[0] = names[0];
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    return UploadMipmappedTexture(std::move(texels), width, height, &names[1]);
 }
 
 void OpenGLRainbows::FreeSprite(int slot) {
@@ -197,10 +278,12 @@ void OpenGLRainbows::FreeSprite(int slot) {
     }
     if (m_pagePlace[slot].texture) {
         FlushQuads();
-        m_pages.Remove(m_pagePlace[slot]);
+        m_pages.Remove(m_pagePlace[slot], m_textureWidth[slot], m_textureHeight[slot]);
         m_pagePlace[slot] = AtlasPages::Place{};
     }
     m_textureWidth[slot] = m_textureHeight[slot] = -1;
+    m_mipmapsOnDemand[slot] = false;
+    m_binaryAlpha[slot] = false;
     m_collisionMask[slot].reset();
 }
 
@@ -232,17 +315,32 @@ void OpenGLRainbows::SetTexture3D(int slot, int second, int variant) {
     boundSlot = slot;
     boundSecondSlot = second;
     boundVariant = variant;
+    auto make = [this, variant](int s) { variant ? MakeMipmappedTexture(s) : MakeOwnTexture(s); };
+    if (slot >= 0) make(slot);
+    if (slot >= 0 && second >= 0) make(second);
     bool unit1 = second >= 0 && slot >= 0;
     SetTextureUnit(1, unit1, unit1 ? m_textureNames[slot][variant] : 0);
     int unit0Slot = second >= 0 ? second : slot;
     SetTextureUnit(0, slot >= 0, slot >= 0 ? m_textureNames[unit0Slot][variant] : 0);
 }
 
-// Selects a sprite's plain texture for 2D drawing; false when the slot has none.
 bool OpenGLRainbows::SelectSpriteTexture(int slot) {
-    if (!ValidSlot(slot) || m_textureNames[slot][0] == 0) return false;
+    if (!HasPicture(slot)) return false;
     SetTexture3D(slot, -1, 0);
+    return m_textureNames[slot][0] != 0;
+}
+
+bool OpenGLRainbows::SelectSpriteForQuads(int slot) {
+    if (!m_batching || !OnPage(slot)) return SelectSpriteTexture(slot);
+    RecordSelection(slot);
     return true;
+}
+
+// What SetTexture3D(slot, -1, 0) remembers, with the texture units left as they are.
+void OpenGLRainbows::RecordSelection(int slot) {
+    boundSlot = slot;
+    boundSecondSlot = -1;
+    boundVariant = 0;
 }
 
 void OpenGLRainbows::PictureTextureCorners(int slot, float texture[8]) const {
@@ -267,11 +365,40 @@ void OpenGLRainbows::DrawQuad(int slot, const float corners[8]) {
         QuadBatch::DrawFan(gl, texture);
 }
 
+// Texel-for-pixel quads of a picture on a page come from the page; every other quad
+// from the picture's own texture, made when first needed.
 void OpenGLRainbows::QueueQuad(int slot, const float corners[8], const float texture[8]) {
     if (OutsideDrawingArea(corners, 0)) return;
     const AtlasPages::Place& place = m_pagePlace[slot];
-    m_quads.UsePage(place.texture, TexelForPixel(slot, corners, texture));
-    m_quads.AddPaged(corners, texture, place.layer);
+    bool texelForPixel = TexelForPixel(slot, corners, texture);
+    if (place.texture && texelForPixel) {
+        m_quads.UsePage(place.texture, PlainCopy(slot) ? QuadKind::kPlainCopy
+                                                       : QuadKind::kTexelForPixel);
+        float onPage[8];
+        PageTextureCorners(slot, texture, onPage);
+        m_quads.Add(corners, onPage);
+        return;
+    }
+    if (!SelectSpriteTexture(slot)) return;
+    m_quads.UsePage(0, texelForPixel ? QuadKind::kTexelForPixel : QuadKind::kFiltered);
+    m_quads.Add(corners, texture);
+}
+
+// The texture corners moved onto the slot's cell of its page: whole texels over a
+// power-of-two page size, so they stay exact.
+void OpenGLRainbows::PageTextureCorners(int slot, const float texture[8], float onPage[8]) const {
+    const AtlasPages::Place& place = m_pagePlace[slot];
+    float tw = float(m_textureWidth[slot]), th = float(m_textureHeight[slot]);
+    for (int i = 0; i < 4; ++i) {
+        onPage[2 * i] = (float(place.x) + texture[2 * i] * tw) / float(place.pageWidth);
+        onPage[2 * i + 1] = (float(place.y) + texture[2 * i + 1] * th) / float(place.pageHeight);
+    }
+}
+
+// Drawn in white from a picture whose alpha is only 0 or 255.
+bool OpenGLRainbows::PlainCopy(int slot) const {
+    return m_binaryAlpha[slot] && m_colour[0] == 1 && m_colour[1] == 1 && m_colour[2] == 1 &&
+           m_colour[3] == 1;
 }
 
 // Corners on whole pixels (they always are: they come from whole screen numbers) and
@@ -301,12 +428,12 @@ bool OpenGLRainbows::OutsideDrawingArea(const float corners[8], float margin) co
 }
 
 void OpenGLRainbows::DrawSprite(short slot, short x, short y) {
-    if (!SelectSpriteTexture(slot)) return;
+    if (!SelectSpriteForQuads(slot)) return;
     StretchSprite(slot, x, y, m_pictureWidth[slot], m_pictureHeight[slot]);
 }
 
 void OpenGLRainbows::StretchSprite(short slot, short x, short y, short width, short height) {
-    if (!SelectSpriteTexture(slot)) return;
+    if (!SelectSpriteForQuads(slot)) return;
     float left = x, top = y, right = float(x + width), bottom = float(y + height);
     const float corners[8] = {left, bottom, right, bottom, right, top, left, top};
     DrawQuad(slot, corners);
@@ -392,12 +519,16 @@ bool OpenGLRainbows::GrabSprite(short slot, short x, short y, short width, short
 
 bool OpenGLRainbows::MakeCollisionMask(int slot) {
     if (m_collisionMask[slot]) return true;
-    if (m_textureNames[slot][0] == 0 || m_textureWidth[slot] < 1 || m_textureHeight[slot] < 1)
-        return false;
+    if (!HasPicture(slot) || m_textureWidth[slot] < 1 || m_textureHeight[slot] < 1) return false;
     FlushQuads();
     std::size_t size = std::size_t(m_textureWidth[slot]) * m_textureHeight[slot];
     m_collisionMask[slot].reset(new uint8_t[size]);
     std::memset(m_collisionMask[slot].get(), 0, size);
+    if (!m_textureNames[slot][0]) {
+        AtlasPages::ReadCell(m_pagePlace[slot], m_textureWidth[slot], m_textureHeight[slot],
+                             GL_ALPHA, m_collisionMask[slot].get(), size);
+        return true;
+    }
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, m_textureNames[slot][0]);
     m_unitTexture[0] = m_textureNames[slot][0];

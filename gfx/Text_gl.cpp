@@ -21,7 +21,7 @@ void OpenGLRainbows::GetFontSize(short font, int& width, int& height) const {
 void OpenGLRainbows::DrawTextA(short font, const char* text, short x, short y) {
     if (!ValidFont(font) || !text || !*text) return;
     int slot = kFontSlotBase + font;
-    if (!SelectSpriteTexture(slot)) return;
+    if (!SelectSpriteForQuads(slot)) return;
     int cellWidth = m_pictureWidth[slot] >> 4;
     int cellHeight = m_pictureHeight[slot] >> 3;
     float su = (float(m_pictureWidth[slot]) / float(m_textureWidth[slot])) * 0.0625f;

@@ -41,6 +41,7 @@ void KvArray<Element>::Dim(double s1, double s2, double s3, double s4, double s5
     delete[] m_data;
     m_data = nullptr;
     m_count = 0;
+    m_plain = false;
     if (!Fits(sizes, kMaxDims, count, sizeof(Element))) KvRaiseFatal(7);
     m_data = new (std::nothrow) Element[static_cast<std::size_t>(count)]();
     if (!m_data) KvRaiseFatal(7);
@@ -57,11 +58,14 @@ void KvArray<Element>::Dim(double s1, double s2, double s3, double s4, double s5
         running *= static_cast<uint32_t>(m_size[k]);
         if (k < kMaxDims - 1) m_stride[k] = static_cast<int32_t>(running);
     }
+    m_plain = m_size[0] > 0;
+    for (int k = 1; k < kMaxDims; ++k) m_plain = m_plain && m_size[k] >= 0;
+    m_secondLimit = m_size[1] != 0 ? m_size[1] : 2147483648.0;
 }
 
 template <typename Element>
-Element& KvArray<Element>::operator()(double i1, double i2, double i3, double i4, double i5,
-                                      double i6, double i7, double i8) {
+Element& KvArray<Element>::Locate(double i1, double i2, double i3, double i4, double i5, double i6,
+                                  double i7, double i8) {
     const double subscripts[kMaxDims] = {i1, i2, i3, i4, i5, i6, i7, i8};
     if (m_size[0] == 0) KvRaiseFatal(8);
     if (!m_data) KvRaiseFatal(9);

@@ -1,5 +1,7 @@
 // Sprites, fonts, primitives, surfaces, the flip and the drawing commands, checked
 // pixel by pixel in the off-screen frame of the headless renderer.
+#define GL_GLEXT_PROTOTYPES 1
+#include <SDL_opengl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -16,6 +18,7 @@
 #include "gfx/BitmapReader.h"
 #include "gfx/FramePacer.h"
 #include "gfx/OpenGLRainbows.h"
+#include "gfx/TexelOps.h"
 #include "runtime/Options.h"
 #include "runtime/Trace.h"
 #include "tests/gfx/BitmapFiles.h"
@@ -770,7 +773,7 @@ TEST(LoaderErrors, UnloadableFontOrBackgroundIsError3) {
 namespace {
 // Draws a scene on the default path (atlas pages, batching, culling) and with one
 // fan per sprite from the pictures' own textures; counts the differing bytes.
-std::size_t PixelsDifferingFromOneFanPerSprite(const std::function<void()>& scene) {
+std::size_t PixelsDifferingInThisFrame(const std::function<void()>& scene) {
     std::vector<uint8_t> batched, fans;
     pRbow->SetBatching(true);
     FreshFrame();
@@ -786,6 +789,18 @@ std::size_t PixelsDifferingFromOneFanPerSprite(const std::function<void()>& scen
     for (std::size_t i = 0; i < batched.size() && i < fans.size(); ++i)
         differing += batched[i] != fans[i];
     return differing;
+}
+
+// Compared in the off-screen frame (before the first flip) and in the window, which
+// the flip makes the frame (headless, it has the frame's size): there the software
+// renderer takes its fast path for the rectangles it can.
+std::size_t PixelsDifferingFromOneFanPerSprite(const std::function<void()>& scene) {
+    std::size_t differing = PixelsDifferingInThisFrame(scene);
+    SHOWSCREEN();
+    GLint drawnInto = -1;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawnInto);
+    EXPECT_EQ(drawnInto, 0) << "the window is not the frame";
+    return differing + PixelsDifferingInThisFrame(scene);
 }
 
 // Whether anything but black was drawn.
@@ -828,7 +843,8 @@ TEST(Batching, AtlasPagesDrawTheSamePixelsAsOneFanPerSprite) {
     for (int slot : {30, 31, 32, kFontSlotBase + 2}) EXPECT_NE(pRbow->PageOf(slot).texture, 0u);
     EXPECT_NE(pRbow->PageOf(30).texture, pRbow->PageOf(32).texture);  // 32 x 32 and 16 x 16 cells
     EXPECT_EQ(pRbow->PageOf(30).texture, pRbow->PageOf(33).texture);
-    EXPECT_NE(pRbow->PageOf(30).layer, pRbow->PageOf(33).layer);
+    EXPECT_TRUE(pRbow->PageOf(30).x != pRbow->PageOf(33).x ||
+                pRbow->PageOf(30).y != pRbow->PageOf(33).y);
     auto scene = [] {
         for (int i = 0; i < 200; ++i) SPRITE(30 + (i / 7) % 4, (i * 37) % 600, (i * 53) % 440);
         ZOOMSPRITE(31, 300, 200, 3.3, 1.7);
@@ -904,6 +920,117 @@ TEST(Batching, LevelLikeFrameIsTheSameAsOneFanPerSprite) {
     };
     EXPECT_EQ(PixelsDifferingFromOneFanPerSprite(level), 0u);
     SETFONT(0);
+}
+
+namespace {
+// A 20 x 12 picture with keyed texels on a diagonal band: its texture is 32 x 16.
+TestRgb BandPicture(int x, int top) {
+    return (x + top) % 7 == 0 ? kKey : TestRgb{uint8_t(10 * x + 3), uint8_t(20 * top + 5), 77};
+}
+
+// Level `level` of a 2D texture as RGBA bytes.
+std::vector<uint8_t> TextureTexels(unsigned int name, int level, int width, int height) {
+    std::vector<uint8_t> texels(std::size_t(width) * height * 4);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    pRbow->SetTexture3D(-1, -1, 0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return texels;
+}
+
+// Texels of a picture in the lower left of its texture, bottom row first; keyed and
+// outer texels transparent.
+void ExpectPictureTexels(const std::vector<uint8_t>& texels, int textureWidth, int textureHeight,
+                         int width, int height, TestRgb (*picture)(int x, int top)) {
+    int wrong = 0;
+    for (int y = 0; y < textureHeight; ++y)
+        for (int x = 0; x < textureWidth; ++x) {
+            const uint8_t* t = &texels[(std::size_t(y) * textureWidth + x) * 4];
+            bool inside = x < width && y < height;
+            TestRgb c = inside ? picture(x, height - 1 - y) : kKey;
+            bool keyed = c.r == kKey.r && c.g == kKey.g && c.b == kKey.b;
+            bool same =
+                keyed ? t[3] == 0 : t[0] == c.r && t[1] == c.g && t[2] == c.b && t[3] == 255;
+            wrong += !same;
+        }
+    EXPECT_EQ(wrong, 0);
+}
+}  // namespace
+
+// A loaded picture lives on its page alone: drawing, primitives and collisions leave
+// it there; a turned sprite gets it a texture of its own with the file's texels, and
+// the mipmapped texture is made on its first selection from the same texels.
+TEST(PicturesOnPages, HeldOnceUntilAPathNeedsTheirOwnTexture) {
+    Load("band.bmp", MakeBitmap24(20, 12, BandPicture), 40);
+    ASSERT_NE(pRbow->PageOf(40).texture, 0u);
+    EXPECT_EQ(pRbow->TextureName(40, 0), 0u);
+    EXPECT_EQ(pRbow->TextureName(40, 1), 0u);
+    FreshFrame();
+    SPRITE(40, 100, 100);
+    FILLRECT(0, 0, 4, 4, 0x808080);
+    SPRITE(40, 130, 100);
+    EXPECT_PIXEL(101, 100, (TestRgb{13, 5, 77}));
+    EXPECT_TRUE(pRbow->SpriteCollision(40, 40, 0, 0, 3, 0));
+    EXPECT_EQ(pRbow->TextureName(40, 0), 0u);
+    ROTOSPRITE(40, 200, 200, 90);
+    unsigned int own = pRbow->TextureName(40, 0);
+    ASSERT_NE(own, 0u);
+    std::vector<uint8_t> plain = TextureTexels(own, 0, 32, 16);
+    ExpectPictureTexels(plain, 32, 16, 20, 12, BandPicture);
+    EXPECT_EQ(pRbow->TextureName(40, 1), 0u);
+    pRbow->SetTexture3D(40, -1, 1);
+    unsigned int mipmapped = pRbow->TextureName(40, 1);
+    ASSERT_NE(mipmapped, 0u);
+    EXPECT_EQ(TextureTexels(mipmapped, 0, 32, 16), plain);
+    // The runtime's own reduction of the file's texels (as a load made it before).
+    std::vector<uint8_t> next;
+    int nextWidth = 0, nextHeight = 0;
+    MakeNextMipLevel(plain, 32, 16, next, nextWidth, nextHeight);
+    EXPECT_EQ(TextureTexels(mipmapped, 1, nextWidth, nextHeight), next);
+    pRbow->FreeSprite(40);
+    EXPECT_EQ(pRbow->TextureName(40, 0), 0u);
+    EXPECT_EQ(pRbow->TextureName(40, 1), 0u);
+}
+
+namespace {
+// Picture n of the growing page: 8 x 8 of one colour with a keyed centre texel.
+std::vector<uint8_t> NumberedPicture(int n) {
+    return MakeBitmap24(8, 8, [n](int x, int y) {
+        return x == 4 && y == 4 ? kKey : TestRgb{uint8_t(5 * n + 1), uint8_t(250 - 5 * n), 33};
+    });
+}
+}  // namespace
+
+// Forty pictures of one cell size: the page starts small and grows as they come, each
+// keeps a cell of its own, and every one draws its own texels, as one fan per sprite
+// does.
+TEST(PicturesOnPages, APageGrowsWithoutLosingItsPictures) {
+    for (int n = 0; n < 40; ++n)
+        Load("numbered_" + std::to_string(n) + ".bmp", NumberedPicture(n), 200 + n);
+    std::vector<std::pair<int, int>> cells;
+    for (int n = 0; n < 40; ++n) {
+        AtlasPages::Place place = pRbow->PageOf(200 + n);
+        EXPECT_EQ(place.texture, pRbow->PageOf(200).texture) << n;
+        EXPECT_EQ(place.x % 8 + place.y % 8, 0) << n;
+        EXPECT_TRUE(place.x + 8 <= place.pageWidth && place.y + 8 <= place.pageHeight) << n;
+        cells.emplace_back(place.x, place.y);
+    }
+    std::sort(cells.begin(), cells.end());
+    EXPECT_EQ(std::unique(cells.begin(), cells.end()), cells.end());
+    auto scene = [] {
+        for (int n = 0; n < 40; ++n) SPRITE(200 + n, 10 + 12 * n, 50 + (n % 3) * 10);
+        ZOOMSPRITE(239, 300, 300, 3.5, 2.5);
+    };
+    FreshFrame();
+    scene();
+    for (int n = 0; n < 40; ++n) {
+        TestRgb colour{uint8_t(5 * n + 1), uint8_t(250 - 5 * n), 33};
+        EXPECT_PIXEL(10 + 12 * n, 50 + (n % 3) * 10, colour);
+        EXPECT_PIXEL(14 + 12 * n, 54 + (n % 3) * 10, kBlack);  // the keyed texel
+    }
+    EXPECT_EQ(PixelsDifferingFromOneFanPerSprite(scene), 0u);
+    for (int n = 0; n < 40; ++n) pRbow->FreeSprite(200 + n);
 }
 
 int main(int argc, char** argv) {

@@ -9,6 +9,7 @@
 
 #include "runtime/Runtime.h"
 #include "tests/support/TestFolder.h"
+#include "values/ErrorHook.h"
 #include "values/IntConv.h"
 #include "values/KvArray.h"
 #include "values/KvStr.h"
@@ -216,6 +217,112 @@ TEST(Arrays, DimAgainZeroesEveryElement) {
     s(1) = "x";
     DIM(s, 2);
     EXPECT_EQ(Text(s(1)), "");
+}
+
+// The indexing rules written out on their own, for whole sizes: the element's place
+// in the block, or the error an access raises (8 before DIM, 9 out of range).
+struct Access {
+    int error;
+    int64_t offset;
+};
+
+Access ExpectedAccess(bool dimensioned, const int sizes[8], const double subscripts[8]) {
+    if (!dimensioned) return {8, 0};
+    int64_t count = 1, offset = 0, step = 1;
+    for (int k = 0; k < 8; ++k) {
+        int size = k == 0 && sizes[0] < 1 ? 1 : sizes[k];
+        if (size >= 1) count *= size;
+        double s = subscripts[k];
+        if (std::isnan(s) || s < 0) return {9, 0};
+        // A negative size refuses even a subscript of 0.
+        if (size != 0 && s >= size) return {9, 0};
+        if (s >= 2147483648.0) {
+            if (step != 0) return {9, 0};
+        } else {
+            offset += static_cast<int64_t>(s) * step;
+        }
+        step *= size;
+    }
+    if (offset >= count) return {9, 0};
+    return {0, offset};
+}
+
+struct ThrownError {
+    int code;
+};
+void ThrowError(int code) { throw ThrownError{code}; }
+
+Access ActualAccess(KvIntArray& a, const double s[8], int given) {
+    try {
+        double* element = given == 1   ? &a(s[0])
+                          : given == 2 ? &a(s[0], s[1])
+                                       : &a(s[0], s[1], s[2], s[3], s[4], s[5], s[6], s[7]);
+        return {0, element - a.Data()};
+    } catch (const ThrownError& e) {
+        return {e.code, 0};
+    }
+}
+
+// Random arrays of whole sizes (some 0, some negative) and subscripts on and around
+// every edge, given as one, two or all eight subscripts: each access reaches the
+// element or raises the error that the rules above give.
+TEST(Arrays, EveryAccessFollowsTheIndexingRules) {
+    const int sizeChoices[] = {-2, 0, 0, 0, 1, 2, 3, 5};
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double subscriptChoices[] = {0, 0, 0, -0.0, 0.5, 1, 1.99, 2, 3, 4.5, -0.1, -1, nan,
+                                       2147483648.0, 1e300};
+    unsigned state = 12345;
+    auto pick = [&state](int n) {
+        state = state * 1103515245u + 12345u;
+        return int((state >> 16) % unsigned(n));
+    };
+    KvSetErrorHandlers(nullptr, ThrowError);
+    int reached = 0, refused = 0;
+    for (int round = 0; round < 3000; ++round) {
+        KvIntArray a;
+        int sizes[8] = {};
+        int dimensions = 1 + pick(8);
+        for (int k = 0; k < dimensions; ++k) sizes[k] = sizeChoices[pick(8)];
+        bool dimensioned = pick(10) != 0;
+        if (dimensioned)
+            a.Dim(sizes[0], sizes[1], sizes[2], sizes[3], sizes[4], sizes[5], sizes[6], sizes[7]);
+        for (int access = 0; access < 20; ++access) {
+            int given = 1 + pick(3);
+            double s[8] = {};
+            int count = given == 3 ? 8 : given;
+            for (int k = 0; k < count; ++k) s[k] = subscriptChoices[pick(15)];
+            Access expected = ExpectedAccess(dimensioned, sizes, s);
+            Access actual = ActualAccess(a, s, given);
+            ASSERT_EQ(actual.error, expected.error) << "round " << round << " access " << access;
+            ASSERT_EQ(actual.offset, expected.offset) << "round " << round << " access " << access;
+            (expected.error == 0 ? reached : refused)++;
+        }
+    }
+    KvRuntime().Reset();
+    EXPECT_GT(reached, 5000);  // both outcomes are well covered
+    EXPECT_GT(refused, 5000);
+}
+
+// A DIM that fails leaves no block behind, whatever the sizes were before.
+TEST(Arrays, AccessAfterAFailedDimIsError9) {
+    KvSetErrorHandlers(nullptr, ThrowError);
+    KvIntArray a;
+    a.Dim(10, 5);
+    a(3, 2) = 1;
+    int codes[2] = {};
+    try {
+        a.Dim(1e6, 1e6, 1e6);
+    } catch (const ThrownError& e) {
+        codes[0] = e.code;
+    }
+    try {
+        a(3, 2) = 1;
+    } catch (const ThrownError& e) {
+        codes[1] = e.code;
+    }
+    KvRuntime().Reset();
+    EXPECT_EQ(codes[0], 7);
+    EXPECT_EQ(codes[1], 9);
 }
 
 // Runtime errors end the program through the shutdown, which writes the error log.
