@@ -39,6 +39,7 @@ void OpenGLRainbows::SetFrameClock(const FrameClock& clock) {
     FrameClock fallback = DefaultFrameClock();
     g_clock.now = clock.now ? clock.now : fallback.now;
     g_clock.sleepUntil = clock.sleepUntil;
+    g_clock.cpuNow = clock.cpuNow;
 }
 
 double OpenGLRainbows::Now() const { return g_clock.now(); }
@@ -76,8 +77,11 @@ double OpenGLRainbows::FlipScreens() {
     if (m_window) m_window->Present();
     ClearFrame();
     double start = Now();
-    WinMessages();
-    if (!KvOptions().unpaced) WaitForFrameSlot();
+    // Paced, the wait takes the messages in itself, after its last sleep.
+    if (KvOptions().unpaced)
+        WinMessages();
+    else
+        WaitForFrameSlot();
     double now = Now();
     m_nextFrameTime += m_frameInterval;
     // A late frame does not make the following ones hurry: skip the passed points.

@@ -72,8 +72,8 @@ class OpenGLRainbows {
     double NextFrameTime() const { return m_nextFrameTime; }
     // The frame grid starts now: the next flip does not wait.
     void StartFrameGrid() { m_nextFrameTime = Now(); }
-    // How long before a grid point the wait stops sleeping and spins (ms).
-    double PacingMargin() const { return m_pacer.Margin(); }
+    // The wait for the frame grid: its margins and, where the clock measures it, its CPU time.
+    const FramePacer& Pacer() const { return m_pacer; }
     // Replaces the time source (null members: the platform clock and sleep).
     static void SetFrameClock(const FrameClock& clock);
     static FrameClock DefaultFrameClock();

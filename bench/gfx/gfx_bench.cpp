@@ -1,8 +1,9 @@
 // Graphics benchmark, headless: a game-like frame batched and with one fan per
 // sprite, sprites per frame at 60 frames a second, and the paced frame intervals
 // with the CPU time of the pacing itself, sleeping against busy waiting. Run by hand:
-//   build/<kind>/bench/gfx/gfx_bench [paced-frames] [pacing]   (pacing: that part only)
-#include <sys/resource.h>
+//   build/<kind>/bench/gfx/gfx_bench [paced-frames] [pacing [lateness-file]]
+// (pacing: that part only; lateness-file.long and .short take how late each sleep
+// ended, one a line)
 #include <unistd.h>
 
 #include <algorithm>
@@ -39,13 +40,6 @@ void LoadBenchPicture(const std::string& path, int slot, bool font) {
     else
         LOADSPRITE(path.c_str(), slot);
     std::remove(path.c_str());
-}
-
-double CpuMilliseconds() {
-    rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
 }
 
 // Stars, platform tiles, ladders, walls, aliens and a status line, like a frame of the level.
@@ -102,32 +96,62 @@ void PacedFrame() {
     pRbow->FlipScreens();
 }
 
-// CPU milliseconds of one frame drawn and flipped without pacing.
-double UnpacedFrameCpu(int frames) {
-    KvOptions().unpaced = true;
-    for (int i = 0; i < 10; ++i) PacedFrame();
-    double start = CpuMilliseconds();
-    for (int i = 0; i < frames; ++i) PacedFrame();
-    return (CpuMilliseconds() - start) / frames;
+// How late each long and each short sleep of the paced run ended (ms after the
+// time asked for), told apart by the time asked for.
+std::vector<double> g_longSleepLateness, g_shortSleepLateness;
+
+void RecordedSleep(double deadline) {
+    double asked = deadline - PlatformMilliseconds();
+    SleepUntilPlatformTime(deadline);
+    double late = PlatformMilliseconds() - deadline;
+    (asked > 5 ? g_longSleepLateness : g_shortSleepLateness).push_back(late);
 }
 
-// The pacing's own CPU share is what the paced frames cost beyond the same frames
-// unpaced, measured just before.
-void PacedRun(int frames, bool sleeping) {
-    double frameCpu = UnpacedFrameCpu(std::max(60, frames / 5));
+double Quantile(std::vector<double> v, double q) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::size_t(q * double(v.size() - 1))];
+}
+
+// Writes one figure a line, for a look at the distribution afterwards.
+void WriteFigures(const std::string& path, const std::vector<double>& figures) {
+    std::FILE* f = std::fopen(path.c_str(), "w");
+    if (!f) return;
+    for (double figure : figures) std::fprintf(f, "%.4f\n", figure);
+    std::fclose(f);
+}
+
+void PrintSpread(const char* what, const std::vector<double>& figures) {
+    std::printf("  %s median %.3f ms, p99 %.3f ms, max %.3f ms (%zu)\n", what,
+                Quantile(figures, 0.5), Quantile(figures, 0.99), Quantile(figures, 1),
+                figures.size());
+}
+
+constexpr int kWarmUpFrames = 300;
+
+// Paced frames at 60 a second; the pacing's CPU share is the thread's CPU time
+// taken around the wait itself, for sleeping and busy waiting alike.
+void PacedRun(int frames, bool sleeping, const std::string& latenessFile) {
     FrameClock clock = OpenGLRainbows::DefaultFrameClock();
-    if (!sleeping) clock.sleepUntil = nullptr;
+    clock.sleepUntil = sleeping ? RecordedSleep : nullptr;
+    clock.cpuNow = ThreadCpuMilliseconds;
     OpenGLRainbows::SetFrameClock(clock);
     KvOptions().unpaced = false;
     pRbow->SetMaxFPS(60);
+    // Five seconds first, so that the margins have learnt from enough wake-ups.
     pRbow->StartFrameGrid();
-    std::vector<double> shown;
-    double cpuStart = CpuMilliseconds(), wallStart = KvNow();
+    for (int i = 0; i < kWarmUpFrames; ++i) PacedFrame();
+    g_longSleepLateness.clear();
+    g_shortSleepLateness.clear();
+    std::vector<double> shown, margins, spinMargins;
+    double cpuStart = pRbow->Pacer().WaitCpu(), wallStart = KvNow();
     for (int i = 0; i < frames; ++i) {
         PacedFrame();
         shown.push_back(KvNow());
+        margins.push_back(pRbow->Pacer().Margin());
+        spinMargins.push_back(pRbow->Pacer().SpinMargin());
     }
-    double cpu = CpuMilliseconds() - cpuStart, wall = KvNow() - wallStart;
+    double cpu = pRbow->Pacer().WaitCpu() - cpuStart, wall = KvNow() - wallStart;
     KvOptions().unpaced = true;
     OpenGLRainbows::SetFrameClock(OpenGLRainbows::DefaultFrameClock());
     std::vector<double> intervals, deviations;
@@ -135,19 +159,21 @@ void PacedRun(int frames, bool sleeping) {
         intervals.push_back(shown[i] - shown[i - 1]);
         deviations.push_back(std::fabs(intervals.back() - 1000.0 / 60));
     }
-    std::sort(intervals.begin(), intervals.end());
-    std::sort(deviations.begin(), deviations.end());
-    auto at = [](const std::vector<double>& v, double q) {
-        return v[std::size_t(q * (v.size() - 1))];
-    };
-    double pacingCpu = std::max(0.0, cpu - frameCpu * frames);
     std::printf(
         "paced %-10s %d frames: interval median %.3f ms, |deviation| median %.3f ms, "
-        "p99 %.3f ms, max %.3f ms; CPU of the pacing %.0f ms of %.0f ms wall (%.1f%% of a "
-        "core; frames %.3f ms CPU each)\n",
-        sleeping ? "sleep+spin" : "busy wait", frames, at(intervals, 0.5), at(deviations, 0.5),
-        at(deviations, 0.99), deviations.back(), pacingCpu, wall, 100 * pacingCpu / wall,
-        frameCpu);
+        "p99 %.3f ms, max %.3f ms; CPU of the pacing %.1f ms of %.0f ms wall (%.2f%% of a "
+        "core)\n",
+        sleeping ? "sleep+spin" : "busy wait", frames, Quantile(intervals, 0.5),
+        Quantile(deviations, 0.5), Quantile(deviations, 0.99), Quantile(deviations, 1),
+        cpu, wall, 100 * cpu / wall);
+    if (!sleeping) return;
+    PrintSpread("long sleeps ended late by", g_longSleepLateness);
+    PrintSpread("short sleeps ended late by", g_shortSleepLateness);
+    PrintSpread("long sleep margin", margins);
+    PrintSpread("spin margin", spinMargins);
+    if (latenessFile.empty()) return;
+    WriteFigures(latenessFile + ".long", g_longSleepLateness);
+    WriteFigures(latenessFile + ".short", g_shortSleepLateness);
 }
 }  // namespace
 
@@ -164,8 +190,8 @@ int main(int argc, char** argv) {
 
     pRbow->SetBatching(true);
     if (argc > 2 && std::string(argv[2]) == "pacing") {
-        PacedRun(pacedFrames, true);
-        PacedRun(pacedFrames, false);
+        PacedRun(pacedFrames, true, argc > 3 ? argv[3] : "");
+        PacedRun(pacedFrames, false, "");
         return 0;
     }
     double batched = MillisecondsPerFrame(GameFrame, 300);
@@ -188,8 +214,8 @@ int main(int argc, char** argv) {
         SpritesAt60(true), SpritesAt60(false));
     pRbow->SetBatching(true);
     if (pacedFrames > 0) {
-        PacedRun(pacedFrames, true);
-        PacedRun(pacedFrames, false);
+        PacedRun(pacedFrames, true, "");
+        PacedRun(pacedFrames, false, "");
     }
     return 0;
 }
