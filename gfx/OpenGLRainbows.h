@@ -72,6 +72,8 @@ class OpenGLRainbows {
     double NextFrameTime() const { return m_nextFrameTime; }
     // The frame grid starts now: the next flip does not wait.
     void StartFrameGrid() { m_nextFrameTime = Now(); }
+    // Forgets the wake-ups measured so far, as at start-up.
+    void ForgetWakeUps() { m_pacer = FramePacer(); }
     // The wait for the frame grid: its margins and, where the clock measures it, its CPU time.
     const FramePacer& Pacer() const { return m_pacer; }
     // Replaces the time source (null members: the platform clock and sleep).

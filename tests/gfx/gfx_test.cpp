@@ -204,6 +204,7 @@ TEST(Sprites, CollisionOnlyForOverlappingOpaquePixels) {
 
 // SPRCOLL hands truncated sprite numbers and 16-bit coordinates to the sprite layer.
 TEST(Sprites, SprcollTruncatesNumbersAndWrapsCoordinates) {
+    pRbow->FreeSprite(3);  // checked below as an empty slot, whatever earlier tests loaded
     auto solid = MakeBitmap24(8, 8, [](int, int) { return TestRgb{10, 200, 10}; });
     LOADSPRITE(WriteTestFile("sprcoll.bmp", solid).c_str(), 1);
     LOADSPRITE(WriteTestFile("sprcoll.bmp", solid).c_str(), 2);
@@ -562,6 +563,7 @@ TEST(FramePacing, LateWakeUpsKeepTheGrid) {
     const double interval = 1000.0 / 60;
     g_fakeNow = 2000;
     g_lateWakeUp = 0.8;
+    pRbow->ForgetWakeUps();  // earlier tests' wake-ups are not this one's
     pRbow->StartFrameGrid();
     const double start = pRbow->NextFrameTime();
     pRbow->FlipScreens();  // the first flip does not wait
