@@ -11,16 +11,18 @@
 
 class AtlasPages {
   public:
+    // Where a picture is held: the page (its index; -1: on none) and the cell's first
+    // texel there. A page that grows keeps its index and its cells' places.
     struct Place {
-        unsigned int texture = 0;  // the page's texture; 0: not on a page
-        int x = 0, y = 0;          // the cell's first texel on the page
-        int pageWidth = 0, pageHeight = 0;
+        int page = -1;
+        int x = 0, y = 0;
+        bool OnPage() const { return page >= 0; }
     };
-    // A page's texture replaced by a larger one: places on it name `to` and its size
-    // from now on.
-    struct Renaming {
-        unsigned int from = 0, to = 0;
-        int width = 0, height = 0;
+    // A place with what its page is now: texture name and size.
+    struct Cell {
+        unsigned int texture = 0;  // 0: not on a page
+        int x = 0, y = 0;
+        int pageWidth = 0, pageHeight = 0;
     };
 
     AtlasPages() = default;
@@ -31,17 +33,17 @@ class AtlasPages {
     // Puts a picture's cell (cellWidth x cellHeight RGBA texels, rows as its own
     // texture holds them) into a free cell of a page of that cell size. An empty
     // place when the cell is too large for pages or a page cannot be had.
-    Place Add(const uint8_t* rgba, int cellWidth, int cellHeight, Renaming& renamed);
+    Place Add(const uint8_t* rgba, int cellWidth, int cellHeight);
+    Cell CellOf(const Place& place) const;
     // Whether a cell can be read back and a page copied into a larger one (OpenGL
     // 4.5), so that a picture on a page needs no other copy until a path that draws
     // from its own texture asks for one.
     static bool CellsReadable();
     // Reads a cell's texels in `format` (GL_RGBA: four bytes, GL_ALPHA: one), rows
     // as stored.
-    static void ReadCell(const Place& place, int cellWidth, int cellHeight, unsigned int format,
-                         uint8_t* out, std::size_t size);
-    void Remove(const Place& place, int cellWidth, int cellHeight);
-    // Deletes every page.
+    void ReadCell(const Place& place, unsigned int format, uint8_t* out, std::size_t size) const;
+    void Remove(const Place& place);
+    // Deletes every page; the places handed out are void from then on.
     void Clear();
     // Whether a cell of this size goes onto a page.
     static bool CellFits(int cellWidth, int cellHeight);
@@ -59,10 +61,11 @@ class AtlasPages {
             used[std::size_t(row * mostColumns + column)] = on;
         }
     };
-    Page* PageWithRoom(int cellWidth, int cellHeight, Renaming& renamed);
+    const Page* PageAt(const Place& place) const;
+    int PageWithRoom(int cellWidth, int cellHeight);
     static bool FreeCell(const Page& page, int& column, int& row);
     static unsigned int MakeTexture(int width, int height);
-    bool Grow(Page& page, Renaming& renamed);
+    bool Grow(Page& page);
 
     std::vector<Page> m_pages;
 };

@@ -39,14 +39,14 @@ bool AtlasPages::FreeCell(const Page& page, int& column, int& row) {
     return false;
 }
 
-// A page of that cell size with a free cell, or one that grows; a new page when
-// there is none.
-AtlasPages::Page* AtlasPages::PageWithRoom(int cellWidth, int cellHeight, Renaming& renamed) {
+// The index of a page of that cell size with a free cell, or of one that grows; a
+// new page when there is none; -1 when none can be had.
+int AtlasPages::PageWithRoom(int cellWidth, int cellHeight) {
     int column = 0, row = 0;
-    for (Page& page : m_pages) {
+    for (std::size_t i = 0; i < m_pages.size(); ++i) {
+        Page& page = m_pages[i];
         if (page.cellWidth != cellWidth || page.cellHeight != cellHeight) continue;
-        if (FreeCell(page, column, row)) return &page;
-        if (Grow(page, renamed)) return &page;
+        if (FreeCell(page, column, row) || Grow(page)) return int(i);
     }
     Page page;
     page.cellWidth = cellWidth;
@@ -58,10 +58,10 @@ AtlasPages::Page* AtlasPages::PageWithRoom(int cellWidth, int cellHeight, Renami
     page.columns = grows ? 1 : page.mostColumns;
     page.rows = grows ? 1 : page.mostRows;
     page.texture = MakeTexture(page.columns * cellWidth, page.rows * cellHeight);
-    if (!page.texture) return nullptr;
+    if (!page.texture) return -1;
     page.used.assign(std::size_t(page.mostColumns) * page.mostRows, false);
     m_pages.push_back(std::move(page));
-    return &m_pages.back();
+    return int(m_pages.size()) - 1;
 }
 
 // 0 when the driver cannot hold it.
@@ -87,7 +87,7 @@ unsigned int AtlasPages::MakeTexture(int width, int height) {
 
 // Twice the columns while the page is higher than wide, else twice the rows; the
 // cells keep their places.
-bool AtlasPages::Grow(Page& page, Renaming& renamed) {
+bool AtlasPages::Grow(Page& page) {
     int columns = page.columns, rows = page.rows;
     bool wider = columns < page.mostColumns &&
                  (columns * page.cellWidth <= rows * page.cellHeight || rows == page.mostRows);
@@ -102,34 +102,42 @@ bool AtlasPages::Grow(Page& page, Renaming& renamed) {
     glCopyImageSubData(page.texture, GL_TEXTURE_2D, 0, 0, 0, 0, texture, GL_TEXTURE_2D, 0, 0, 0, 0,
                        page.columns * page.cellWidth, page.rows * page.cellHeight, 1);
     glDeleteTextures(1, &page.texture);
-    renamed = Renaming{page.texture, texture, columns * page.cellWidth, rows * page.cellHeight};
     page.texture = texture;
     page.columns = columns;
     page.rows = rows;
     return true;
 }
 
-AtlasPages::Place AtlasPages::Add(const uint8_t* rgba, int cellWidth, int cellHeight,
-                                  Renaming& renamed) {
+AtlasPages::Place AtlasPages::Add(const uint8_t* rgba, int cellWidth, int cellHeight) {
     Place place;
-    renamed = Renaming{};
     if (!rgba || !CellFits(cellWidth, cellHeight)) return place;
-    Page* page = PageWithRoom(cellWidth, cellHeight, renamed);
+    int index = PageWithRoom(cellWidth, cellHeight);
     int column = 0, row = 0;
-    if (!page || !FreeCell(*page, column, row)) return place;
-    page->SetUsed(column, row, true);
-    place.texture = page->texture;
+    if (index < 0 || !FreeCell(m_pages[std::size_t(index)], column, row)) return place;
+    Page& page = m_pages[std::size_t(index)];
+    page.SetUsed(column, row, true);
+    place.page = index;
     place.x = column * cellWidth;
     place.y = row * cellHeight;
-    place.pageWidth = page->columns * cellWidth;
-    place.pageHeight = page->rows * cellHeight;
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    glBindTexture(GL_TEXTURE_2D, page->texture);
+    glBindTexture(GL_TEXTURE_2D, page.texture);
     glTexSubImage2D(GL_TEXTURE_2D, 0, place.x, place.y, cellWidth, cellHeight, GL_RGBA,
                     GL_UNSIGNED_BYTE, rgba);
     glBindTexture(GL_TEXTURE_2D, GLuint(bound));
     return place;
+}
+
+const AtlasPages::Page* AtlasPages::PageAt(const Place& place) const {
+    if (place.page < 0 || std::size_t(place.page) >= m_pages.size()) return nullptr;
+    return &m_pages[std::size_t(place.page)];
+}
+
+AtlasPages::Cell AtlasPages::CellOf(const Place& place) const {
+    const Page* page = PageAt(place);
+    if (!page) return Cell{};
+    return Cell{page->texture, place.x, place.y, page->columns * page->cellWidth,
+                page->rows * page->cellHeight};
 }
 
 bool AtlasPages::CellsReadable() {
@@ -139,18 +147,20 @@ bool AtlasPages::CellsReadable() {
     return major > 4 || (major == 4 && minor >= 5);
 }
 
-void AtlasPages::ReadCell(const Place& place, int cellWidth, int cellHeight, unsigned int format,
-                          uint8_t* out, std::size_t size) {
+void AtlasPages::ReadCell(const Place& place, unsigned int format, uint8_t* out,
+                          std::size_t size) const {
+    const Page* page = PageAt(place);
+    if (!page) return;
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTextureSubImage(place.texture, 0, place.x, place.y, 0, cellWidth, cellHeight, 1,
-                         GLenum(format), GL_UNSIGNED_BYTE, GLsizei(size), out);
+    glGetTextureSubImage(page->texture, 0, place.x, place.y, 0, page->cellWidth, page->cellHeight,
+                         1, GLenum(format), GL_UNSIGNED_BYTE, GLsizei(size), out);
 }
 
-void AtlasPages::Remove(const Place& place, int cellWidth, int cellHeight) {
-    for (Page& page : m_pages)
-        if (page.texture == place.texture && page.cellWidth == cellWidth &&
-            page.cellHeight == cellHeight)
-            page.SetUsed(place.x / cellWidth, place.y / cellHeight, false);
+void AtlasPages::Remove(const Place& place) {
+    const Page* found = PageAt(place);
+    if (!found) return;
+    Page& page = m_pages[std::size_t(place.page)];
+    page.SetUsed(place.x / page.cellWidth, place.y / page.cellHeight, false);
 }
 
 void AtlasPages::Clear() {

@@ -144,8 +144,8 @@ class OpenGLRainbows {
     bool Batching() const { return m_batching; }
     // Where a sprite's picture is held on an atlas page, from which its texel-for-pixel
     // quads are drawn when batching (texture 0: it has only its own texture).
-    AtlasPages::Place PageOf(int slot) const {
-        return ValidSlot(slot) ? m_pagePlace[slot] : AtlasPages::Place{};
+    AtlasPages::Cell PageOf(int slot) const {
+        return ValidSlot(slot) ? m_pages.CellOf(m_pagePlace[slot]) : AtlasPages::Cell{};
     }
     // Reads the drawn frame as RGB bytes, bottom row first (for snapshots and tests).
     void ReadFrame(int x, int y, int width, int height, std::vector<uint8_t>& rgb);
@@ -197,10 +197,11 @@ class OpenGLRainbows {
     bool SelectSpriteForQuads(int slot);
     void RecordSelection(int slot);
     bool HasPicture(int slot) const {
-        return ValidSlot(slot) && (m_textureNames[slot][0] || m_pagePlace[slot].texture);
+        return ValidSlot(slot) && (m_textureNames[slot][0] || m_pagePlace[slot].OnPage());
     }
-    bool OnPage(int slot) const { return ValidSlot(slot) && m_pagePlace[slot].texture; }
-    void PageTextureCorners(int slot, const float texture[8], float onPage[8]) const;
+    bool OnPage(int slot) const { return ValidSlot(slot) && m_pagePlace[slot].OnPage(); }
+    void PageTextureCorners(int slot, const AtlasPages::Cell& cell, const float texture[8],
+                            float onPage[8]) const;
     bool PlainCopy(int slot) const;
     static bool AlphaOnlyNoneOrFull(const TexelImage& texels);
     bool ReadPictureTexels(const char* path, int x, int y, int width, int height, unsigned long key,
@@ -209,6 +210,7 @@ class OpenGLRainbows {
     bool UploadMipmappedTexture(std::vector<uint8_t> rgba, int width, int height,
                                 unsigned int* name);
     bool HoldPicture(int slot, const TexelImage& texels);
+    bool ReadPlainTexels(int slot, std::vector<uint8_t>& rgba);
     bool MakeOwnTexture(int slot);
     bool MakeMipmappedTexture(int slot);
     void SetTextureUnit(int unit, bool enabled, unsigned int name);

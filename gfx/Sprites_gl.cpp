@@ -212,37 +212,45 @@ bool OpenGLRainbows::AlphaOnlyNoneOrFull(const TexelImage& texels) {
 // own later; otherwise in its own texture (and on a page as well where there is one).
 bool OpenGLRainbows::HoldPicture(int slot, const TexelImage& texels) {
     if (QuadBatch::PagesDrawable()) {
-        FlushQuads();  // a page that grows takes a new name
+        FlushQuads();  // a page that grows takes a new texture
         SetUnpackSettings();
-        AtlasPages::Renaming renamed;
-        m_pagePlace[slot] = m_pages.Add(texels.rgba.data(), texels.width, texels.height, renamed);
-        if (renamed.from)
-            for (AtlasPages::Place& place : m_pagePlace)
-                if (place.texture == renamed.from) {
-                    place.texture = renamed.to;
-                    place.pageWidth = renamed.width;
-                    place.pageHeight = renamed.height;
-                }
+        m_pagePlace[slot] = m_pages.Add(texels.rgba.data(), texels.width, texels.height);
     }
-    if (m_pagePlace[slot].texture && AtlasPages::CellsReadable()) return true;
+    if (m_pagePlace[slot].OnPage() && AtlasPages::CellsReadable()) return true;
     return UploadPlainTexture(texels, &m_textureNames[slot][0]);
+}
+
+// A picture's plain texels, read from its page's cell, else from its own texture;
+// false when it has neither or the memory cannot be had.
+bool OpenGLRainbows::ReadPlainTexels(int slot, std::vector<uint8_t>& rgba) {
+    try {
+        rgba.resize(std::size_t(m_textureWidth[slot]) * m_textureHeight[slot] * 4);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (m_pagePlace[slot].OnPage()) {
+        m_pages.ReadCell(m_pagePlace[slot], GL_RGBA, rgba.data(), rgba.size());
+        return true;
+    }
+    if (!m_textureNames[slot][0]) return false;
+    FlushQuads();
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, m_textureNames[slot][0]);
+    m_unitTexture[0] = m_textureNames[slot][0];
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    return true;
 }
 
 // The first time a path draws a picture held only on a page from its own texture,
 // the texture is made from the page's cell as the load would have made it.
 bool OpenGLRainbows::MakeOwnTexture(int slot) {
-    if (m_textureNames[slot][0] || !m_pagePlace[slot].texture) return true;
+    if (m_textureNames[slot][0] || !m_pagePlace[slot].OnPage()) return true;
     TexelImage texels;
     texels.width = m_textureWidth[slot];
     texels.height = m_textureHeight[slot];
-    try {
-        texels.rgba.resize(std::size_t(texels.width) * texels.height * 4);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    AtlasPages::ReadCell(m_pagePlace[slot], texels.width, texels.height, GL_RGBA,
-                         texels.rgba.data(), texels.rgba.size());
-    return UploadPlainTexture(texels, &m_textureNames[slot][0]);
+    return ReadPlainTexels(slot, texels.rgba) &&
+           UploadPlainTexture(texels, &m_textureNames[slot][0]);
 }
 
 // A loaded picture's mipmaps, made from its plain texels the first time they are
@@ -251,21 +259,10 @@ bool OpenGLRainbows::MakeMipmappedTexture(int slot) {
     unsigned int* names = m_textureNames[slot];
     if (names[1] || !m_mipmapsOnDemand[slot]) return true;
     m_mipmapsOnDemand[slot] = false;
-    if (!MakeOwnTexture(slot) || !names[0]) return false;
-    int width = m_textureWidth[slot], height = m_textureHeight[slot];
     std::vector<uint8_t> texels;
-    try {
-        texels.resize(std::size_t(width) * height * 4);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    FlushQuads();
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, names[0]);
-    m_unitTexture[0] = names[0];
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    return UploadMipmappedTexture(std::move(texels), width, height, &names[1]);
+    return ReadPlainTexels(slot, texels) &&
+           UploadMipmappedTexture(std::move(texels), m_textureWidth[slot], m_textureHeight[slot],
+                                  &names[1]);
 }
 
 void OpenGLRainbows::FreeSprite(int slot) {
@@ -276,9 +273,9 @@ void OpenGLRainbows::FreeSprite(int slot) {
         DeleteTexture(names[0]);
         DeleteTexture(names[1]);
     }
-    if (m_pagePlace[slot].texture) {
+    if (m_pagePlace[slot].OnPage()) {
         FlushQuads();
-        m_pages.Remove(m_pagePlace[slot], m_textureWidth[slot], m_textureHeight[slot]);
+        m_pages.Remove(m_pagePlace[slot]);
         m_pagePlace[slot] = AtlasPages::Place{};
     }
     m_textureWidth[slot] = m_textureHeight[slot] = -1;
@@ -369,13 +366,13 @@ void OpenGLRainbows::DrawQuad(int slot, const float corners[8]) {
 // from the picture's own texture, made when first needed.
 void OpenGLRainbows::QueueQuad(int slot, const float corners[8], const float texture[8]) {
     if (OutsideDrawingArea(corners, 0)) return;
-    const AtlasPages::Place& place = m_pagePlace[slot];
     bool texelForPixel = TexelForPixel(slot, corners, texture);
-    if (place.texture && texelForPixel) {
-        m_quads.UsePage(place.texture, PlainCopy(slot) ? QuadKind::kPlainCopy
-                                                       : QuadKind::kTexelForPixel);
+    AtlasPages::Cell cell = m_pages.CellOf(m_pagePlace[slot]);
+    if (cell.texture && texelForPixel) {
+        m_quads.UsePage(cell.texture, PlainCopy(slot) ? QuadKind::kPlainCopy
+                                                      : QuadKind::kTexelForPixel);
         float onPage[8];
-        PageTextureCorners(slot, texture, onPage);
+        PageTextureCorners(slot, cell, texture, onPage);
         m_quads.Add(corners, onPage);
         return;
     }
@@ -386,12 +383,12 @@ void OpenGLRainbows::QueueQuad(int slot, const float corners[8], const float tex
 
 // The texture corners moved onto the slot's cell of its page: whole texels over a
 // power-of-two page size, so they stay exact.
-void OpenGLRainbows::PageTextureCorners(int slot, const float texture[8], float onPage[8]) const {
-    const AtlasPages::Place& place = m_pagePlace[slot];
+void OpenGLRainbows::PageTextureCorners(int slot, const AtlasPages::Cell& cell,
+                                        const float texture[8], float onPage[8]) const {
     float tw = float(m_textureWidth[slot]), th = float(m_textureHeight[slot]);
     for (int i = 0; i < 4; ++i) {
-        onPage[2 * i] = (float(place.x) + texture[2 * i] * tw) / float(place.pageWidth);
-        onPage[2 * i + 1] = (float(place.y) + texture[2 * i + 1] * th) / float(place.pageHeight);
+        onPage[2 * i] = (float(cell.x) + texture[2 * i] * tw) / float(cell.pageWidth);
+        onPage[2 * i + 1] = (float(cell.y) + texture[2 * i + 1] * th) / float(cell.pageHeight);
     }
 }
 
@@ -525,8 +522,7 @@ bool OpenGLRainbows::MakeCollisionMask(int slot) {
     m_collisionMask[slot].reset(new uint8_t[size]);
     std::memset(m_collisionMask[slot].get(), 0, size);
     if (!m_textureNames[slot][0]) {
-        AtlasPages::ReadCell(m_pagePlace[slot], m_textureWidth[slot], m_textureHeight[slot],
-                             GL_ALPHA, m_collisionMask[slot].get(), size);
+        m_pages.ReadCell(m_pagePlace[slot], GL_ALPHA, m_collisionMask[slot].get(), size);
         return true;
     }
     glActiveTexture(GL_TEXTURE0);

@@ -1012,7 +1012,7 @@ TEST(PicturesOnPages, APageGrowsWithoutLosingItsPictures) {
         Load("numbered_" + std::to_string(n) + ".bmp", NumberedPicture(n), 200 + n);
     std::vector<std::pair<int, int>> cells;
     for (int n = 0; n < 40; ++n) {
-        AtlasPages::Place place = pRbow->PageOf(200 + n);
+        AtlasPages::Cell place = pRbow->PageOf(200 + n);
         EXPECT_EQ(place.texture, pRbow->PageOf(200).texture) << n;
         EXPECT_EQ(place.x % 8 + place.y % 8, 0) << n;
         EXPECT_TRUE(place.x + 8 <= place.pageWidth && place.y + 8 <= place.pageHeight) << n;
