@@ -581,6 +581,12 @@ TEST_F(XServerTest, F11SwitchesBetweenWindowAndFullScreenAtAnyTime) {
     std::vector<TopWindow> windows = WaitForWindows(Display(), WindowOfSize(kFrameWidth, kFrameHeight));
     ASSERT_TRUE(WindowOfSize(kFrameWidth, kFrameHeight)(windows)) << Describe(windows) << KipOutput();
     const TopWindow kip = *Find(windows, "kip");
+    // The key is pressed once the game draws: a slow start (the sanitizer build on a
+    // busy machine) maps the window well before the game takes in its first keys.
+    auto drawing = [&kip](const Picture& screen) {
+        return LitPixels(screen, kip.x, kip.y, kFrameWidth, kFrameHeight) > 0;
+    };
+    ASSERT_TRUE(ScreenSoon(Display(), m_folder.Path(), drawing)) << KipOutput();
     // Without a window manager the keys go to the window under the pointer.
     Xdotool(Display(), "mousemove " + std::to_string(kip.x + 100) + " " + std::to_string(kip.y + 100));
     Xdotool(Display(), "key F11");
