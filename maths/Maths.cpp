@@ -25,6 +25,16 @@ int ClampFormat(double value) {
     return whole;
 }
 
+// A field wider than the string holds is narrowed to the whole string: the padding
+// is cut, never the number.
+int ClampWidth(double value) {
+    constexpr int widest = KvStr::kBufferSize - 1;
+    int32_t whole = KvToInt(value);
+    if (whole > widest) return widest;
+    if (whole < -widest) return -widest;
+    return whole;
+}
+
 // The closed interval one box covers on one axis overlaps the other's.
 bool AxisOverlaps(double p1, double s1, double p2, double s2) {
     double end1 = p1 + s1, end2 = p2 + s2;
@@ -111,11 +121,11 @@ KvStr FORMAT_Str(double width, double decimals, double v) {
     int places = ClampFormat(decimals);
     // A negative number of decimals is left out, as printf does for a negative precision.
     if (places < 0)
-        std::snprintf(format, sizeof format, "%%%df", ClampFormat(width));
+        std::snprintf(format, sizeof format, "%%%df", ClampWidth(width));
     else
-        std::snprintf(format, sizeof format, "%%%d.%df", ClampFormat(width), places);
+        std::snprintf(format, sizeof format, "%%%d.%df", ClampWidth(width), places);
     KvStr result;
-    // A result longer than the string holds is cut, never written past it.
+    // A number longer than the string holds is cut, never written past it.
     std::snprintf(result.GetStrData(), KvStr::kBufferSize, format, v);
     return result;
 }

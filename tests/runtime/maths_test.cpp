@@ -159,9 +159,15 @@ TEST(Strings, FormatStaysWithinTheString) {
     EXPECT_EQ(Str(FORMAT_Str(-6, 1, 3.14159)), "3.1   ");
     EXPECT_EQ(Str(FORMAT_Str(1, 3.9, -1)), "-1.000");
     EXPECT_EQ(Str(FORMAT_Str(0, -2, 0.5)), "0.500000");
+    // A field wider than the string: the padding is narrowed, the number stays whole
+    // at the field's right (or, left-aligned, its left) end.
     KvStr wide = FORMAT_Str(1e9, 2, 3.14159);
     EXPECT_EQ(wide.Length(), KvStr::kBufferSize - 1);
-    EXPECT_EQ(wide.GetAt(KvStr::kBufferSize - 2), ' ');
+    EXPECT_EQ(std::string(wide.GetStrData()), std::string(1019, ' ') + "3.14");
+    EXPECT_EQ(std::string(FORMAT_Str(1030, 0, 1).GetStrData()), std::string(1022, ' ') + "1");
+    EXPECT_EQ(std::string(FORMAT_Str(1024, 1, -2).GetStrData()), std::string(1019, ' ') + "-2.0");
+    EXPECT_EQ(std::string(FORMAT_Str(-1030, 0, 7).GetStrData()), "7" + std::string(1022, ' '));
+    EXPECT_EQ(std::string(FORMAT_Str(1023, 0, 12).GetStrData()), std::string(1021, ' ') + "12");
     KvStr precise = FORMAT_Str(0, 5000, 1.0 / 3);
     EXPECT_EQ(precise.Length(), KvStr::kBufferSize - 1);
     EXPECT_EQ(std::string(precise.GetStrData(), 6), "0.3333");
