@@ -60,7 +60,9 @@ int VelCompression::UnPack(const unsigned char* data, int size) {
     const int status = lzo1x_decompress_safe(data + kHeaderSize, lzo_uint(streamSize),
                                              result_.get(), &produced, nullptr);
     resultLength_ = int32_t(produced);
-    if (status != LZO_E_OK) return 0;
+    // A stream that stops short of the announced length is a block cut off, not a
+    // shorter file: it is as damaged as one that runs over.
+    if (status != LZO_E_OK || int64_t(produced) != announced) return 0;
     damaged_ = false;
     return resultLength_;
 }

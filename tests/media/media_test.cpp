@@ -185,6 +185,29 @@ TEST(CompressionNegative, StoredLengthSmallerThanTheDataFails) {
     EXPECT_LE(c.ResultLength(), 10);
 }
 
+// The other way round: a stream that ends before the announced length is a block cut
+// short, not a shorter file.
+TEST(CompressionNegative, StoredLengthLargerThanTheDataFails) {
+    for (const Bytes& raw : {ToBytes("abc"), RandomBytes(3000, 3)}) {
+        Bytes block = PackBlock(raw);
+        const uint32_t announced = uint32_t(raw.size()) + 197;
+        for (int i = 0; i < 4; ++i) block[i] = uint8_t(announced >> (8 * i));
+        VelCompression c;
+        c.mode = VelCompression::kModeLzo;
+        EXPECT_EQ(c.UnPack(block.data(), int(block.size())), 0) << raw.size();
+        EXPECT_TRUE(c.Damaged());
+        EXPECT_EQ(c.ResultLength(), int(raw.size()));  // what the decoder produced
+    }
+    // In a pack, such an entry is damaged and answers no name.
+    Bytes block = PackBlock(ToBytes("abc"));
+    block[0] = 200;
+    Bytes file = block, dir;
+    AppendEntry(dir, "a.bmp", 0, int32_t(block.size()));
+    dir.push_back(0);
+    AppendDirectory(file, dir);
+    EXPECT_EQ(Content(file, "a.bmp"), "<damaged>");
+}
+
 TEST(CompressionNegative, AbsurdStoredLengthFailsWithoutAllocating) {
     Bytes block = PackBlock(ToBytes("tiny"));
     block.resize(20, 0);
