@@ -208,6 +208,7 @@ int PrepareRun(int argc, char** argv, const char* title) {
         std::fprintf(stderr, "%s: cannot write the trace %s\n", argv[0], options.traceFile.c_str());
         return 2;
     }
+    if (options.traceFile == "-") SetShoeBoxDiagnostics(stderr);
     if (!options.keysFile.empty() && !KvLoadKeyScript(options.keysFile, error)) {
         std::fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
         return 2;

@@ -241,13 +241,20 @@ int VelShoeBox::WriteIntoPrivateDirectory(const std::string& fileName, const uns
     return 0;
 }
 
+namespace {
+std::FILE* g_boxDiagnostics = nullptr;  // null: standard output
+}  // namespace
+
+void SetShoeBoxDiagnostics(std::FILE* stream) { g_boxDiagnostics = stream; }
+
 void SetShoeBoxes(const std::string& dataPack, const std::string& musicPack) {
     VelShoeBox* boxes[2] = {&__g_ShoeBox_Data, &__g_ShoeBox_Media};
     const std::string* paths[2] = {&dataPack, &musicPack};
+    std::FILE* out = g_boxDiagnostics ? g_boxDiagnostics : stdout;
     for (int i = 0; i < 2; ++i) {
         boxes[i]->Clear();
-        std::printf("Setting box:%s\n", paths[i]->c_str());
-        std::fflush(stdout);
+        std::fprintf(out, "Setting box:%s\n", paths[i]->c_str());
+        std::fflush(out);
         boxes[i]->SetPath(*paths[i]);
     }
 }

@@ -3,6 +3,7 @@
 // file. Plain C++ strings; the runtime's string wrappers live in MediaLookup.h.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 class VelShoeBox {
@@ -48,8 +49,13 @@ class VelShoeBox {
 extern VelShoeBox __g_ShoeBox_Data;
 extern VelShoeBox __g_ShoeBox_Media;
 
-// Points the data box and then the music box at new packs, telling each on standard output.
+// Points the data box and then the music box at new packs, telling each on standard output
+// (or on the stream SetShoeBoxDiagnostics chose).
 void SetShoeBoxes(const std::string& dataPack, const std::string& musicPack);
+// Where SetShoeBoxes tells the new packs; null restores standard output. A program whose
+// trace goes to standard output sends them to standard error, so the trace holds trace
+// lines only.
+void SetShoeBoxDiagnostics(std::FILE* stream);
 
 // Where a box says, once a run, that a folder could not hold the unpacked media (one sentence,
 // naming the folder and the reason). Standard error unless set; null restores that.

@@ -4,8 +4,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "tests/support/TestFolder.h"
@@ -156,6 +158,29 @@ TEST_F(FrameTest, FramesZeroEndsBeforeTheFirstFrameAndOneShowsExactlyOne) {
     EXPECT_EQ(one.exitCode, 0) << one.output;
     EXPECT_EQ(ClosingLines(), "-End On Line\r\n0\r\n20\r\n20\r\n0\r\n");
     EXPECT_EQ(screens("one.txt"), 1);
+}
+
+TEST_F(FrameTest, ATraceOnStandardOutputHoldsTraceLinesOnly) {
+    // Standard output and standard error apart: every line of the trace is
+    // "<frame> <COMMAND>..."; the runtime's own diagnostics go to standard error.
+    std::string command = "cd '" + m_dir + "' && TMPDIR='" + m_dir + "' '" PROBE_PATH +
+                          "' forever --headless --unpaced --frames 2 --trace - > out.txt 2> err.txt";
+    int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << ReadFile("err.txt");
+    std::istringstream trace(ReadFile("out.txt"));
+    int lines = 0;
+    for (std::string line; std::getline(trace, line); ++lines) {
+        std::size_t space = line.find(' ');
+        bool frame = space != std::string::npos && space > 0 &&
+                     line.find_first_not_of("0123456789") == space;
+        EXPECT_TRUE(frame && space + 1 < line.size() && std::isupper(line[space + 1])) << line;
+    }
+    EXPECT_GE(lines, 2);
+    EXPECT_NE(ReadFile("out.txt").find("1 SHOWSCREEN"), std::string::npos);
+    EXPECT_NE(ReadFile("err.txt").find("Setting box:"), std::string::npos) << ReadFile("err.txt");
+    // Without a trace on it, standard output still carries them.
+    ProbeRun untraced = Start("forever --headless --unpaced --frames 1 2> /dev/null");
+    EXPECT_NE(untraced.output.find("Setting box:"), std::string::npos) << untraced.output;
 }
 
 TEST_F(FrameTest, AQuitRequestEndsTheProgramThroughTheShutdown) {
