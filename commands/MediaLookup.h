@@ -11,8 +11,10 @@
 // false (no such file, no pack, not in the pack, damaged entry).
 inline bool MediaLookup(KvStr& name, VelShoeBox& box) {
     std::string path;
-    if (!box.Lookup(name.GetStrData(), path) || int(path.size()) > KvStr::kMaxAssign) {
-        // A path the string cannot hold would be cut to a wrong name.
+    // A path the string cannot hold would be cut to a wrong name: the box unpacks where
+    // the path fits, and a loose file's name that does not fit is not found.
+    if (!box.Lookup(name.GetStrData(), path, KvStr::kMaxAssign) ||
+        int(path.size()) > KvStr::kMaxAssign) {
         box.DeleteTemporaryFile();
         name = "";
         return false;

@@ -125,6 +125,7 @@ void RemoveStaleFoldersIn(const std::string& root) {
 
 void SetShoeBoxReporter(ShoeBoxReporter reporter) {
     g_reporter = reporter ? reporter : ReportOnStandardError;
+    g_toldOfFallback = g_toldOfMissingMedia = false;
 }
 
 void RemoveStaleUnpackFolders() {
@@ -161,7 +162,7 @@ void VelShoeBox::RemovePrivateDirectory() {
     privateDirectory_.clear();
 }
 
-bool VelShoeBox::Lookup(const std::string& name, std::string& path) {
+bool VelShoeBox::Lookup(const std::string& name, std::string& path, std::size_t longestPath) {
     // Only the most recent unpacked file of a box exists at any time.
     DeleteTemporaryFile();
     path.clear();
@@ -173,10 +174,11 @@ bool VelShoeBox::Lookup(const std::string& name, std::string& path) {
             return true;
         }
     }
-    return LookupInPack(name, path);
+    return LookupInPack(name, path, longestPath);
 }
 
-bool VelShoeBox::LookupInPack(const std::string& name, std::string& path) {
+bool VelShoeBox::LookupInPack(const std::string& name, std::string& path,
+                              std::size_t longestPath) {
     if (path_.empty()) return false;
     VelFileSystem pack;
     if (!pack.OpenForReading(path_)) return false;
@@ -193,7 +195,8 @@ bool VelShoeBox::LookupInPack(const std::string& name, std::string& path) {
     // A damaged entry is not found: a half-written file would be loaded as if it were whole.
     if (compression.Damaged()) return false;
     const std::string fileName = UnpackedFileName(entry);
-    if (!WriteTemporaryFile(fileName, compression.Result(), compression.ResultLength())) {
+    if (!WriteTemporaryFile(fileName, compression.Result(), compression.ResultLength(),
+                            longestPath)) {
         return false;
     }
     path = temporaryFile_;
@@ -201,18 +204,23 @@ bool VelShoeBox::LookupInPack(const std::string& name, std::string& path) {
 }
 
 bool VelShoeBox::WriteTemporaryFile(const std::string& fileName, const unsigned char* data,
-                                    int size) {
+                                    int size, std::size_t longestPath) {
     // The folder of an earlier lookup first. It may have been removed behind our back (a temp
     // cleaner) or its disk may have filled up since: then a new folder is made.
     // Something planted under the entry's name is never followed nor hidden: not found.
     if (!privateDirectory_.empty()) {
-        const int error = WriteIntoPrivateDirectory(fileName, data, size);
+        const int error = FitsInPrivateDirectory(fileName, longestPath)
+                              ? WriteIntoPrivateDirectory(fileName, data, size)
+                              : ENAMETOOLONG;
         if (error == 0 || error == EEXIST) return error == 0;
         RemovePrivateDirectory();
     }
     std::vector<RootFailure> failures;
     for (const std::string& root : UnpackRoots()) {
         int error = MakePrivateDirectory(root);
+        // A folder so deep that the file's path no longer fits where the caller keeps it
+        // is as unusable as a missing one.
+        if (error == 0 && !FitsInPrivateDirectory(fileName, longestPath)) error = ENAMETOOLONG;
         if (error == 0) error = WriteIntoPrivateDirectory(fileName, data, size);
         if (error == 0) {
             ReportRootFailures(failures, root);
@@ -223,6 +231,11 @@ bool VelShoeBox::WriteTemporaryFile(const std::string& fileName, const unsigned 
     }
     ReportRootFailures(failures, "");
     return false;
+}
+
+bool VelShoeBox::FitsInPrivateDirectory(const std::string& fileName,
+                                        std::size_t longestPath) const {
+    return privateDirectory_.size() + 1 + fileName.size() <= longestPath;
 }
 
 int VelShoeBox::WriteIntoPrivateDirectory(const std::string& fileName, const unsigned char* data,

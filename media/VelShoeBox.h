@@ -3,6 +3,7 @@
 // file. Plain C++ strings; the runtime's string wrappers live in MediaLookup.h.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 
@@ -21,7 +22,11 @@ class VelShoeBox {
     // Resolves a media name. On success `path` names a readable file: the name itself, or a
     // temporary file holding the unpacked pack entry, which lives until the next lookup through
     // this box. On failure `path` is empty. The previous temporary file is deleted either way.
-    bool Lookup(const std::string& name, std::string& path);
+    // A caller that holds paths of at most `longestPath` characters gets no longer one: a
+    // temporary folder too deep for the unpacked file counts as unusable, and the next one
+    // is tried.
+    bool Lookup(const std::string& name, std::string& path,
+                std::size_t longestPath = std::string::npos);
 
     // Deletes the last unpacked file now (the next lookup would).
     void DeleteTemporaryFile();
@@ -36,8 +41,11 @@ class VelShoeBox {
     int MakePrivateDirectory(const std::string& root);
     int WriteIntoPrivateDirectory(const std::string& fileName, const unsigned char* data, int size);
     void RemovePrivateDirectory();
-    bool LookupInPack(const std::string& name, std::string& path);
-    bool WriteTemporaryFile(const std::string& fileName, const unsigned char* data, int size);
+    // Whether the folder's path, a slash and the file name take at most longestPath characters.
+    bool FitsInPrivateDirectory(const std::string& fileName, std::size_t longestPath) const;
+    bool LookupInPack(const std::string& name, std::string& path, std::size_t longestPath);
+    bool WriteTemporaryFile(const std::string& fileName, const unsigned char* data, int size,
+                            std::size_t longestPath);
 
     std::string path_;
     std::string temporaryFile_;
@@ -59,6 +67,7 @@ void SetShoeBoxDiagnostics(std::FILE* stream);
 
 // Where a box says, once a run, that a folder could not hold the unpacked media (one sentence,
 // naming the folder and the reason). Standard error unless set; null restores that.
+// A new reporter has been told nothing yet.
 using ShoeBoxReporter = void (*)(const std::string& sentence);
 void SetShoeBoxReporter(ShoeBoxReporter reporter);
 

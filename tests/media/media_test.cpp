@@ -659,16 +659,38 @@ TEST_F(MediaBoxTest, MediaLookupOnRuntimeStrings) {
     KvStr missing("nothing.bmp");
     EXPECT_FALSE(MediaLookup(missing, box));
     EXPECT_EQ(missing.Length(), 0);
-    // A temporary path the string cannot hold is not found, and leaves no file.
-    std::string deep = tmp_ + "/" + std::string(200, 'd');
-    for (int i = 0; i < 4; ++i) deep += "/" + std::string(200, 'd');
+    // A loose file whose name the string cannot hold is not found.
+    KvStr tooLong((std::string(1100, 'x') + ".bmp").c_str());
+    EXPECT_FALSE(MediaLookup(tooLong, box));
+}
+
+TEST_F(MediaBoxTest, TemporaryFolderTooDeepForTheStringsFallsBackToTmpAndSaysSo) {
+    // About 1100 characters: the folder can be made, but the unpacked file's path would not
+    // fit a runtime string. The media go to /tmp instead, and the person is told once.
+    std::string deep = tmp_;
+    for (int i = 0; i < 5; ++i) deep += "/" + std::string(220, 'd');
     fs::create_directories(deep);
     setenv("TMPDIR", deep.c_str(), 1);
-    box.SetPath(box.Path());
-    KvStr again("font.bmp");
-    EXPECT_FALSE(MediaLookup(again, box));
-    EXPECT_EQ(again.Length(), 0);
-    EXPECT_EQ(CountFiles(tmp_), 0);
+    g_told.clear();
+    SetShoeBoxReporter(Tell);
+    VelShoeBox box;
+    box.SetPath(WritePack({{"font.bmp", ToBytes("F")}, {"tile.bmp", ToBytes("T")}}));
+    KvStr name("font.bmp");
+    ASSERT_TRUE(MediaLookup(name, box));
+    EXPECT_EQ(ReadFile(name.GetStrData()), "F");
+    EXPECT_EQ(fs::path(box.PrivateDirectory()).parent_path().string(), "/tmp");
+    KvStr other("tile.bmp");
+    ASSERT_TRUE(MediaLookup(other, box));
+    EXPECT_EQ(ReadFile(other.GetStrData()), "T");
+    SetShoeBoxReporter(nullptr);
+    ASSERT_EQ(g_told.size(), 1u);
+    EXPECT_EQ(g_told[0], "The temporary folder " + deep +
+                             " cannot hold the unpacked media (File name too long), so they go "
+                             "to /tmp instead.");
+    EXPECT_EQ(CountEntries(deep), 0);  // nothing left in the deep folder
+    const std::string folder = box.PrivateDirectory();
+    box.Clear();
+    EXPECT_FALSE(fs::exists(folder));
 }
 
 // ---------------------------------------------------------------------------------------------
