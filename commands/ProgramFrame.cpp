@@ -23,6 +23,7 @@
 #include "runtime/Signals.h"
 #include "runtime/Trace.h"
 #include "sound/SFXSound.h"
+#include "system/LibraryMessages.h"
 
 OpenGLRainbows* pRbow = nullptr;
 DXInput* pDXin = nullptr;
@@ -91,9 +92,27 @@ void CreateDevices() {
     KvFatalError(1);
 }
 
+// No sound device is no reason to stop: the person is told once, in a line of our own,
+// and the game plays silently.
+void OpenSoundDevice() {
+    int opened;
+    {
+        LibraryMessagesHeldBack held;  // the sound library's own lines
+        opened = pDXsnd->Create(g_window);
+    }
+    if (opened == 0 && SFXSound::DeviceWanted())
+        std::fprintf(stderr, "No sound device could be opened (%s): the game plays silently.\n",
+                     pDXsnd->DeviceError().c_str());
+}
+
 bool OpenWindow(const char* title) {
     std::string error;
-    if (!PlatformInit(KvOptions().headless, error)) {
+    bool started;
+    {
+        LibraryMessagesHeldBack held;  // the display library's own complaints
+        started = PlatformInit(KvOptions().headless, error);
+    }
+    if (!started) {
         std::fprintf(stderr,
                      "No display could be opened (%s): start the program with --headless "
                      "to run it without one.\n",
@@ -160,7 +179,7 @@ int __GlobalInit(const char* /*cmdline*/, const char* title) {
     else
         pRbow->DoWindowed();
     pDXin->CreateDInput(g_window, __KV_WANTMOUSE != 0);
-    pDXsnd->Create(g_window);
+    OpenSoundDevice();
     __nCurFont = 0;
 
     std::string path = ProgramPath();

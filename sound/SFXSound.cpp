@@ -8,15 +8,13 @@
 
 #include "runtime/Options.h"
 
-namespace {
 // Nobody hears a headless program: it gets a sound device only when a test or a
 // user chose an audio driver for it explicitly (e.g. "disk", to record the output).
-bool DeviceWanted() {
+bool SFXSound::DeviceWanted() {
     if (!KvOptions().headless) return true;
     const char* driver = std::getenv("SDL_AUDIODRIVER");
     return driver && *driver && std::strcmp(driver, "dummy") != 0;
 }
-}  // namespace
 
 void SFXSound::Close() {
     if (m_open) m_mixer->CloseDevice();
@@ -27,7 +25,11 @@ void SFXSound::Close() {
 int SFXSound::Create(GameWindow*) {
     Close();
     SoundMixer& mixer = DeviceWanted() ? SdlSoundMixer() : NullSoundMixer();
-    if (!mixer.OpenDevice()) return 0;
+    m_error.clear();
+    if (!mixer.OpenDevice()) {
+        m_error = mixer.DeviceError();
+        return 0;
+    }
     m_mixer = &mixer;
     m_open = true;
     GetCaps();

@@ -3,6 +3,8 @@
 // The mixer calls behind them live in SoundMixer_sdl.cpp.
 #pragma once
 
+#include <string>
+
 #include "sound/SoundMixer.h"
 
 class GameWindow;
@@ -20,6 +22,10 @@ class SFXSound {
     int Create(GameWindow* window);
     bool GetCaps();
     bool IsOpen() const { return m_open; }
+    // Whether this program asks for a sound device at all (a headless one only when an
+    // audio driver was chosen), and why the last Create could not open it.
+    static bool DeviceWanted();
+    const std::string& DeviceError() const { return m_error; }
     // Closes the output (after the slots that play on it are gone); Create may
     // open it again.
     void Close();
@@ -34,6 +40,7 @@ class SFXSound {
 
   private:
     bool m_open = false;
+    std::string m_error;
     SoundMixer* m_mixer = &NullSoundMixer();
 };
 

@@ -4,6 +4,8 @@
 // or the null mixer of programs that have no sound device.
 #pragma once
 
+#include <string>
+
 #include "sound/WavReader.h"
 
 namespace sound_mixer {
@@ -19,6 +21,8 @@ class SoundMixer {
     // Opens the output at 22050 Hz, 16-bit, stereo; false when there is no device.
     virtual bool OpenDevice() = 0;
     virtual void CloseDevice() = 0;
+    // Why the last OpenDevice failed, in the platform's words (empty when it did not).
+    virtual std::string DeviceError() const { return ""; }
 
     // Null when the samples cannot be converted (or there is no device).
     virtual sound_mixer::SampleBlock* MakeSampleBlock(const WavSound& sound) = 0;

@@ -4,6 +4,7 @@
 #include <SDL_mixer.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "sound/SoundMixer.h"
@@ -15,6 +16,7 @@ struct sound_mixer::SampleBlock {
 
 namespace {
 bool g_open = false;
+std::string g_openError;  // why the device could not be opened
 std::vector<bool> g_channelUsed;
 Mix_Music* g_music = nullptr;
 
@@ -68,8 +70,13 @@ void FreeMusic();
 
 bool OpenDevice() {
     if (g_open) return true;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    g_openError.clear();
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        g_openError = SDL_GetError();
+        return false;
+    }
     if (Mix_OpenAudio(22050, AUDIO_S16SYS, 2, 1024) != 0) {
+        g_openError = Mix_GetError();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
@@ -188,6 +195,7 @@ class SdlMixer : public SoundMixer {
   public:
     bool OpenDevice() override { return sound_mixer::OpenDevice(); }
     void CloseDevice() override { sound_mixer::CloseDevice(); }
+    std::string DeviceError() const override { return g_openError; }
     sound_mixer::SampleBlock* MakeSampleBlock(const WavSound& sound) override {
         return sound_mixer::MakeSampleBlock(sound);
     }

@@ -119,11 +119,40 @@ TEST_F(FrameTest, VersionNamesTheProgramAndTheProjectVersionAndStartsNothing) {
     EXPECT_FALSE(Exists("ErrorLog.txt"));
 }
 
-TEST_F(FrameTest, WithoutADisplayItSaysSoAndNamesTheHeadlessOption) {
-    ProbeRun run = Start("plain", "-u SDL_VIDEODRIVER -u WAYLAND_DISPLAY DISPLAY=:987");
+// How often `text` occurs in `output`.
+int Occurrences(const std::string& output, const std::string& text) {
+    int count = 0;
+    for (std::size_t at = output.find(text); at != std::string::npos; at = output.find(text, at + 1))
+        ++count;
+    return count;
+}
+
+TEST_F(FrameTest, WithoutADisplayItSaysSoOnceAndNamesTheHeadlessOption) {
+    const char* noDisplay = "-u SDL_VIDEODRIVER -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR DISPLAY=:987";
+    ProbeRun run = Start("plain", noDisplay);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.output.find("No display could be opened"), std::string::npos) << run.output;
+    EXPECT_EQ(Occurrences(run.output, "No display could be opened"), 1) << run.output;
     EXPECT_NE(run.output.find("--headless"), std::string::npos);
+    // The display libraries' own complaints stay off the terminal, unless asked for.
+    EXPECT_EQ(run.output.find("XDG_RUNTIME_DIR"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("error:"), std::string::npos) << run.output;
+    ProbeRun asked = Start("plain", std::string(noDisplay) + " KIP_LIBRARY_MESSAGES=1");
+    EXPECT_EQ(Occurrences(asked.output, "No display could be opened"), 1) << asked.output;
+}
+
+TEST_F(FrameTest, WithoutASoundDeviceItSaysSoOnceAndPlaysSilently) {
+    // A sound card that no machine has: the sound library fails and, left alone, prints
+    // its "ALSA lib ..." lines.
+    const char* noSound = "SDL_AUDIODRIVER=alsa AUDIODEV=hw:99";
+    ProbeRun run = Start("--headless plain", noSound);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(Occurrences(run.output, "No sound device could be opened ("), 1) << run.output;
+    EXPECT_NE(run.output.find("): the game plays silently.\n"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("ALSA lib"), std::string::npos) << run.output;
+    EXPECT_EQ(ClosingLines(), "-End On Line\r\n0\r\n0\r\n5\r\n0\r\n");
+    // A headless run without a chosen driver has no device and nothing to say about it.
+    ProbeRun quiet = Start("--headless plain");
+    EXPECT_EQ(quiet.output.find("sound device"), std::string::npos) << quiet.output;
 }
 
 TEST_F(FrameTest, ExampleRunsItsFramesAndEndsAtTheRequestedCount) {
