@@ -80,7 +80,7 @@ int32_t DXInput::CreateDInput(GameWindow* window, bool wantMouse) {
     m_joystickCount = m_backend->OpenJoysticks(kMaxJoysticks, m_joystickNames);
     m_gamepads = !KvOptions().noGamepad;
     m_recording = g_recorder.IsOpen();
-    m_recordedFrame = -1;
+    m_frameOfKeys = -1;
 
     const std::string& keysFile = KvOptions().keysFile;
     if (!keysFile.empty() && !g_scriptLoaded) {
@@ -105,11 +105,8 @@ void DXInput::UseKeyScript(const KeyScript& script) {
 void DXInput::ReadKeys(uint8_t state[256]) {
     if (m_scripted) {
         m_script.StateAt(KvFrameNumber(), state);
-    } else if (m_recording) {
-        RecordedKeys(state);
     } else if (m_keyboard) {
-        m_backend->ReadKeyboard(state);
-        AddGamepadKeys(state);
+        FrameKeys(state);
     } else {
         std::memset(state, 0, 256);
     }
@@ -120,22 +117,23 @@ void DXInput::AddGamepadKeys(uint8_t state[256]) {
     if (m_gamepads && m_backend->ReadGamepads(pad)) PressGamepadKeys(pad, state);
 }
 
-void DXInput::RecordedKeys(uint8_t state[256]) {
+void DXInput::FrameKeys(uint8_t state[256]) {
     long frame = KvFrameNumber();
-    if (frame != m_recordedFrame) {
+    if (frame != m_frameOfKeys) {
         uint8_t held[256], pressed[256];
         m_backend->TakeKeyEvents(held, pressed);
         AddGamepadKeys(held);
         // A key pressed and let go between two frames is seen for one frame.
-        for (int key = 0; key < 256; ++key) m_recordedState[key] = held[key] | pressed[key];
-        if (!g_recorder.RecordFrame(frame, m_recordedState, held)) NoteRecordingFailure();
-        m_recordedFrame = frame;
+        for (int key = 0; key < 256; ++key) m_frameKeys[key] = held[key] | pressed[key];
+        if (m_recording && !g_recorder.RecordFrame(frame, m_frameKeys, held))
+            NoteRecordingFailure();
+        m_frameOfKeys = frame;
     }
-    std::memcpy(state, m_recordedState, 256);
+    std::memcpy(state, m_frameKeys, 256);
 }
 
 void DXInput::Idle() {
-    m_recordedFrame = -1;
+    m_frameOfKeys = -1;
     m_backend->Idle();
 }
 

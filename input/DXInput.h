@@ -59,17 +59,19 @@ class DXInput {
     void UseKeyScript(const KeyScript& script);
     bool IsScripted() const { return m_scripted; }
 
-    // A short pause of the back-end, for the waiting commands. While keys are
-    // recorded, the next key query looks at the keys afresh though the frame is the
-    // same, so that a waiting command sees the key it waits for.
+    // A short pause of the back-end, for the waiting commands. The next key query
+    // looks at the keys afresh though the frame is the same, so that a waiting
+    // command sees the key it waits for.
     void Idle();
 
   private:
     void ReadKeys(uint8_t state[256]);
     void AddGamepadKeys(uint8_t state[256]);
-    // The keys of a recorded run: taken from the key events once per frame, written
-    // to the recording, and the same for every query of that frame.
-    void RecordedKeys(uint8_t state[256]);
+    // The keyboard's keys: taken from the key events once per frame (a key that went
+    // down since the previous frame is down in this one, even if already let go),
+    // the same for every query of that frame, and written to the recording when
+    // there is one. So a recording replays exactly what the live run saw.
+    void FrameKeys(uint8_t state[256]);
 
     InputBackend* m_backend;
     GameWindow* m_window = nullptr;
@@ -85,8 +87,8 @@ class DXInput {
     KeyScript m_script;
     bool m_gamepads = false;
     bool m_recording = false;
-    long m_recordedFrame = -1;  // the frame m_recordedState belongs to
-    uint8_t m_recordedState[256] = {};
+    long m_frameOfKeys = -1;  // the frame m_frameKeys belongs to
+    uint8_t m_frameKeys[256] = {};
 };
 
 // Loads the key script named by --keys before start-up; CreateDInput then uses it.

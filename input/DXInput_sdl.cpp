@@ -1,5 +1,5 @@
-// The input object's platform side on SDL: positional keyboard state, mouse
-// movement and buttons from the window's events, and SDL joysticks.
+// The input object's platform side on SDL: positional keys, mouse movement and
+// buttons from the window's events, and SDL joysticks.
 #include <SDL.h>
 
 #include <algorithm>
@@ -23,7 +23,7 @@ struct MouseRecord {
     bool left = false, right = false, middle = false;
 };
 MouseRecord g_mouse;
-// The keys as the window's key events tell them (for recording).
+// The keys as the window's key events tell them.
 uint8_t g_keysHeld[256] = {};
 uint8_t g_keysPressed[256] = {};
 // The open game controllers, and how many joysticks there were when they were opened.
@@ -98,19 +98,6 @@ void Close() {
 }
 
 bool CaptureMouse() { return SDL_SetRelativeMouseMode(SDL_TRUE) == 0; }
-
-void ReadKeyboard(uint8_t state[256]) {
-    std::memset(state, 0, 256);
-    if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return;
-    SDL_PumpEvents();  // the device state is brought up to date; events stay queued
-    int count = 0;
-    const Uint8* keys = SDL_GetKeyboardState(&count);
-    for (int scancode = 0; scancode < count; ++scancode) {
-        if (!keys[scancode]) continue;
-        int number = KeyNumberOfUsage(scancode);
-        if (number > 0) state[number] = 0x80;
-    }
-}
 
 void TakeKeyEvents(uint8_t held[256], uint8_t pressedSince[256]) {
     std::memcpy(held, g_keysHeld, 256);
@@ -231,7 +218,6 @@ class SdlInputBackend : public InputBackend {
     bool Open() override { return input_platform::Open(); }
     void Close() override { input_platform::Close(); }
     bool CaptureMouse() override { return input_platform::CaptureMouse(); }
-    void ReadKeyboard(uint8_t state[256]) override { input_platform::ReadKeyboard(state); }
     void TakeKeyEvents(uint8_t held[256], uint8_t pressedSince[256]) override {
         input_platform::TakeKeyEvents(held, pressedSince);
     }

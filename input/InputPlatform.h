@@ -17,8 +17,6 @@ class InputBackend {
     // Makes the mouse report relative movement only (the pointer is taken by the window).
     virtual bool CaptureMouse() = 0;
 
-    // The keyboard's state now: 0x80 for each key number that is down.
-    virtual void ReadKeyboard(uint8_t state[256]) = 0;
     // The keys the window's key events say are down (0x80 each), and the keys that
     // went down since the previous call (0x80 each), held or let go again since.
     virtual void TakeKeyEvents(uint8_t held[256], uint8_t pressedSince[256]) = 0;

@@ -12,7 +12,6 @@ class NoDevices : public InputBackend {
     bool Open() override { return false; }
     void Close() override {}
     bool CaptureMouse() override { return false; }
-    void ReadKeyboard(uint8_t state[256]) override { std::memset(state, 0, 256); }
     void TakeKeyEvents(uint8_t held[256], uint8_t pressedSince[256]) override {
         std::memset(held, 0, 256);
         std::memset(pressedSince, 0, 256);

@@ -42,8 +42,10 @@ class VirtualPad : public ::testing::Test {
     void Axis(SDL_GameControllerAxis axis, int value) {
         SDL_JoystickSetVirtualAxis(m_joystick, axis, Sint16(value));
     }
-    // The game's keys that read as down, among those a pad can press and a few others.
+    // The game's keys that read as down in the next frame (keys are read once a frame),
+    // among those a pad can press and a few others.
     std::vector<int> Pressed() {
+        KvFrameCompleted();
         std::vector<int> down;
         for (int key : {1, 28, 29, 56, 57, 200, 203, 205, 208})
             if (KEY(key) == 1) down.push_back(key);

@@ -65,6 +65,20 @@ TEST_F(RecordReplay, ARecordedRunReplaysToAnIdenticalTrace) {
     EXPECT_NE(Read("other.trace"), played);
 }
 
+// The same person, with and without --record: the live run sees exactly what the
+// recorded one does, the key tapped between two frames included.
+TEST_F(RecordReplay, RecordingChangesNothingTheRunSees) {
+    ASSERT_EQ(Run("--seed 77 --trace live.trace -- person"), 0) << Read("output.txt");
+    ASSERT_EQ(Run("--seed 77 --record seen.keys --trace recorded.trace -- person"), 0)
+        << Read("output.txt");
+    std::string live = Read("live.trace");
+    EXPECT_NE(live.find("\n8 KEY 203 1\n"), std::string::npos) << live;  // the tap
+    EXPECT_EQ(live.find("\n9 KEY 203 1\n"), std::string::npos) << live;  // for one frame
+    EXPECT_NE(live.find("\n3 KEY 57 1\n"), std::string::npos) << live;
+    EXPECT_EQ(live, Read("recorded.trace"));
+    EXPECT_EQ(Body("seen.keys"), kRecordedKeys);
+}
+
 TEST_F(RecordReplay, AGivenSeedIsWrittenDownAndAnIdleRunRecordsNoKeys) {
     ASSERT_EQ(Run("--seed 4242 --record idle.keys"), 0) << Read("output.txt");
     EXPECT_EQ(Read("idle.keys"), "# kip key recording, seed 4242\n");
