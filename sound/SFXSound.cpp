@@ -116,7 +116,10 @@ int SFXSoundBuffer::GetFreeBuffer() {
     int buffer = m_buffers[m_currentBuffer];
     if (buffer < 0) return -1;
     if (m_mixer->ChannelPlaying(buffer)) {
-        if (m_bufferCount < 2) return -1;  // the only copy is busy
+        if (m_bufferCount < 2) {
+            m_mixer->ChannelAskedAgain(buffer);  // busy; but it may follow on at its end
+            return -1;
+        }
         m_currentBuffer = (m_currentBuffer + 1) % m_bufferCount;
         buffer = m_buffers[m_currentBuffer];
         if (buffer < 0) return -1;

@@ -14,6 +14,9 @@ namespace sound_mixer {
 struct SampleBlock;
 }  // namespace sound_mixer
 
+// The frames the mixer computes at a time: a sound asked for waits up to this long.
+constexpr int kMixerBufferFrames = 512;
+
 class SoundMixer {
   public:
     virtual ~SoundMixer() = default;
@@ -32,7 +35,11 @@ class SoundMixer {
     virtual int ReserveChannel() = 0;
     virtual void ReleaseChannel(int channel) = 0;
     virtual bool ChannelPlaying(int channel) = 0;
-    // Stops the channel; its next play starts at the beginning.
+    // The program asked for the channel's sound again while it plays: a sound asked for
+    // again and again, up to its end, goes on into its next pass without a gap.
+    virtual void ChannelAskedAgain(int /*channel*/) {}
+    // Stops the channel (the sound fades out in a few milliseconds, but the channel counts
+    // as stopped at once); its next play starts at the beginning.
     virtual bool StopChannel(int channel) = 0;
     // Volume in hundredths of a decibel of attenuation (0 full, -10000 silent); pan in
     // hundredths of a decibel taken from the other side (-10000 left only ... 10000 right

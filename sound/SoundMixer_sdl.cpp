@@ -1,12 +1,15 @@
 // The mixer side of the sound device on SDL2_mixer: device, conversion of samples
-// to the device's format, channels reserved per sound slot, and the music player.
+// to the device's format, channels reserved per sound slot (each repeating its sound
+// through a gate, which ends it, follows it on, or fades it out), and the music player.
 #include <SDL.h>
 #include <SDL_mixer.h>
 
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "sound/ChannelGate.h"
 #include "sound/SoundMixer.h"
 
 struct sound_mixer::SampleBlock {
@@ -18,6 +21,11 @@ namespace {
 bool g_open = false;
 std::string g_openError;  // why the device could not be opened
 std::vector<bool> g_channelUsed;
+std::vector<std::unique_ptr<ChannelGate>> g_gates;  // one per channel, never moved
+int g_frameBytes = 4;                               // of the device's output
+
+// The fade after a stop: 5 ms, long enough to end the wave without a click.
+constexpr int kFadeMilliseconds = 5;
 Mix_Music* g_music = nullptr;
 
 // Converted sounds larger than this are refused (over twelve minutes at the device rate).
@@ -63,6 +71,21 @@ int Level(int attenuation, int full) {
     if (attenuation <= -10000) return 0;
     return int(std::lround(full * std::pow(10.0, attenuation / 2000.0)));
 }
+
+void GateEffect(int, void* stream, int length, void* gate) {
+    static_cast<ChannelGate*>(gate)->Process(static_cast<int16_t*>(stream), length, SDL_GetTicks());
+}
+
+void AddChannels(int count) {
+    g_channelUsed.resize(size_t(count), false);
+    while (int(g_gates.size()) < count) g_gates.push_back(std::make_unique<ChannelGate>());
+}
+
+// A channel whose sound is over (or stopped, fading out) is halted before it is set up
+// for its next sound, so that the settings of that sound stay.
+void Settle(int channel) {
+    if (g_gates[size_t(channel)]->Over() && Mix_Playing(channel)) Mix_HaltChannel(channel);
+}
 }  // namespace
 
 namespace sound_mixer {
@@ -75,13 +98,18 @@ bool OpenDevice() {
         g_openError = SDL_GetError();
         return false;
     }
-    if (Mix_OpenAudio(22050, AUDIO_S16SYS, 2, 1024) != 0) {
+    if (Mix_OpenAudio(22050, AUDIO_S16SYS, 2, kMixerBufferFrames) != 0) {
         g_openError = Mix_GetError();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
+    int frequency = 0, channels = 0;
+    Uint16 format = 0;
+    Mix_QuerySpec(&frequency, &format, &channels);
+    g_frameBytes = 2 * (channels > 0 ? channels : 2);  // 16-bit samples
     Mix_AllocateChannels(16);
-    g_channelUsed.assign(16, false);
+    g_channelUsed.clear();
+    AddChannels(16);
     g_open = true;
     return true;
 }
@@ -122,7 +150,7 @@ int ReserveChannel() {
         }
     int channel = int(g_channelUsed.size());
     if (Mix_AllocateChannels(channel + 16) < channel + 1) return -1;
-    g_channelUsed.resize(size_t(channel) + 16, false);
+    AddChannels(channel + 16);
     g_channelUsed[channel] = true;
     return channel;
 }
@@ -135,21 +163,33 @@ void ReleaseChannel(int channel) {
     g_channelUsed[channel] = false;
 }
 
-bool ChannelPlaying(int channel) { return ValidChannel(channel) && Mix_Playing(channel) != 0; }
+bool ChannelPlaying(int channel) {
+    return ValidChannel(channel) && Mix_Playing(channel) != 0 && !g_gates[size_t(channel)]->Over();
+}
 
+void ChannelAskedAgain(int channel) {
+    if (ChannelPlaying(channel)) g_gates[size_t(channel)]->AskAgain(SDL_GetTicks());
+}
+
+// The sound fades out; to the program it has stopped at once.
 bool StopChannel(int channel) {
     if (!ValidChannel(channel)) return false;
-    Mix_HaltChannel(channel);
+    if (ChannelPlaying(channel))
+        g_gates[size_t(channel)]->Stop();
+    else
+        Mix_HaltChannel(channel);
     return true;
 }
 
 void SetChannelVolume(int channel, int volume) {
     if (!ValidChannel(channel)) return;
+    Settle(channel);
     Mix_Volume(channel, Level(volume > 0 ? 0 : volume, MIX_MAX_VOLUME));
 }
 
 void SetChannelPan(int channel, int pan) {
     if (!ValidChannel(channel)) return;
+    Settle(channel);
     if (pan > 10000) pan = 10000;
     if (pan < -10000) pan = -10000;
     Uint8 left = Uint8(pan > 0 ? Level(-pan, 255) : 255);
@@ -157,9 +197,15 @@ void SetChannelPan(int channel, int pan) {
     Mix_SetPanning(channel, left, right);
 }
 
+// The mixer repeats every sound; the channel's gate decides how many passes are heard.
 bool PlayChannel(int channel, SampleBlock* block, bool looping) {
-    if (!ValidChannel(channel) || !block || !block->chunk) return false;
-    return Mix_PlayChannel(channel, block->chunk, looping ? -1 : 0) == channel;
+    if (!ValidChannel(channel) || !block || !block->chunk || block->chunk->alen == 0) return false;
+    Settle(channel);
+    ChannelGate& gate = *g_gates[size_t(channel)];
+    int fadeFrames = 22050 * kFadeMilliseconds / 1000;
+    gate.Start(int(block->chunk->alen), g_frameBytes, fadeFrames, looping);
+    if (!Mix_RegisterEffect(channel, GateEffect, nullptr, &gate)) return false;
+    return Mix_PlayChannel(channel, block->chunk, -1) == channel;
 }
 
 bool LoadMusic(const char* path) {
@@ -205,6 +251,7 @@ class SdlMixer : public SoundMixer {
     int ReserveChannel() override { return sound_mixer::ReserveChannel(); }
     void ReleaseChannel(int channel) override { sound_mixer::ReleaseChannel(channel); }
     bool ChannelPlaying(int channel) override { return sound_mixer::ChannelPlaying(channel); }
+    void ChannelAskedAgain(int channel) override { sound_mixer::ChannelAskedAgain(channel); }
     bool StopChannel(int channel) override { return sound_mixer::StopChannel(channel); }
     void SetChannelVolume(int channel, int volume) override {
         sound_mixer::SetChannelVolume(channel, volume);

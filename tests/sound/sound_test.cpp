@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -274,6 +276,127 @@ TEST_F(DiskSound, SlotNumbersOutOfRange) {
     EXPECT_TRUE(DXwav[127].BufferPlaying(0));
     LOADSOUND("/nonexistent/sound.wav", 127, 1);  // missing: the slot keeps its sound
     EXPECT_EQ(DXwav[127].BufferCount(), 1);
+}
+
+// ---- a tune asked for every frame, a stop, the size of the mixer's blocks ---------------
+
+// 16-bit mono at 22050 Hz, one value per frame.
+std::vector<uint8_t> Samples16(const std::vector<int>& values) {
+    std::vector<uint8_t> bytes;
+    for (int v : values) Put16(bytes, uint16_t(int16_t(v)));
+    return bytes;
+}
+
+// Plays the slot as a game's loop does: asked for again every 16 ms for `milliseconds`.
+void AskEveryFrame(SFXSoundBuffer& slot, int milliseconds) {
+    for (Uint64 end = SDL_GetTicks64() + Uint64(milliseconds); SDL_GetTicks64() < end;) {
+        slot.Play(0, 0, 0);
+        SDL_Delay(16);
+    }
+}
+
+TEST_F(DiskSound, ATuneAskedForEveryFrameRepeatsWithoutAGap) {
+    // 150 ms of a slow cosine riding on a steady level: it never reaches zero, so a gap
+    // shows as silence, and a restart anywhere but at its start as a wrong value.
+    std::vector<int> tune;
+    for (int f = 0; f < 3307; ++f)
+        tune.push_back(int(std::lround(9000 + 6000 * std::cos(2 * std::numbers::pi * f / 441.0))));
+    WavSpec spec;
+    spec.frames = int(tune.size());
+    SFXSoundBuffer slot;
+    ASSERT_TRUE(slot.Load(&m_device, Keep(WavFile(spec, Samples16(tune)), "tune.wav").c_str(), 1));
+    ASSERT_TRUE(slot.Play(0, 0, 0));
+    AskEveryFrame(slot, 700);  // about four and a half passes
+    ASSERT_TRUE(WaitForEnd(slot));  // no longer asked for: the pass playing is the last
+    ASSERT_TRUE(Record(22050 / 10));
+    Recording out = Finish();
+
+    size_t start = 0;
+    while (start < out.Frames() && out.samples[2 * start] == 0) ++start;
+    size_t end = start;
+    while (end < out.Frames() && out.samples[2 * end] != 0) ++end;
+    size_t length = tune.size(), heard = end - start;
+    ASSERT_GE(heard, 4 * length) << "the passes did not follow one another";
+    // Whole passes, one straight after the other, each the tune from its start.
+    EXPECT_EQ(heard % length, 0u) << heard << " frames heard, passes of " << length;
+    size_t mismatches = 0;
+    for (size_t f = 0; f < heard; ++f)
+        for (int c = 0; c < 2; ++c) {
+            int got = out.samples[2 * (start + f) + c], want = tune[f % length];
+            if (std::abs(got - want) > 2 && mismatches++ < 5)
+                ADD_FAILURE() << "pass " << f / length << ", frame " << f % length << ": " << got
+                              << ", want " << want;
+        }
+    EXPECT_EQ(mismatches, 0u);
+    // After the last pass, silence to the end of the recording.
+    EXPECT_EQ(out.Peak(0, end), 0);
+    EXPECT_EQ(out.Peak(1, end), 0);
+}
+
+TEST_F(DiskSound, ASoundPlayedOnceOrAskedForOnceMorePlaysOnce) {
+    std::vector<int> level(2205, 12000);  // 100 ms
+    WavSpec spec;
+    spec.frames = int(level.size());
+    SFXSoundBuffer slot;
+    ASSERT_TRUE(slot.Load(&m_device, Keep(WavFile(spec, Samples16(level)), "once.wav").c_str(), 1));
+    ASSERT_TRUE(slot.Play(0, 0, 0));
+    SDL_Delay(70);
+    EXPECT_FALSE(slot.Play(0, 0, 0));  // one late ask of a sound effect: no second pass
+    ASSERT_TRUE(WaitForEnd(slot));
+    ASSERT_TRUE(Record(22050 / 5));
+    Recording out = Finish();
+    size_t loud = 0;
+    for (size_t f = 0; f < out.Frames(); ++f) loud += out.samples[2 * f] != 0;
+    EXPECT_EQ(loud, level.size());
+}
+
+TEST_F(DiskSound, HushFadesTheWaveOutInsteadOfCuttingIt) {
+    // A 440 Hz sine, 3 s: from one frame to the next it moves at most 2 pi 440 / 22050 of
+    // its amplitude, about 2006; a cut mid-cycle jumps by up to the whole amplitude.
+    constexpr double kAmplitude = 16000;
+    std::vector<int> sine;
+    for (int f = 0; f < 3 * 22050; ++f)
+        sine.push_back(int(std::lround(kAmplitude * std::sin(2 * std::numbers::pi * 440 * f / 22050))));
+    WavSpec spec;
+    spec.frames = int(sine.size());
+    LOADSOUND(Keep(WavFile(spec, Samples16(sine)), "sine.wav").c_str(), 5, 1);
+    for (int round = 0; round < 3; ++round) {  // the wave is stopped at three moments
+        PLAYSOUND(5, 0, 1);
+        ASSERT_TRUE(Record(22050 / 5 + 1000 * round));
+        HUSH();
+        EXPECT_FALSE(DXwav[5].BufferPlaying(0));  // stopped for the program at once
+        ASSERT_TRUE(Record(22050 / 10));
+    }
+    Recording out = Finish();
+    const double naturalStep = 2 * std::numbers::pi * 440 / 22050 * kAmplitude;
+    int ends = 0;
+    for (size_t f = 1; f < out.Frames(); ++f) {
+        int step = std::abs(out.samples[2 * f] - out.samples[2 * f - 2]);
+        ASSERT_LE(step, naturalStep * 1.1) << "frame " << f << ": a jump from "
+                                           << out.samples[2 * f - 2] << " to " << out.samples[2 * f];
+        bool silenceBegins = out.samples[2 * f] == 0 && out.samples[2 * f - 2] != 0 &&
+                             f + 100 < out.Frames() && out.Peak(0, f, f + 100) == 0;
+        if (!silenceBegins) continue;
+        ++ends;
+        // The fade takes a few milliseconds: the last 2 ms are below half the amplitude,
+        // and the sound is still there 10 ms before its end.
+        EXPECT_LT(out.Peak(0, f - 44, f), kAmplitude / 2) << "end at frame " << f;
+        EXPECT_GT(out.Peak(0, f - 441, f - 220), kAmplitude / 2) << "end at frame " << f;
+    }
+    EXPECT_EQ(ends, 3);
+}
+
+TEST_F(DiskSound, TheMixerComputesAtMostA40thOfASecondAtATime) {
+    // A sound asked for waits for the next block the mixer computes: blocks of 512
+    // frames (23 ms at 22050 Hz) keep that wait short.
+    static std::atomic<int> largest{0};
+    largest = 0;
+    Mix_SetPostMix([](void*, Uint8*, int bytes) { largest = std::max(largest.load(), bytes); },
+                   nullptr);
+    ASSERT_TRUE(Record(22050 / 5));
+    Mix_SetPostMix(nullptr, nullptr);
+    ASSERT_GT(largest.load(), 0);
+    EXPECT_LE(largest.load() / 4, 22050 / 40) << largest.load() / 4 << " frames";
 }
 
 TEST_F(DiskSound, MusicLoopsAndStops) {
