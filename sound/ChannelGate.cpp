@@ -16,19 +16,22 @@ void ChannelGate::Start(int passBytes, int frameBytes, int fadeFrames, bool fore
     m_fading = false;
     m_asks.store(0);
     m_lastAsk.store(0);
+    m_askInterval.store(0);
     m_stopRequested.store(false);
     m_ended.store(false);
 }
 
 void ChannelGate::AskAgain(uint32_t nowMilliseconds) {
-    m_lastAsk.store(nowMilliseconds);
+    m_askInterval.store(nowMilliseconds - m_lastAsk.exchange(nowMilliseconds));
     m_asks.fetch_add(1);
 }
 
 bool ChannelGate::NextPassFollows(uint32_t nowMilliseconds) {
     int asks = m_asks.exchange(0);
     if (m_forever) return true;
-    return asks >= kAsksToFollow && nowMilliseconds - m_lastAsk.load() <= kFollowWindowMilliseconds;
+    uint32_t window = std::min(kLongestFollowWindowMilliseconds,
+                               2 * m_askInterval.load() + kFollowSlackMilliseconds);
+    return asks >= kAsksToFollow && nowMilliseconds - m_lastAsk.load() <= window;
 }
 
 // A straight ramp from the level the fade has reached down to silence.

@@ -11,12 +11,14 @@
 
 class ChannelGate {
   public:
-    // How recent the last ask must be, as a pass ends, for the next pass to follow: a
-    // few frames, so a program asking every frame is always in time.
-    static constexpr uint32_t kFollowWindowMilliseconds = 100;
-    // Asks during one pass that make it a sound the program keeps asking for; one late
-    // ask for a sound effect is not enough.
+    // As a pass ends, the next follows when the program asked during it at least twice
+    // (one late ask for a sound effect is not enough) and its last ask is recent: within
+    // twice the time between its last two asks, and some slack, so a program that asks
+    // every frame is in time at any frame rate, and one that stopped asking a frame or two
+    // ago is not; never more than the longest window.
     static constexpr int kAsksToFollow = 2;
+    static constexpr uint32_t kFollowSlackMilliseconds = 10;
+    static constexpr uint32_t kLongestFollowWindowMilliseconds = 100;
 
     // A new sound: `passBytes` bytes a pass, `frameBytes` bytes a frame (all channels),
     // `fadeFrames` frames of fade after a stop; `forever` repeats it until stopped.
@@ -29,6 +31,8 @@ class ChannelGate {
     void Stop() { m_stopRequested.store(true); }
     // True once the stop was asked for, or the sound is over.
     bool Over() const { return m_ended.load() || m_stopRequested.load(); }
+    // True while a stop's fade has yet to reach silence.
+    bool Fading() const { return m_stopRequested.load() && !m_ended.load(); }
 
     // From the mixer: the next `bytes` bytes of the channel's output, 16-bit samples,
     // changed in place.
@@ -52,6 +56,7 @@ class ChannelGate {
     // Between the program and the mixer.
     std::atomic<int> m_asks{0};  // asks during the current pass
     std::atomic<uint32_t> m_lastAsk{0};
+    std::atomic<uint32_t> m_askInterval{0};  // between the last two asks
     std::atomic<bool> m_stopRequested{false};
     std::atomic<bool> m_ended{false};
 };

@@ -23,9 +23,13 @@ std::string g_openError;  // why the device could not be opened
 std::vector<bool> g_channelUsed;
 std::vector<std::unique_ptr<ChannelGate>> g_gates;  // one per channel, never moved
 int g_frameBytes = 4;                               // of the device's output
+int g_fadeFrames = 110;                             // at the device's rate
 
 // The fade after a stop: 5 ms, long enough to end the wave without a click.
 constexpr int kFadeMilliseconds = 5;
+// How long a channel that is let go may take to finish its fade: the blocks the mixer
+// has computed ahead, and the fade itself, with room to spare.
+constexpr Uint64 kFadeWaitMilliseconds = 100;
 Mix_Music* g_music = nullptr;
 
 // Converted sounds larger than this are refused (over twelve minutes at the device rate).
@@ -86,6 +90,15 @@ void AddChannels(int count) {
 void Settle(int channel) {
     if (g_gates[size_t(channel)]->Over() && Mix_Playing(channel)) Mix_HaltChannel(channel);
 }
+
+// Before a channel, or the samples it plays, are let go: the fade of a stop just asked
+// for (a sound reloaded straight after a stop) is heard to its end, not cut.
+void AwaitFade(int channel) {
+    const ChannelGate& gate = *g_gates[size_t(channel)];
+    for (Uint64 end = SDL_GetTicks64() + kFadeWaitMilliseconds;
+         gate.Fading() && Mix_Playing(channel) && SDL_GetTicks64() < end;)
+        SDL_Delay(1);
+}
 }  // namespace
 
 namespace sound_mixer {
@@ -107,6 +120,7 @@ bool OpenDevice() {
     Uint16 format = 0;
     Mix_QuerySpec(&frequency, &format, &channels);
     g_frameBytes = 2 * (channels > 0 ? channels : 2);  // 16-bit samples
+    g_fadeFrames = frequency * kFadeMilliseconds / 1000;
     Mix_AllocateChannels(16);
     g_channelUsed.clear();
     AddChannels(16);
@@ -157,6 +171,7 @@ int ReserveChannel() {
 
 void ReleaseChannel(int channel) {
     if (!ValidChannel(channel)) return;
+    AwaitFade(channel);
     Mix_HaltChannel(channel);
     Mix_Volume(channel, MIX_MAX_VOLUME);
     Mix_SetPanning(channel, 255, 255);
@@ -171,13 +186,11 @@ void ChannelAskedAgain(int channel) {
     if (ChannelPlaying(channel)) g_gates[size_t(channel)]->AskAgain(SDL_GetTicks());
 }
 
-// The sound fades out; to the program it has stopped at once.
+// The sound fades out; to the program it has stopped at once. A channel that is silent
+// already, or fading to silence, is left as it is.
 bool StopChannel(int channel) {
     if (!ValidChannel(channel)) return false;
-    if (ChannelPlaying(channel))
-        g_gates[size_t(channel)]->Stop();
-    else
-        Mix_HaltChannel(channel);
+    if (ChannelPlaying(channel)) g_gates[size_t(channel)]->Stop();
     return true;
 }
 
@@ -202,8 +215,7 @@ bool PlayChannel(int channel, SampleBlock* block, bool looping) {
     if (!ValidChannel(channel) || !block || !block->chunk || block->chunk->alen == 0) return false;
     Settle(channel);
     ChannelGate& gate = *g_gates[size_t(channel)];
-    int fadeFrames = 22050 * kFadeMilliseconds / 1000;
-    gate.Start(int(block->chunk->alen), g_frameBytes, fadeFrames, looping);
+    gate.Start(int(block->chunk->alen), g_frameBytes, g_fadeFrames, looping);
     if (!Mix_RegisterEffect(channel, GateEffect, nullptr, &gate)) return false;
     return Mix_PlayChannel(channel, block->chunk, -1) == channel;
 }

@@ -59,12 +59,20 @@ TEST_F(Gate, OneAskOrAnOldOneIsNotEnough) {
     Run(kPassFrames, 50, 1010);
     EXPECT_EQ(Loud(Run(kPassFrames, 50, 1020)), 0);
 
+    // Asked every 16 ms: the pass follows while the last ask is at most 2 x 16 + 10 ms old.
+    for (uint32_t age : {41u, 42u, 43u}) {
+        gate.Start(kPassFrames * 4, 4, kFade, false);
+        gate.AskAgain(1000);
+        gate.AskAgain(1016);
+        Run(kPassFrames, 50, 1020);
+        EXPECT_EQ(Loud(Run(kPassFrames, 50, 1016 + age)), age <= 42 ? kPassFrames : 0) << age;
+    }
+    // Asks far apart widen the window to 100 ms at the most.
     gate.Start(kPassFrames * 4, 4, kFade, false);
     gate.AskAgain(1000);
-    gate.AskAgain(1016);
-    Run(kPassFrames, 50, 1020);
-    // The pass ends more than the window after the last ask: the program stopped asking.
-    EXPECT_EQ(Loud(Run(kPassFrames, 50, 1016 + ChannelGate::kFollowWindowMilliseconds + 1)), 0);
+    gate.AskAgain(1500);
+    Run(kPassFrames, 50, 1550);
+    EXPECT_EQ(Loud(Run(kPassFrames, 50, 1601)), 0);
 }
 
 TEST_F(Gate, ARepeatedSoundGoesOnUntilStopped) {

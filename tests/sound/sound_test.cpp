@@ -288,11 +288,16 @@ std::vector<uint8_t> Samples16(const std::vector<int>& values) {
 }
 
 // Plays the slot as a game's loop does: asked for again every 16 ms for `milliseconds`.
-void AskEveryFrame(SFXSoundBuffer& slot, int milliseconds) {
-    for (Uint64 end = SDL_GetTicks64() + Uint64(milliseconds); SDL_GetTicks64() < end;) {
+// Returns the longest time between two asks (a busy machine may keep the test waiting).
+Uint64 AskEveryFrame(SFXSoundBuffer& slot, int milliseconds) {
+    Uint64 longest = 0, last = SDL_GetTicks64();
+    for (Uint64 end = last + Uint64(milliseconds); SDL_GetTicks64() < end;) {
         slot.Play(0, 0, 0);
+        longest = std::max(longest, SDL_GetTicks64() - last);
+        last = SDL_GetTicks64();
         SDL_Delay(16);
     }
+    return longest;
 }
 
 TEST_F(DiskSound, ATuneAskedForEveryFrameRepeatsWithoutAGap) {
@@ -303,13 +308,21 @@ TEST_F(DiskSound, ATuneAskedForEveryFrameRepeatsWithoutAGap) {
         tune.push_back(int(std::lround(9000 + 6000 * std::cos(2 * std::numbers::pi * f / 441.0))));
     WavSpec spec;
     spec.frames = int(tune.size());
-    SFXSoundBuffer slot;
-    ASSERT_TRUE(slot.Load(&m_device, Keep(WavFile(spec, Samples16(tune)), "tune.wav").c_str(), 1));
-    ASSERT_TRUE(slot.Play(0, 0, 0));
-    AskEveryFrame(slot, 700);  // about four and a half passes
-    ASSERT_TRUE(WaitForEnd(slot));  // no longer asked for: the pass playing is the last
-    ASSERT_TRUE(Record(22050 / 10));
-    Recording out = Finish();
+    std::string file = Keep(WavFile(spec, Samples16(tune)), "tune.wav");
+    Recording out;
+    // A program that does not ask every frame has no claim to a gapless tune: when the
+    // machine kept this test from asking for longer than two frames, it runs again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (attempt > 0) SetUp();
+        SFXSoundBuffer slot;
+        ASSERT_TRUE(slot.Load(&m_device, file.c_str(), 1));
+        ASSERT_TRUE(slot.Play(0, 0, 0));
+        Uint64 late = AskEveryFrame(slot, 700);  // about four and a half passes
+        ASSERT_TRUE(WaitForEnd(slot));  // no longer asked for: the pass playing is the last
+        ASSERT_TRUE(Record(22050 / 10));
+        out = Finish();
+        if (late <= 33) break;
+    }
 
     size_t start = 0;
     while (start < out.Frames() && out.samples[2 * start] == 0) ++start;
@@ -334,14 +347,14 @@ TEST_F(DiskSound, ATuneAskedForEveryFrameRepeatsWithoutAGap) {
 }
 
 TEST_F(DiskSound, ASoundPlayedOnceOrAskedForOnceMorePlaysOnce) {
-    std::vector<int> level(2205, 12000);  // 100 ms
+    std::vector<int> level(22050 * 3 / 10, 12000);  // 300 ms
     WavSpec spec;
     spec.frames = int(level.size());
     SFXSoundBuffer slot;
     ASSERT_TRUE(slot.Load(&m_device, Keep(WavFile(spec, Samples16(level)), "once.wav").c_str(), 1));
     ASSERT_TRUE(slot.Play(0, 0, 0));
-    SDL_Delay(70);
-    EXPECT_FALSE(slot.Play(0, 0, 0));  // one late ask of a sound effect: no second pass
+    SDL_Delay(150);
+    EXPECT_FALSE(slot.Play(0, 0, 0));  // one more ask of a sound effect: no second pass
     ASSERT_TRUE(WaitForEnd(slot));
     ASSERT_TRUE(Record(22050 / 5));
     Recording out = Finish();
@@ -359,12 +372,15 @@ TEST_F(DiskSound, HushFadesTheWaveOutInsteadOfCuttingIt) {
         sine.push_back(int(std::lround(kAmplitude * std::sin(2 * std::numbers::pi * 440 * f / 22050))));
     WavSpec spec;
     spec.frames = int(sine.size());
-    LOADSOUND(Keep(WavFile(spec, Samples16(sine)), "sine.wav").c_str(), 5, 1);
-    for (int round = 0; round < 3; ++round) {  // the wave is stopped at three moments
+    std::string file = Keep(WavFile(spec, Samples16(sine)), "sine.wav");
+    LOADSOUND(file.c_str(), 5, 1);
+    for (int round = 0; round < 4; ++round) {  // the wave is stopped at four moments
         PLAYSOUND(5, 0, 1);
         ASSERT_TRUE(Record(22050 / 5 + 1000 * round));
         HUSH();
         EXPECT_FALSE(DXwav[5].BufferPlaying(0));  // stopped for the program at once
+        // The last time the slot is loaded again straight away, as a level start does.
+        if (round == 3) LOADSOUND(file.c_str(), 5, 1);
         ASSERT_TRUE(Record(22050 / 10));
     }
     Recording out = Finish();
@@ -383,7 +399,7 @@ TEST_F(DiskSound, HushFadesTheWaveOutInsteadOfCuttingIt) {
         EXPECT_LT(out.Peak(0, f - 44, f), kAmplitude / 2) << "end at frame " << f;
         EXPECT_GT(out.Peak(0, f - 441, f - 220), kAmplitude / 2) << "end at frame " << f;
     }
-    EXPECT_EQ(ends, 3);
+    EXPECT_EQ(ends, 4);
 }
 
 TEST_F(DiskSound, TheMixerComputesAtMostA40thOfASecondAtATime) {
