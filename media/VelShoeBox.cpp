@@ -35,6 +35,7 @@ void ReportOnStandardError(const std::string& sentence) {
 ShoeBoxReporter g_reporter = ReportOnStandardError;
 bool g_toldOfFallback = false;
 bool g_toldOfMissingMedia = false;
+std::FILE* g_boxDiagnostics = nullptr;  // where SetShoeBoxes tells; null: standard output
 
 // Where the boxes may unpack: $TMPDIR, then the system's temporary folder.
 std::vector<std::string> UnpackRoots() {
@@ -253,10 +254,6 @@ int VelShoeBox::WriteIntoPrivateDirectory(const std::string& fileName, const uns
     temporaryFile_ = target;
     return 0;
 }
-
-namespace {
-std::FILE* g_boxDiagnostics = nullptr;  // null: standard output
-}  // namespace
 
 void SetShoeBoxDiagnostics(std::FILE* stream) { g_boxDiagnostics = stream; }
 
