@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
@@ -85,7 +86,7 @@ int main(int argc, char** argv) {
     int plays = argc > 1 ? std::atoi(argv[1]) : 40;
     std::string folder = "/tmp/kv_latency_" + std::to_string(getpid());
     std::string output = folder + "/output.raw", tone = folder + "/tone.wav";
-    std::system(("mkdir -p " + folder).c_str());
+    std::filesystem::create_directories(folder);
     std::ofstream(tone, std::ios::binary) << ToneFile();
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
@@ -124,6 +125,6 @@ int main(int argc, char** argv) {
     std::printf("play to file:   mean %.1f ms, 90%% %.1f ms, longest %.1f ms\n", file.mean,
                 file.ninetieth, file.longest);
     device.Close();
-    std::system(("rm -rf " + folder).c_str());
+    std::filesystem::remove_all(folder);
     return 0;
 }
