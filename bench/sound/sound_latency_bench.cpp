@@ -2,12 +2,13 @@
 // which writes the mixed output to a file at the pace a device would take it. A short loud
 // tone is played at random moments and found in the output file. Two figures:
 // - in the output: where the tone begins, against when it was asked for, on the output's
-//   own clock (one frame per 1/22050 s; its origin is taken from the quickest play, which
-//   came just before a block was mixed). This is the wait for the next mixed block, what a
-//   player hears late, before any queue of a real device;
+//   own clock (one frame per 1/22050 s; its origin is taken from the quickest of the
+//   neighbouring plays, which came just before a block was mixed). This is the wait for
+//   the next mixed block, what a player hears late, before any queue of a real device;
 // - in the file: when the tone could first be read back, which adds the file's own
 //   buffering (the driver writes through a 4 KiB stdio buffer).
-// Prints the mixer's block size with both. Run by hand:
+// Prints the mixer's block size with both, and the same for SDL_mixer alone with blocks of
+// 1024 frames as the reference of the run. Run by hand:
 //   build/<kind>/bench/sound/sound_latency_bench [plays, 40]
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -19,6 +20,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -80,10 +82,51 @@ std::streamoff FileLength(const std::string& path) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     return in ? std::streamoff(in.tellg()) : 0;
 }
+double Milliseconds(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+// Plays the tone at random moments; for each play, the wait until it could be read back
+// from the file, and its start on the output's clock.
+void MeasurePlays(const std::function<void()>& play, const std::string& output, int plays,
+                  std::vector<double>& inFile, std::vector<double>& onOutputClock) {
+    std::mt19937 random(7);
+    Clock::time_point origin = Clock::now();
+    for (int i = 0; i < plays; ++i) {
+        SDL_Delay(60 + random() % 60);  // the tone is over, and the moment is a random one
+        std::streamoff before = FileLength(output);
+        Clock::time_point played = Clock::now();
+        play();
+        long start;
+        while ((start = ToneStartAfter(output, before)) < 0) SDL_Delay(1);
+        inFile.push_back(Milliseconds(played, Clock::now()));
+        onOutputClock.push_back(1000.0 * double(start) / 22050 - Milliseconds(origin, played));
+    }
+    // The driver's clock drifts behind the wall clock on a busy machine: each play is
+    // measured against the quickest of its ten neighbours, not of the whole run.
+    std::vector<double> offsets = onOutputClock;
+    for (size_t i = 0; i < offsets.size(); ++i) {
+        size_t from = i < 5 ? 0 : i - 5, to = std::min(offsets.size(), i + 6);
+        onOutputClock[i] = offsets[i] - *std::min_element(&offsets[from], &offsets[0] + to);
+    }
+}
 }  // namespace
 
+void Print(const char* what, int blockFrames, const std::vector<double>& inFile,
+           const std::vector<double>& onOutputClock) {
+    Figures out = Summary(onOutputClock), file = Summary(inFile);
+    std::printf("%s, mixer block %d frames (%.1f ms at 22050 Hz)\n", what, blockFrames,
+                1000.0 * blockFrames / 22050);
+    std::printf("  play to output: mean %.1f ms, 90%% %.1f ms, longest %.1f ms\n", out.mean,
+                out.ninetieth, out.longest);
+    std::printf("  play to file:   mean %.1f ms, 90%% %.1f ms, longest %.1f ms\n", file.mean,
+                file.ninetieth, file.longest);
+}
+
+// The runtime's sound slot on its device, then, as the reference of the same run, SDL_mixer
+// alone with the 1024-frame blocks the runtime used to take.
 int main(int argc, char** argv) {
-    int plays = argc > 1 ? std::atoi(argv[1]) : 40;
+    int plays = std::max(1, argc > 1 ? std::atoi(argv[1]) : 40);
     std::string folder = "/tmp/kv_latency_" + std::to_string(getpid());
     std::string output = folder + "/output.raw", tone = folder + "/tone.wav";
     std::filesystem::create_directories(folder);
@@ -91,40 +134,26 @@ int main(int argc, char** argv) {
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
     KvOptions().headless = false;
-    SFXSound device;
-    if (device.Create(nullptr) != 1) return std::fprintf(stderr, "no disk device\n"), 1;
-    SFXSoundBuffer slot;
-    if (!slot.Load(&device, tone.c_str(), 1)) return std::fprintf(stderr, "no tone\n"), 1;
-
-    std::mt19937 random(7);
     std::vector<double> inFile, onOutputClock;
-    Clock::time_point origin = Clock::now();
-    for (int i = 0; i < plays; ++i) {
-        SDL_Delay(60 + random() % 60);  // the tone is over, and the moment is a random one
-        std::streamoff before = FileLength(output);
-        Clock::time_point played = Clock::now();
-        slot.Play(0, 0, 0);
-        long start;
-        while ((start = ToneStartAfter(output, before)) < 0) SDL_Delay(1);
-        auto since = [](Clock::time_point a, Clock::time_point b) {
-            return std::chrono::duration<double, std::milli>(b - a).count();
-        };
-        inFile.push_back(since(played, Clock::now()));
-        onOutputClock.push_back(1000.0 * double(start) / 22050 - since(origin, played));
+    {
+        SFXSound device;
+        if (device.Create(nullptr) != 1) return std::fprintf(stderr, "no disk device\n"), 1;
+        SFXSoundBuffer slot;
+        if (!slot.Load(&device, tone.c_str(), 1)) return std::fprintf(stderr, "no tone\n"), 1;
+        MeasurePlays([&] { slot.Play(0, 0, 0); }, output, plays, inFile, onOutputClock);
+        Print("PLAYSOUND's slot", kMixerBufferFrames, inFile, onOutputClock);
     }
-    double quickest = *std::min_element(onOutputClock.begin(), onOutputClock.end());
-    for (double& d : onOutputClock) d -= quickest;
-    int frequency = 0, channels = 0;
-    Uint16 format = 0;
-    Mix_QuerySpec(&frequency, &format, &channels);
-    std::printf("plays %d, mixer block %d frames (%.1f ms at %d Hz)\n", plays,
-                kMixerBufferFrames, 1000.0 * kMixerBufferFrames / frequency, frequency);
-    Figures out = Summary(onOutputClock), file = Summary(inFile);
-    std::printf("play to output: mean %.1f ms, 90%% %.1f ms, longest %.1f ms\n", out.mean,
-                out.ninetieth, out.longest);
-    std::printf("play to file:   mean %.1f ms, 90%% %.1f ms, longest %.1f ms\n", file.mean,
-                file.ninetieth, file.longest);
-    device.Close();
+    inFile.clear();
+    onOutputClock.clear();
+    SDL_InitSubSystem(SDL_INIT_AUDIO);
+    if (Mix_OpenAudio(22050, AUDIO_S16SYS, 2, 1024) != 0) return 1;
+    Mix_Chunk* chunk = Mix_LoadWAV(tone.c_str());
+    if (!chunk) return 1;
+    MeasurePlays([&] { Mix_PlayChannel(0, chunk, 0); }, output, plays, inFile, onOutputClock);
+    Print("reference", 1024, inFile, onOutputClock);
+    Mix_FreeChunk(chunk);
+    Mix_CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
     std::filesystem::remove_all(folder);
     return 0;
 }
