@@ -76,6 +76,7 @@ int Level(int attenuation, int full) {
     return int(std::lround(full * std::pow(10.0, attenuation / 2000.0)));
 }
 
+// Runs on the mixer's thread, on each piece of a channel's output before it is mixed.
 void GateEffect(int, void* stream, int length, void* gate) {
     static_cast<ChannelGate*>(gate)->Process(static_cast<int16_t*>(stream), length, SDL_GetTicks());
 }
@@ -217,7 +218,9 @@ bool PlayChannel(int channel, SampleBlock* block, bool looping) {
     ChannelGate& gate = *g_gates[size_t(channel)];
     gate.Start(int(block->chunk->alen), g_frameBytes, g_fadeFrames, looping);
     if (!Mix_RegisterEffect(channel, GateEffect, nullptr, &gate)) return false;
-    return Mix_PlayChannel(channel, block->chunk, -1) == channel;
+    if (Mix_PlayChannel(channel, block->chunk, -1) == channel) return true;
+    Mix_UnregisterEffect(channel, GateEffect);  // not left to run twice with the next play
+    return false;
 }
 
 bool LoadMusic(const char* path) {
