@@ -4,8 +4,8 @@
 // KIP_LIBRARY_MESSAGES=1 in the environment lets the libraries' own lines through.
 #pragma once
 
-// While an object lives, standard error goes to a scratch file; its destructor puts
-// standard error back and, when asked for, copies what was held back to it.
+// While an object lives, what is written to standard error goes nowhere; its destructor
+// puts standard error back.
 class LibraryMessagesHeldBack {
   public:
     LibraryMessagesHeldBack();
@@ -15,5 +15,5 @@ class LibraryMessagesHeldBack {
 
   private:
     int m_savedError = -1;  // the real standard error, while held back
-    int m_scratch = -1;     // where the libraries' lines went
+    int m_nowhere = -1;     // /dev/null, where the libraries' lines go
 };

@@ -1,5 +1,5 @@
-// Holding back the libraries' lines on standard error: the descriptor is pointed at an
-// unnamed scratch file for the while, then put back.
+// Holding back the libraries' lines on standard error: the descriptor is pointed at
+// /dev/null for the while, then put back.
 #include "system/LibraryMessages.h"
 
 #include <fcntl.h>
@@ -9,16 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "files/TemporaryFolder.h"
-
 namespace {
-// An unnamed file in the temporary folder, else /dev/null (the lines are then lost).
-int OpenScratch() {
-    int fd = ::open(TemporaryRoot().c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd < 0) fd = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-    return fd;
-}
-
 // Whether the person asked for the libraries' own lines.
 bool LibraryMessagesWanted() {
     const char* wanted = std::getenv("KIP_LIBRARY_MESSAGES");
@@ -29,12 +20,12 @@ bool LibraryMessagesWanted() {
 LibraryMessagesHeldBack::LibraryMessagesHeldBack() {
     if (LibraryMessagesWanted()) return;  // nothing to hold back: they go out as written
     std::fflush(stderr);
-    m_scratch = OpenScratch();
-    m_savedError = m_scratch < 0 ? -1 : ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
-    if (m_savedError < 0 || ::dup2(m_scratch, STDERR_FILENO) < 0) {
+    m_nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    m_savedError = m_nowhere < 0 ? -1 : ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (m_savedError < 0 || ::dup2(m_nowhere, STDERR_FILENO) < 0) {
         if (m_savedError >= 0) ::close(m_savedError);
-        if (m_scratch >= 0) ::close(m_scratch);
-        m_savedError = m_scratch = -1;
+        if (m_nowhere >= 0) ::close(m_nowhere);
+        m_savedError = m_nowhere = -1;
     }
 }
 
@@ -43,5 +34,5 @@ LibraryMessagesHeldBack::~LibraryMessagesHeldBack() {
     std::fflush(stderr);
     ::dup2(m_savedError, STDERR_FILENO);
     ::close(m_savedError);
-    ::close(m_scratch);
+    ::close(m_nowhere);
 }
