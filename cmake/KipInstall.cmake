@@ -4,13 +4,13 @@
 # dpkg-shlibdeps reads from the libraries kip links.
 include(GNUInstallDirs)
 
-install(TARGETS kip RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS kip RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT game)
 install(FILES ${PROJECT_SOURCE_DIR}/game/kip.desktop
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT game)
 foreach(size 32 64 128)
   install(FILES ${KIP_ICON_DIR}/kip_${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
-          RENAME kip.png)
+          RENAME kip.png COMPONENT game)
 endforeach()
 
 set(CPACK_PACKAGE_NAME kip)
