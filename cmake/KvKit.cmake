@@ -45,7 +45,7 @@ install(FILES ${PROJECT_BINARY_DIR}/kvConfig.cmake ${PROJECT_BINARY_DIR}/kvConfi
 # under them by their own pkg-config names. The prefix is found from the file's own
 # place, so the kit may be moved.
 set(KV_PC_ARCHIVES kv_runtime kv_video_mpv kv_video kv_system kv_sound kv_wav kv_input_sdl
-                   kv_input kv_gfx kv_bitmap kv_path kv_media kv_files kv_maths kv_core kv_values)
+                   kv_input kv_gfx kv_bitmap kv_path kv_media kv_core kv_files kv_maths kv_values)
 list(TRANSFORM KV_PC_ARCHIVES PREPEND "-l" OUTPUT_VARIABLE kv_pc_flags)
 string(JOIN " " KV_PC_LIBS ${kv_pc_flags} ${KV_EXTRA_LINK_FLAGS} -l${CMAKE_DL_LIBS})
 file(RELATIVE_PATH KV_PC_PREFIX_FROM_FILE /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
