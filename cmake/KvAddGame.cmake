@@ -24,16 +24,21 @@ function(kv_pack_media_onto target folder)
   endif()
   file(GLOB_RECURSE files LIST_DIRECTORIES false CONFIGURE_DEPENDS ${folder}/*)
   list(SORT files)
-  if(NOT files)
-    return()
+  if(files)
+    kv_append_pack(${target} ${files})
   endif()
+endfunction()
+
+# kv_append_pack(target files...): after every link of the target, kvpack appends a
+# pack of the files to it; a changed file relinks the target.
+function(kv_append_pack target)
   get_target_property(packer kv::kvpack ALIASED_TARGET)
   if(packer)
     add_dependencies(${target} ${packer})
   endif()
-  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${files})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${ARGN})
   add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND $<TARGET_FILE:kv::kvpack> append $<TARGET_FILE:${target}> ${files}
-    COMMENT "Packing the media of ${folder} onto ${target}"
+    COMMAND $<TARGET_FILE:kv::kvpack> append $<TARGET_FILE:${target}> ${ARGN}
+    COMMENT "Appending the media pack to ${target}"
     VERBATIM)
 endfunction()
