@@ -7,9 +7,10 @@
 #   pkg-config     one compiler line with `pkg-config --cflags --libs kv`, kvpack by hand
 #   subproject     add_subdirectory of the source tree beside targets named like the
 #                  runtime's own programs
-# Usage: out_of_tree_test.sh BUILD-DIR SOURCE-DIR VERSION GENERATED-SMALFONT C++-COMPILER [LAUNCHER]
+# Usage: out_of_tree_test.sh BUILD-DIR SOURCE-DIR VERSION GENERATED-SMALFONT WAYS C++-COMPILER [LAUNCHER]
+# (WAYS: some of "find_package pkg-config subproject", separated by spaces)
 set -euo pipefail
-build="$1" source="$2" version="$3" font="$4" compiler="$5" launcher="${6:-}"
+build="$1" source="$2" version="$3" font="$4" ways="$5" compiler="$6" launcher="${7:-}"
 here=$(cd "$(dirname "$0")" && pwd)
 # A fixed folder in the build, so that a compiler cache finds the same paths each run.
 work="$(cd "$build" && pwd)/out_of_tree"
@@ -117,7 +118,12 @@ CMAKE
 }
 
 check_kit
-with_find_package
-with_pkg_config
-with_subproject
-echo "out of tree: all checks passed"
+for way in $ways; do
+  case "$way" in
+    find_package) with_find_package ;;
+    pkg-config) with_pkg_config ;;
+    subproject) with_subproject ;;
+    *) fail "no such way: $way" ;;
+  esac
+done
+echo "out of tree ($ways): all checks passed"
