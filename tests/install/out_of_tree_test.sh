@@ -101,6 +101,11 @@ with_subproject() {
   cat >"$work/sub/CMakeLists.txt" <<CMAKE
 cmake_minimum_required(VERSION 3.20)
 project(bounce_sub CXX)
+# Libraries the runtime needs too, found by the game first.
+set(OpenGL_GL_PREFERENCE GLVND)
+find_package(OpenGL REQUIRED)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
 add_subdirectory("$source" kv EXCLUDE_FROM_ALL)
 kv_add_game(bounce SOURCES "$source/template/main.cpp" MEDIA "$source/template/media")
 # Names the runtime's own programs and tools have in its tree are the game's to use.
