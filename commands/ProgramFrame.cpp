@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "commands/DefaultFont.h"
 #include "commands/MediaLookup.h"
 #include "commands/VelNetwork.h"
 #include "commands/cmd_draw.h"
@@ -186,7 +187,7 @@ int __GlobalInit(const char* /*cmdline*/, const char* title) {
     RemoveStaleUnpackFolders();
     SETSHOEBOX(path.c_str(), path.c_str());
     EnterProgramFolder(path);
-    LOADFONT("Smalfont.bmp", 0);
+    LoadStartupFont();
     pRbow->ClearFrame();
     pRbow->FlipScreens();
     pRbow->Make2DViewport();
@@ -204,9 +205,19 @@ void StoreSettings(const KvSettings& settings) {
     __KV_WANTMOUSE = settings.wantmouse;
 }
 
+// "NAME VERSION"; a program with a version of its own names the runtime's on a second line.
+void PrintVersion(const KvSettings& settings) {
+    const char* name = settings.name ? settings.name : settings.title;
+    if (!settings.version) {
+        std::printf("%s %s\n", name, KvVersion());
+        return;
+    }
+    std::printf("%s %s\nkv runtime %s\n", name, settings.version, KvVersion());
+}
+
 // Reads the runtime's options and opens the trace and the key script. Returns the
 // exit code when the program is not to start (help, version, or a bad option), else -1.
-int PrepareRun(int argc, char** argv, const char* title) {
+int PrepareRun(int argc, char** argv, const KvSettings& settings) {
     KvInstallSignalHandlers();
     MakeTemporaryFolderAbsolute();
     RuntimeOptions& options = KvOptions();
@@ -220,7 +231,7 @@ int PrepareRun(int argc, char** argv, const char* title) {
         return 0;
     }
     if (options.version) {
-        std::printf("%s %s\n", title, KvVersion());
+        PrintVersion(settings);
         return 0;
     }
     if (!options.traceFile.empty() && !KvOpenTrace(options.traceFile.c_str())) {
@@ -241,7 +252,7 @@ int PrepareRun(int argc, char** argv, const char* title) {
 }  // namespace
 
 int KvRunProgram(int argc, char** argv, const KvSettings& settings, void (*mainRoutine)()) {
-    int exitCode = PrepareRun(argc, argv, settings.title);
+    int exitCode = PrepareRun(argc, argv, settings);
     if (exitCode >= 0) return exitCode;
     __g_cmdline = KvOptions().programArguments.c_str();
     StoreSettings(settings);

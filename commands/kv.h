@@ -10,6 +10,7 @@
 #include "commands/cmd_path.h"
 #include "commands/cmd_screen.h"
 #include "commands/cmd_sound.h"
+#include "runtime/KvVersion.h"
 #include "values/IntConv.h"
 #include "values/KvArray.h"
 #include "values/KvStr.h"

@@ -1,6 +1,7 @@
 // Path finding: a grid cost map in an array (0 blocks a cell, a higher number costs
-// more to cross), FINDPATH writes the cheapest path from start to goal as rows of
-// (x, y) into a second array and returns its length.
+// more to cross), FINDPATH writes a path from start to goal as rows of (x, y) into
+// a second array and returns its length. The search heads for the goal quickly, so
+// the path is short but need not be the cheapest through costly cells.
 #include "commands/kv.h"
 
 namespace {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "runtime/KvVersion.h"
 #include "runtime/Runtime.h"
 
 namespace {
@@ -171,7 +172,7 @@ std::string RuntimeOptionsHelp(const char* program) {
     return text;
 }
 
-const char* KvVersion() { return KIP_VERSION; }
+const char* KvVersion() { return KV_VERSION; }
 
 RuntimeOptions& KvOptions() { return KvRuntime().options; }
 

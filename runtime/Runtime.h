@@ -40,6 +40,10 @@ struct KvSettings {
     int debug = 1;
     int wantmouse = 0;
     const char* title = "kip";
+    // What --version prints: the program's own name (else the title) and its own
+    // version (else the runtime's, KV_VERSION).
+    const char* name = nullptr;
+    const char* version = nullptr;
 };
 
 // What the program frame adds to the shutdown, around the error log.

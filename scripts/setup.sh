@@ -11,8 +11,9 @@ PACKAGES=(
   ffmpeg  # the tests make their movie clips with it
   # The tests on a real X server: the server, its fonts, xwininfo, xwd and xdotool.
   xvfb xfonts-base x11-utils x11-apps xdotool
-  # The install tests: the .desktop check, the package tools, the icons' decoder.
-  desktop-file-utils dpkg-dev python3
+  # The install tests: the .desktop check, the package tools and their checker, the
+  # icons' decoder.
+  desktop-file-utils dpkg-dev lintian python3
 )
 # Fuzzing builds need clang; benchmark builds compare against Boost Graph.
 if [[ "${KIP_WITH_CLANG:-0}" == 1 ]]; then

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <type_traits>
 
 class KvStr {
   public:
@@ -34,6 +35,15 @@ class KvStr {
     KvStr operator*(const double& right) const;
     KvStr operator/(const KvStr& right) const;
     KvStr operator/(const double& right) const;
+    // Whole numbers and floats append as the double they convert to: s + 1 is s + 1.0.
+    template <typename Number, std::enable_if_t<std::is_arithmetic_v<Number>, int> = 0>
+    KvStr operator+(Number right) const { return *this + static_cast<double>(right); }
+    template <typename Number, std::enable_if_t<std::is_arithmetic_v<Number>, int> = 0>
+    KvStr operator-(Number right) const { return *this - static_cast<double>(right); }
+    template <typename Number, std::enable_if_t<std::is_arithmetic_v<Number>, int> = 0>
+    KvStr operator*(Number right) const { return *this * static_cast<double>(right); }
+    template <typename Number, std::enable_if_t<std::is_arithmetic_v<Number>, int> = 0>
+    KvStr operator/(Number right) const { return *this / static_cast<double>(right); }
 
     KvStr& operator+=(const char* right);
     KvStr& operator+=(const KvStr& right);
@@ -70,6 +80,28 @@ class KvStr {
 
     char m_data[kBufferSize];
 };
+
+// A text before a string: "Score: " + KvStr(score).
+inline KvStr operator+(const char* left, const KvStr& right) { return KvStr(left) + right; }
+
+// A string compared with a number compares its leading number (as operator double
+// reads it) with that number, in either order: KvStr("10") == 10 and 9 < KvStr("10").
+#define KV_STR_COMPARES_WITH_NUMBERS(op)                                                  \
+    template <typename Number, std::enable_if_t<std::is_arithmetic_v<Number>, int> = 0>    \
+    inline bool operator op(const KvStr& text, Number number) {                            \
+        return text.Compare(static_cast<double>(number)) op 0;                             \
+    }                                                                                      \
+    template <typename Number, std::enable_if_t<std::is_arithmetic_v<Number>, int> = 0>    \
+    inline bool operator op(Number number, const KvStr& text) {                            \
+        return 0 op text.Compare(static_cast<double>(number));                             \
+    }
+KV_STR_COMPARES_WITH_NUMBERS(==)
+KV_STR_COMPARES_WITH_NUMBERS(!=)
+KV_STR_COMPARES_WITH_NUMBERS(<)
+KV_STR_COMPARES_WITH_NUMBERS(<=)
+KV_STR_COMPARES_WITH_NUMBERS(>)
+KV_STR_COMPARES_WITH_NUMBERS(>=)
+#undef KV_STR_COMPARES_WITH_NUMBERS
 
 // Replaces every backslash by a slash.
 void ReverseSlashes(KvStr& text);

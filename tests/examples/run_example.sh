@@ -16,6 +16,9 @@ name=$(basename "$example")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $name: $*" >&2; exit 1; }
+[[ -f "$expected" ]] || fail "no expected trace $expected: a new example needs one, with a pattern
+for each trace line that shows what it does (see docs/getting-started.md, 'An example in this
+tree'); \`$example --headless --trace - --frames 20\` prints the lines to choose from"
 
 mkdir "$work/run"
 cp "$example" "$work/run/"

@@ -73,6 +73,44 @@ TEST(KvStrCompare, BytewiseAndNumeric) {
     EXPECT_GT(KvStr("\xE9").Compare(KvStr("a")), 0);
 }
 
+TEST(KvStrCompare, WithNumbersInBothOrdersByTheLeadingNumber) {
+    // "10" reads as 10, "abc" as 0, "2.5kg" as 2.5; the text itself plays no part.
+    KvStr ten = "10", text = "abc", weight = "2.5kg";
+    EXPECT_TRUE(ten == 10.0);
+    EXPECT_TRUE(ten == 10);
+    EXPECT_TRUE(10 == ten);
+    EXPECT_FALSE(ten != 10.0);
+    EXPECT_TRUE(ten != 9);
+    EXPECT_TRUE(ten > 9.0);
+    EXPECT_FALSE(ten > 10.0);
+    EXPECT_TRUE(9.0 < ten);
+    EXPECT_TRUE(ten >= 10u);
+    EXPECT_TRUE(ten <= 10.0f);
+    EXPECT_TRUE(11 > ten);
+    EXPECT_FALSE(11 <= ten);
+    EXPECT_TRUE(text == 0);
+    EXPECT_TRUE(text < 0.5);
+    EXPECT_TRUE(weight > 2);
+    EXPECT_TRUE(weight < 3);
+    EXPECT_TRUE(2.5 == weight);
+    // Between strings it is still the byte-wise order: "10" < "9".
+    EXPECT_TRUE(ten < KvStr("9"));
+}
+
+TEST(KvStrOperators, NumbersAndTextsOnEitherSideOfPlus) {
+    double score = 1250, lives = 3;
+    EXPECT_EQ(Text("Score: " + KvStr(score)), "Score: 1250");
+    EXPECT_EQ(Text(KvStr("Lives ") + lives), "Lives 3");
+    EXPECT_EQ(Text(KvStr("x") + 1), "x1");
+    EXPECT_EQ(Text(KvStr("x") + 2.5f), "x2.5");
+    EXPECT_EQ(Text(KvStr("x") - 7), "x-7");
+    EXPECT_EQ(Text(KvStr("a") * 2), "a-2");
+    EXPECT_EQ(Text(KvStr("a") / 1e20), "a-1e+20");
+    // A text on the left that would not fit leaves the text alone.
+    std::string long_text(1020, 'y');
+    EXPECT_EQ(Text(long_text.c_str() + KvStr("123")), long_text);
+}
+
 TEST(KvStrCapacity, AssignmentsLongerThan1022AreRefused) {
     std::string fits(1022, 'a'), tooLong(1023, 'b');
     KvStr s("old");

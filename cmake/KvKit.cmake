@@ -1,0 +1,54 @@
+# The development kit, `cmake --install` component "dev": the runtime's libraries
+# and public headers (under include/kv, so a program includes "commands/kv.h" as
+# the game does), kvpack, the CMake package kv (find_package(kv): kv::runtime and
+# kv_add_game) and the pkg-config file kv.pc.
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set(KV_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/kv)
+set(KV_HEADER_FOLDERS bytes values maths files media pathfind runtime gfx input sound
+                      system video commands)
+get_property(kv_libraries GLOBAL PROPERTY KV_LIBRARIES)
+
+# A program needs C++17 for the headers; the sanitizer build's libraries need the
+# sanitizers' run-time libraries in every program that links them.
+target_compile_features(kv_runtime INTERFACE cxx_std_17)
+set(KV_EXTRA_LINK_FLAGS "")
+if(CMAKE_BUILD_TYPE STREQUAL "Sanitize")
+  set(KV_EXTRA_LINK_FLAGS "-fsanitize=address,undefined")
+  target_link_options(kv_runtime INTERFACE $<INSTALL_INTERFACE:${KV_EXTRA_LINK_FLAGS}>)
+endif()
+
+install(TARGETS ${kv_libraries} kvpack EXPORT kvTargets
+        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT dev)
+foreach(folder ${KV_HEADER_FOLDERS})
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/${folder}/
+          DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kv/${folder} COMPONENT dev
+          FILES_MATCHING PATTERN "*.h")
+endforeach()
+install(FILES ${KV_GENERATED_INCLUDE_DIR}/runtime/KvVersion.h
+        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kv/runtime COMPONENT dev)
+
+install(EXPORT kvTargets NAMESPACE kv:: DESTINATION ${KV_PACKAGE_DIR} COMPONENT dev)
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/kvConfig.cmake.in
+                              ${PROJECT_BINARY_DIR}/kvConfig.cmake
+                              INSTALL_DESTINATION ${KV_PACKAGE_DIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/kvConfigVersion.cmake
+                                 VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/kvConfig.cmake ${PROJECT_BINARY_DIR}/kvConfigVersion.cmake
+              ${PROJECT_SOURCE_DIR}/cmake/KvDependencies.cmake
+              ${PROJECT_SOURCE_DIR}/cmake/KvAddGame.cmake
+        DESTINATION ${KV_PACKAGE_DIR} COMPONENT dev)
+
+# kv.pc: the archives in link order (each before the ones it needs), the libraries
+# under them by their own pkg-config names. The prefix is found from the file's own
+# place, so the kit may be moved.
+set(KV_PC_ARCHIVES kv_runtime kv_video_mpv kv_video kv_system kv_sound kv_wav kv_input_sdl
+                   kv_input kv_gfx kv_bitmap kv_path kv_media kv_core kv_files kv_maths kv_values)
+list(TRANSFORM KV_PC_ARCHIVES PREPEND "-l" OUTPUT_VARIABLE kv_pc_flags)
+string(JOIN " " KV_PC_LIBS ${kv_pc_flags} ${KV_EXTRA_LINK_FLAGS} -l${CMAKE_DL_LIBS})
+file(RELATIVE_PATH KV_PC_PREFIX_FROM_FILE /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/kv.pc.in ${PROJECT_BINARY_DIR}/kv.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/kv.pc
+        DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
