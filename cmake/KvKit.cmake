@@ -44,8 +44,21 @@ install(FILES ${PROJECT_BINARY_DIR}/kvConfig.cmake ${PROJECT_BINARY_DIR}/kvConfi
 # kv.pc: the archives in link order (each before the ones it needs), the libraries
 # under them by their own pkg-config names. The prefix is found from the file's own
 # place, so the kit may be moved.
-set(KV_PC_ARCHIVES kv_runtime kv_video_mpv kv_video kv_system kv_sound kv_wav kv_input_sdl
-                   kv_input kv_gfx kv_bitmap kv_path kv_media kv_core kv_files kv_maths kv_values)
+set(KV_PC_ARCHIVES kv_runtime kv_video_mpv kv_video kv_system kv_sound kv_channel_gate kv_wav
+                   kv_input_sdl kv_input kv_gfx kv_bitmap kv_path kv_media kv_core kv_files kv_maths
+                   kv_values)
+# A library added to the build but not to this list would link in CMake and fail
+# with pkg-config: say so when the build is configured.
+set(kv_pc_missing "")
+foreach(library ${kv_libraries})
+  get_target_property(kind ${library} TYPE)
+  if(NOT kind STREQUAL "INTERFACE_LIBRARY" AND NOT library IN_LIST KV_PC_ARCHIVES)
+    list(APPEND kv_pc_missing ${library})
+  endif()
+endforeach()
+if(kv_pc_missing)
+  message(FATAL_ERROR "KV_PC_ARCHIVES in cmake/KvKit.cmake lacks: ${kv_pc_missing}")
+endif()
 list(TRANSFORM KV_PC_ARCHIVES PREPEND "-l" OUTPUT_VARIABLE kv_pc_flags)
 string(JOIN " " KV_PC_LIBS ${kv_pc_flags} ${KV_EXTRA_LINK_FLAGS} -l${CMAKE_DL_LIBS})
 file(RELATIVE_PATH KV_PC_PREFIX_FROM_FILE /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
