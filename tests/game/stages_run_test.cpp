@@ -268,12 +268,12 @@ TEST(StagesRun, ScreenshotShowsCyclopsAndTheirBullets) {
     TestFolder folder("kip_stage8_shot");
     ASSERT_TRUE(folder.Made());
     std::string shot = folder / "stage8.bmp";
-    KipRun run = RunKip(StageKeys(8) + "10 tap 203\n12 down 57\n", 48, "--screenshot 46:" + shot);
+    KipRun run = RunKip(StageKeys(8) + "10 tap 203\n12 down 57\n", 48, "--screenshot 45:" + shot);
     ExpectCleanEnd(run);
     Picture picture = ReadBmp(shot);
     ASSERT_EQ(picture.width, 640);
     ASSERT_EQ(picture.height, 480);
-    // The frame shown as the 46th carries the trace lines of frame 45.
+    // Screenshot 45 is the picture of the trace lines of frame 45.
     int cyclopsSeen = 0, bulletsSeen = 0;
     for (const TraceLine& line : run.trace) {
         if (line.frame != 45 || line.command != "SPRITE") continue;

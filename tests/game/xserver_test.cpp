@@ -108,7 +108,7 @@ class KipProcess {
         // Leave the start screen, the intro and the stage screen: play from frame 4.
         std::ofstream(folder + "/keys.txt") << "0 tap 57\n2 tap 57\n4 tap 57\n";
         std::vector<std::string> args = {KIP_PATH, "--seed", "7", "--keys", folder + "/keys.txt",
-                                         "--screenshot", "60:" + folder + "/frame.bmp"};
+                                         "--screenshot", "59:" + folder + "/frame.bmp"};
         args.insert(args.end(), options.begin(), options.end());
         m_pid = fork();
         if (m_pid != 0) return;

@@ -541,7 +541,7 @@ TEST(Surfaces, SnapshotFileOfTheScreen) {
 TEST(Headless, ScreenshotOfTheShownFrameAndTrace) {
     std::string shot = TestTempDir() + "kip_gfx_shot_" + std::to_string(getpid()) + ".bmp";
     std::string trace = TestTempDir() + "kip_gfx_trace_" + std::to_string(getpid()) + ".txt";
-    KvOptions().screenshots.push_back({KvFrameNumber() + 1, shot});
+    KvOptions().screenshots.push_back({KvFrameNumber(), shot});
     ASSERT_TRUE(KvOpenTrace(trace.c_str()));
     long frame = KvFrameNumber();
     FreshFrame();
