@@ -34,6 +34,7 @@ Window WindowProperty(Display* display, Window window, const char* name) {
     if (data) XFree(data);
     return result;
 }
+
 // The game window whose destruction is watched for; once it is gone every X error
 // is taken as a consequence of that, up to the end of the program.
 Display* g_watchedDisplay = nullptr;

@@ -204,8 +204,11 @@ void KvReportScreenshotsNeverShown() {
     RuntimeContext& runtime = KvRuntime();
     for (const ScreenshotRequest& request : runtime.options.screenshots) {
         if (request.frame < runtime.frameNumber) continue;
-        std::fprintf(stderr, "no screenshot %s: frame %ld was never shown (the last was %ld)\n",
-                     request.path.c_str(), request.frame, runtime.frameNumber - 1);
+        std::string shown = runtime.frameNumber > 0
+                                ? "the last was " + std::to_string(runtime.frameNumber - 1)
+                                : "none was";
+        std::fprintf(stderr, "no screenshot %s: frame %ld was never shown (%s)\n",
+                     request.path.c_str(), request.frame, shown.c_str());
         KvNoteOutputFailure();
     }
 }

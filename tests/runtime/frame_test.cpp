@@ -142,6 +142,14 @@ bool YellowAt(const std::string& shot, int x, int y) {
     return at + 2 < shot.size() && uint8_t(shot[at]) == 0 && uint8_t(shot[at + 1]) == 255 &&
            uint8_t(shot[at + 2]) == 255;
 }
+
+// Row 120 of a screenshot is yellow from x = left up to but not including x = right.
+void ExpectYellowFrom(const std::string& shot, int left, int right) {
+    if (left > 0) EXPECT_FALSE(YellowAt(shot, left - 1, 120)) << left - 1;
+    EXPECT_TRUE(YellowAt(shot, left, 120)) << left;
+    EXPECT_TRUE(YellowAt(shot, right - 1, 120)) << right - 1;
+    EXPECT_FALSE(YellowAt(shot, right, 120)) << right;
+}
 }  // namespace
 
 // Screenshot N holds what the trace lists for frame N: the example fills a yellow
@@ -157,13 +165,8 @@ TEST_F(FrameTest, ScreenshotNIsThePictureOfTheTracesFrameN) {
     std::string first = ReadFile("s0.bmp"), third = ReadFile("s2.bmp");
     ASSERT_EQ(first.size(), 921654u);
     ASSERT_EQ(third.size(), 921654u);
-    EXPECT_TRUE(YellowAt(first, 0, 120));
-    EXPECT_TRUE(YellowAt(first, 39, 120));
-    EXPECT_FALSE(YellowAt(first, 40, 120));
-    EXPECT_FALSE(YellowAt(third, 7, 120));
-    EXPECT_TRUE(YellowAt(third, 8, 120));
-    EXPECT_TRUE(YellowAt(third, 47, 120));
-    EXPECT_FALSE(YellowAt(third, 48, 120));
+    ExpectYellowFrom(first, 0, 40);
+    ExpectYellowFrom(third, 8, 48);
 }
 
 // A frame the program never showed has no picture: said, and the run fails, as for a
