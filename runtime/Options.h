@@ -52,8 +52,8 @@ long KvFrameNumber();
 // Called by SHOWSCREEN after each flip: counts the frame, takes the screenshots
 // asked for and ends the program after the requested number of frames.
 void KvFrameCompleted();
-// Says on standard error which screenshots were asked for frames never shown, and
-// makes the run a failure for them (at the shutdown).
+// Says on standard error which screenshots were asked for frames never shown (at the
+// shutdown). The exit code stays: a program may well end before such a frame.
 void KvReportScreenshotsNeverShown();
 // A trace line or a screenshot that could not be written: the program goes on, and
 // the run ends with a non-zero exit code.

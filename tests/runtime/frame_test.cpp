@@ -145,7 +145,9 @@ bool YellowAt(const std::string& shot, int x, int y) {
 
 // Row 120 of a screenshot is yellow from x = left up to but not including x = right.
 void ExpectYellowFrom(const std::string& shot, int left, int right) {
-    if (left > 0) EXPECT_FALSE(YellowAt(shot, left - 1, 120)) << left - 1;
+    if (left > 0) {
+        EXPECT_FALSE(YellowAt(shot, left - 1, 120)) << left - 1;
+    }
     EXPECT_TRUE(YellowAt(shot, left, 120)) << left;
     EXPECT_TRUE(YellowAt(shot, right - 1, 120)) << right - 1;
     EXPECT_FALSE(YellowAt(shot, right, 120)) << right;
@@ -169,17 +171,17 @@ TEST_F(FrameTest, ScreenshotNIsThePictureOfTheTracesFrameN) {
     ExpectYellowFrom(third, 8, 48);
 }
 
-// A frame the program never showed has no picture: said, and the run fails, as for a
-// screenshot that cannot be written.
+// A frame the program never showed has no picture: said on standard error; the exit
+// code stays 0, since a program (or its player) may end before that frame.
 TEST_F(FrameTest, ScreenshotOfAFrameNeverShownIsSaid) {
     ProbeRun run = Start("--headless --unpaced --frames 3 --screenshot 3:late.bmp", "", HELLO_PATH);
-    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.exitCode, 0);
     EXPECT_NE(run.output.find("late.bmp"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("frame 3 was never shown"), std::string::npos) << run.output;
     EXPECT_FALSE(Exists("late.bmp"));
     ProbeRun none = Start("--headless --unpaced --frames 0 --screenshot 0:none.bmp", "", HELLO_PATH);
-    EXPECT_EQ(none.exitCode, 1);
-    EXPECT_NE(none.output.find("frame 0 was never shown"), std::string::npos) << none.output;
+    EXPECT_EQ(none.exitCode, 0);
+    EXPECT_NE(none.output.find("frame 0 was never shown (none was)"), std::string::npos) << none.output;
 }
 
 TEST_F(FrameTest, FramesZeroEndsBeforeTheFirstFrameAndOneShowsExactlyOne) {
