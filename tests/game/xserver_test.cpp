@@ -737,7 +737,7 @@ bool ClientRect(const std::string& display, const std::string& name, TopWindow& 
 // Polls a client window's rectangle until the condition holds or the deadline passes.
 template <typename Condition>
 bool WaitForClient(const std::string& display, const std::string& name, Condition condition,
-                   TopWindow& window, std::chrono::seconds deadline = std::chrono::seconds(120)) {
+                   TopWindow& window, std::chrono::seconds deadline = kStartDeadline) {
     for (auto end = Clock::now() + deadline; Clock::now() < end;) {
         if (ClientRect(display, name, window) && condition(window)) return true;
         std::this_thread::sleep_for(kPollInterval);
@@ -745,12 +745,13 @@ bool WaitForClient(const std::string& display, const std::string& name, Conditio
     return false;
 }
 
-// The width of the title's text in the manager's title bar right above a client:
-// the white text columns around the bar's middle, words a few pixels apart (the
-// manager's buttons stand further off).
+// The width of the title's text in the manager's title bar right above a client
+// (an active bar, whose text is white): the white columns around the bar's middle,
+// words a few pixels apart (the manager's buttons stand further off).
 int TitleTextWidth(const Picture& screen, const TopWindow& client) {
     constexpr int kBarHeight = 18, kWordGap = 8;
-    std::vector<bool> text(std::size_t(std::max(client.width, 0)), false);
+    if (client.width <= 0 || client.x < 0 || client.x + client.width > screen.width) return 0;
+    std::vector<bool> text(std::size_t(client.width), false);
     for (int x = 0; x < client.width; ++x)
         for (int y = std::max(0, client.y - kBarHeight); y < client.y; ++y) {
             const Rgb& c = screen.At(client.x + x, y);
@@ -767,6 +768,19 @@ int TitleTextWidth(const Picture& screen, const TopWindow& client) {
     for (int gap = 0, x = left - 1; x >= 0 && gap <= kWordGap; --x)
         text[std::size_t(x)] ? (left = x, gap = 0) : ++gap;
     return right - left + 1;
+}
+
+// The title's width once the manager has drawn it: the same in two screenshots.
+int SettledTitleTextWidth(const std::string& display, const std::string& folder,
+                          const TopWindow& client) {
+    int last = -1;
+    for (auto end = Clock::now() + kStartDeadline; Clock::now() < end;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        int width = TitleTextWidth(Screenshot(display, folder), client);
+        if (width > 0 && width == last) return width;
+        last = width;
+    }
+    return last;
 }
 
 class WindowManagerTest : public XServerTest {
@@ -794,35 +808,36 @@ auto CoversTheScreen = [](const TopWindow& w) {
 // with nothing of a window behind it, and its whole title in its title bar: as wide
 // as the same title in a window wide enough for it.
 TEST_F(WindowManagerTest, WarningBoxOverTheFullScreenWindowWithItsWholeTitle) {
-    StartKip({});
-    TopWindow box, kip;
+    // The reference first, on an empty screen: the same title in a wide window of
+    // another program.
+    CommandResult started = RunCommand("DISPLAY=" + Display() + " xmessage -title '" + kBoxTitle +
+                                       "' -geometry 800x100+200+300 reference >/dev/null 2>&1 & "
+                                       "echo $!");
+    TopWindow reference, box, kip;
     auto shown = [](const TopWindow& w) { return w.width > 0; };
+    ASSERT_TRUE(WaitForClient(Display(), kBoxTitle, shown, reference)) << started.output;
+    int fullTitle = SettledTitleTextWidth(Display(), m_folder.Path(), reference);
+    RunCommand("kill " + started.output);
+    for (auto end = Clock::now() + kEndDeadline;
+         Clock::now() < end && ClientRect(Display(), kBoxTitle, reference);)
+        std::this_thread::sleep_for(kPollInterval);
+    EXPECT_GT(fullTitle, 100);
+
+    StartKip({});
     ASSERT_TRUE(WaitForClient(Display(), kBoxTitle, shown, box)) << KipOutput();
     EXPECT_TRUE(WaitForClient(Display(), "kip", CoversTheScreen, kip, std::chrono::seconds(5)))
         << "the game window is " << kip.width << "x" << kip.height << "+" << kip.x << "+"
         << kip.y << " while the box shows";
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the manager draws its frame
+    int boxTitle = SettledTitleTextWidth(Display(), m_folder.Path(), box);
+    EXPECT_EQ(boxTitle, fullTitle) << "the box's title is cut";
     Picture screen = Screenshot(Display(), m_folder.Path());
     ASSERT_EQ(screen.width, kScreenWidth);
     // Lit are only the box and its frame (a title bar above it, a border around it).
     long litOutside = LitPixels(screen, 0, 0, kScreenWidth, kScreenHeight) -
                       LitPixels(screen, box.x - 4, box.y - 24, box.width + 8, box.height + 28);
     EXPECT_EQ(litOutside, 0) << "something is drawn behind the box";
-    int boxTitle = TitleTextWidth(screen, box);
     Xdotool(Display(), "key Return");
-    ASSERT_TRUE(WaitForClient(Display(), "kip", CoversTheScreen, kip));
-
-    // The reference: the same title in a wide window of another program.
-    CommandResult started = RunCommand("DISPLAY=" + Display() + " xmessage -title '" + kBoxTitle +
-                                       "' -geometry 800x100+200+300 reference >/dev/null 2>&1 & "
-                                       "echo $!");
-    TopWindow reference;
-    ASSERT_TRUE(WaitForClient(Display(), kBoxTitle, shown, reference)) << started.output;
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    int fullTitle = TitleTextWidth(Screenshot(Display(), m_folder.Path()), reference);
-    RunCommand("kill " + started.output);
-    EXPECT_GT(fullTitle, 100);
-    EXPECT_GE(boxTitle, fullTitle - 2) << "the box's title is cut";
+    EXPECT_TRUE(WaitForClient(Display(), "kip", CoversTheScreen, kip));
 }
 
 // Another client destroying the game's window (a manager's kill tool, xdotool
