@@ -179,6 +179,7 @@ int __GlobalInit(const char* /*cmdline*/, const char* title) {
         pRbow->DoFullscreen();
     else
         pRbow->DoWindowed();
+    pRbow->ShowSoftwareWarning();
     pDXin->CreateDInput(g_window, __KV_WANTMOUSE != 0);
     OpenSoundDevice();
     __nCurFont = 0;

@@ -14,11 +14,25 @@ namespace {
 constexpr std::size_t kFileHeaderSize = 14;
 // Width at 4, height at 8, bits per pixel at 14: the fields read from the block.
 constexpr std::size_t kMinimumInfoBlock = 16;
-constexpr std::size_t kPaletteStart = 40;
-// The information header and a full palette: all of the block a picture can use.
-constexpr std::size_t kLargestUsedInfoBlock = kPaletteStart + 4 * 256;
+// The 40-byte information header; the palette follows it, or a longer header that
+// says its own size in its first field.
+constexpr std::size_t kInfoHeaderSize = 40;
+constexpr std::size_t kLargestPalette = 4 * 256;
 // Rows read at a time when a rectangle is read from the file.
 constexpr int kBandRows = 64;
+
+// The palette starts right after the information header, whose size is its first
+// field; headers that say less than 40 bytes are taken as 40. What lies between the
+// palette and the pixel rows holds nothing the reader uses: it is not read.
+bool ReadPalette(const ByteSource& source, std::size_t blockSize, BitmapImage& image) {
+    std::size_t headerSize = kInfoHeaderSize;
+    if (image.infoBlock.size() >= 4)
+        headerSize = std::max<std::size_t>(headerSize, ReadLittle32(image.infoBlock.data()));
+    image.palette.clear();
+    if (headerSize >= blockSize) return true;
+    image.palette.resize(std::min(blockSize - headerSize, kLargestPalette));
+    return source.Read(kFileHeaderSize + headerSize, image.palette.size(), image.palette.data());
+}
 
 // The header fields common to the size query and the full read; the bit depth is
 // not checked here, since the size query takes any.
@@ -29,10 +43,10 @@ bool ReadHeader(const ByteSource& source, BitmapImage& image, int& bitsPerPixel)
     uint32_t pixelOffset = ReadLittle32(fileHeader + 10);
     if (pixelOffset < kFileHeaderSize + kMinimumInfoBlock || pixelOffset > source.Size())
         return false;
-    // A block longer than header and palette holds nothing the reader uses: it is skipped.
-    image.infoBlock.resize(
-        std::min<std::size_t>(pixelOffset - kFileHeaderSize, kLargestUsedInfoBlock));
+    std::size_t blockSize = pixelOffset - kFileHeaderSize;
+    image.infoBlock.resize(std::min(blockSize, kInfoHeaderSize));
     if (!source.Read(kFileHeaderSize, image.infoBlock.size(), image.infoBlock.data())) return false;
+    if (!ReadPalette(source, blockSize, image)) return false;
     const uint8_t* block = image.infoBlock.data();
     int32_t width = int32_t(ReadLittle32(block + 4));
     int32_t height = int32_t(ReadLittle32(block + 8));
@@ -130,9 +144,9 @@ uint32_t BitmapImage::ColourAt(int x, int y) const {
     const uint8_t* p = pixels.data() + row * rowSize + std::size_t(x) * bytesPerPixel;
     if (bytesPerPixel == 3) return uint32_t(p[2]) | (uint32_t(p[1]) << 8) | (uint32_t(p[0]) << 16);
     // A palette entry beyond the information block reads as black.
-    std::size_t entry = kPaletteStart + 4 * std::size_t(p[0]);
-    if (entry + 3 > infoBlock.size()) return 0;
-    const uint8_t* c = infoBlock.data() + entry;
+    std::size_t entry = 4 * std::size_t(p[0]);
+    if (entry + 3 > palette.size()) return 0;
+    const uint8_t* c = palette.data() + entry;
     return uint32_t(c[2]) | (uint32_t(c[1]) << 8) | (uint32_t(c[0]) << 16);
 }
 

@@ -26,7 +26,8 @@ struct BitmapImage {
     int bytesPerPixel = 0;           // 1 (palette) or 3 (blue, green, red)
     std::size_t rowSize = 0;         // stored bytes per row, padded to a multiple of 4
     uint64_t pixelOffset = 0;        // where the pixel rows begin in the file
-    std::vector<uint8_t> infoBlock;  // from file offset 14 up to the pixel data (palette at most)
+    std::vector<uint8_t> infoBlock;  // the information header's first 40 bytes (or fewer)
+    std::vector<uint8_t> palette;    // up to 256 entries blue, green, red, unused
     int firstRow = 0;                // first row held, counted from the top
     int rowCount = 0;                // rows held
     std::vector<uint8_t> pixels;     // rowSize * rowCount bytes of pixel rows, in stored order

@@ -206,8 +206,11 @@ void OpenGLRainbows::PolyPoint(short x, short y, float s, float t, unsigned long
     m_polyVertices.insert(m_polyVertices.end(), vertex, vertex + kPolygonFloats);
 }
 
+// Sprites drawn since StartPoly selected their own textures: the polygon's is
+// selected again before it is filled.
 void OpenGLRainbows::EndPoly() {
     FlushQuads();
+    SetTexture3D(g_nTexture, -1, 0);
     glBegin(GL_TRIANGLE_FAN);
     for (std::size_t i = 0; i < m_polyVertices.size(); i += kPolygonFloats) {
         const float* v = &m_polyVertices[i];

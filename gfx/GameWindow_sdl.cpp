@@ -148,6 +148,8 @@ GameWindow* GameWindow::Create(const char* title, int width, int height, std::st
     }
     SDL_GL_MakeCurrent(window, context);
     SDL_GL_SetSwapInterval(0);  // the runtime paces frames itself
+    X11UseBlackBackground(window);
+    X11WatchWindow(window);
 
     GameWindow* result = new GameWindow();
     result->m_state = new GameWindowState();
@@ -174,6 +176,7 @@ GameWindow::~GameWindow() {
         SDL_GL_DeleteContext(m_state->context);
     }
     if (m_state->window) SDL_DestroyWindow(m_state->window);
+    X11SettleWatchedWindow();
     delete m_state;
 }
 
@@ -329,6 +332,8 @@ bool GameWindow::PumpEvents() {
         if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)
             m_state->closeRequested = true;
     }
+    // A window destroyed by another client ends the game as closing it does.
+    if (X11WindowGone()) m_state->closeRequested = true;
     return !m_state->closeRequested;
 }
 

@@ -89,23 +89,28 @@ bool OpenGLRainbows::Init(GameWindow* window, int width, int height, int colourD
 }
 
 // The pixel format was chosen when the window was made; what is left is to report
-// which kind of renderer it got.
+// which kind of renderer it got. The warning box waits for ShowSoftwareWarning, so
+// that it shows over the window as the game will have it (full screen or not).
 void OpenGLRainbows::SetDCPixelFormat() {
     if (m_window->IsSoftwareRenderer()) {
-        if (SoftwareWarningWanted()) {
-            bool tickedOff = m_window->ShowWarning("!!OpenGL Software Emulation!!",
-                                                   "Please update your GFX adapter's driver\n"
-                                                   "so it can render OpenGL by HARDWARE\n\n\n"
-                                                   "Bitte aktualisieren Sie Ihren\n"
-                                                   "Grafkkartentreiber, damit er OpenGL\n"
-                                                   "per HARDWARE unterst\xC3\xBCtzt!",
-                                                   true);
-            if (tickedOff) RememberSoftwareWarningTickedOff();
-        }
+        m_softwareWarningDue = SoftwareWarningWanted();
         KvAppendErrorLog("OpenGL Software Emulation");
     } else {
         KvAppendErrorLog("OpenGL Hardware Support");
     }
+}
+
+void OpenGLRainbows::ShowSoftwareWarning() {
+    if (!m_softwareWarningDue || !m_window) return;
+    m_softwareWarningDue = false;
+    bool tickedOff = m_window->ShowWarning("!!OpenGL Software Emulation!!",
+                                           "Please update your GFX adapter's driver\n"
+                                           "so it can render OpenGL by HARDWARE\n\n\n"
+                                           "Bitte aktualisieren Sie Ihren\n"
+                                           "Grafkkartentreiber, damit er OpenGL\n"
+                                           "per HARDWARE unterst\xC3\xBCtzt!",
+                                           true);
+    if (tickedOff) RememberSoftwareWarningTickedOff();
 }
 
 // The window alone, not the drawing state: the cursor is hidden once when entering

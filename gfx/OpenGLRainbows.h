@@ -52,6 +52,9 @@ class OpenGLRainbows {
     bool DoWindowed();
     bool HideWindow();
     void SetDCPixelFormat();
+    // The warning about a software renderer that SetDCPixelFormat found due, shown
+    // once the window is in its first display mode (nothing when none is due).
+    void ShowSoftwareWarning();
     void Make2DViewport();
     void Make3DViewport(double nearPlane, double farPlane, double fieldOfView);
     void ResizeAuto();
@@ -241,6 +244,7 @@ class OpenGLRainbows {
     int m_colourDepth = 0;
     bool m_fullscreen = false;
     bool m_initialised = false;
+    bool m_softwareWarningDue = false;
     double m_nextFrameTime = 0;
     FramePacer m_pacer;
     double m_frameInterval = 0;

@@ -494,17 +494,21 @@ void OpenGLRainbows::GetSpriteSize(short slot, int& width, int& height) const {
 
 // The rectangle is cut to the size of the drawing area: more than that has no
 // defined content, and a texture of the full 16-bit size would take gigabytes.
+// The texture is sized as a loaded picture's and transparent outside the picture,
+// so that a polygon's texture coordinates mean the same for both.
 bool OpenGLRainbows::GrabSprite(short slot, short x, short y, short width, short height) {
     if (!ValidSlot(slot)) return true;
     width = short(std::min<int>(width, m_width));
     height = short(std::min<int>(height, m_height));
-    int tw = std::max(32, PowerOfTwoAtLeast(width));
-    int th = std::max(32, PowerOfTwoAtLeast(height));
+    int tw = PowerOfTwoAtLeast(width);
+    int th = PowerOfTwoAtLeast(height);
     FreeSprite(slot);
     FlushQuads();
     SetUnpackSettings();
     StartTextureUpload(&m_textureNames[slot][0], false);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    std::vector<uint8_t> transparent(std::size_t(tw) * th * 4, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 transparent.data());
     if (width > 0 && height > 0)
         glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, x, m_height - y - height, width, height);
     m_textureWidth[slot] = int16_t(tw);

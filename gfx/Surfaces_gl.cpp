@@ -180,7 +180,7 @@ bool OpenGLRainbows::SaveBMPFile(const char* path) {
 // The flip clears the frame, so a screenshot asked for the frame being shown is
 // read before that; nothing is read in frames without a request.
 void OpenGLRainbows::KeepFrameForScreenshot() {
-    long frame = KvFrameNumber() + 1;
+    long frame = KvFrameNumber();
     for (const ScreenshotRequest& request : KvOptions().screenshots) {
         if (request.frame != frame) continue;
         ReadSnapshot(m_shownFrame);

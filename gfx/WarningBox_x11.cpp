@@ -21,6 +21,10 @@ constexpr int kPadding = 14;
 constexpr int kButtonWidth = 90;
 constexpr int kButtonHeight = 28;
 constexpr int kMinimumWidth = 240;
+// A manager draws the title in a font of its own, often wider than the box's, beside
+// an icon and buttons: the box leaves room for both so the title is never cut.
+constexpr int kTitleFontWidthPercent = 150;
+constexpr int kTitleBarControls = 120;
 constexpr const char* kTickText = "Do not show this again (D)";
 // Unicode fonts first; the fixed font of every server holds at least Latin-1.
 constexpr const char* kFontPatterns[] = {"-*-fixed-medium-r-normal--13-*-*-*-*-*-iso10646-1",
@@ -35,6 +39,7 @@ struct WarningBox {
     GC gc = nullptr;
     Atom closeMessage = None;
     std::vector<std::vector<XChar2b>> lines;
+    std::vector<XChar2b> title;
     int lineHeight = 0;
     int ascent = 0;
     ScreenRect place;
@@ -95,7 +100,8 @@ void LayOut(WarningBox& box, const ScreenRect& over, const ScreenRect& screen) {
     box.ascent = box.font->ascent;
     int textWidth = 0;
     for (const auto& line : box.lines) textWidth = std::max(textWidth, TextWidth(box.font, line));
-    int width = std::max(kMinimumWidth, textWidth + 2 * kPadding);
+    int titleWidth = TextWidth(box.font, box.title) * kTitleFontWidthPercent / 100;
+    int width = std::max({kMinimumWidth, textWidth + 2 * kPadding, titleWidth + kTitleBarControls});
     int tickHeight = box.hasTickBox ? box.lineHeight + kPadding : 0;
     if (box.hasTickBox)
         textWidth = std::max(textWidth, box.lineHeight + 6 + TextWidth(box.font, box.tickText));
@@ -294,6 +300,7 @@ bool X11ShowWarningBox(SDL_Window* owner, const char* title, const char* text, b
     }
     box.lines = SplitLines(text, *box.font);
     box.tickText = SplitLines(kTickText, *box.font).front();
+    box.title = SplitLines(title, *box.font).front();
     ScreenRect screen = ScreenOf(box.display), over = screen;
     if (owner) X11WindowRect(owner, over);
     LayOut(box, over, screen);

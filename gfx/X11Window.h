@@ -26,6 +26,18 @@ bool X11WindowSize(SDL_Window* window, int& width, int& height);
 // True when a window manager that honours desktop requests (full screen among
 // them) runs on the window's screen.
 bool X11WindowManagerRuns(SDL_Window* window);
+// Watches for the window being destroyed by another client (a window manager's
+// "close" tool, xdotool windowclose): the errors the window's requests then cause
+// are taken as that news instead of ending the program, and X11WindowGone() turns
+// true, so that the game can end as a closed window does.
+void X11WatchWindow(SDL_Window* window);
+bool X11WindowGone();
+// After the watched window is destroyed: takes in the errors its last requests still
+// cause, before the video driver gives the connection back to the default handling.
+void X11SettleWatchedWindow();
+// Makes the server paint black where the window shows nothing drawn yet (a window
+// that grows to full screen would show what the screen held there before).
+void X11UseBlackBackground(SDL_Window* window);
 // Shows a modal warning box with an OK button, centred over the owner (or the
 // screen when the owner is null), above it and with the keyboard focus. Return,
 // keypad Enter, Space and Escape close it as a click on OK does. With tickedOff the

@@ -34,7 +34,58 @@ Window WindowProperty(Display* display, Window window, const char* name) {
     if (data) XFree(data);
     return result;
 }
+
+// The game window whose destruction is watched for; once it is gone every X error
+// is taken as a consequence of that, up to the end of the program.
+Display* g_watchedDisplay = nullptr;
+Window g_watchedWindow = None;
+bool g_watchedWindowGone = false;
+int g_glxErrorBase = -1;
+XErrorHandler g_previousErrorHandler = nullptr;
+
+// BadWindow, BadDrawable and the GLX errors for a drawable or window that is gone.
+bool MeansWindowGone(const XErrorEvent& error) {
+    if (error.error_code == BadWindow || error.error_code == BadDrawable) return true;
+    if (g_glxErrorBase < 0) return false;
+    int glx = error.error_code - g_glxErrorBase;
+    constexpr int kBadDrawable = 2, kBadCurrentWindow = 5, kBadCurrentDrawable = 11,
+                  kBadWindow = 12;
+    return glx == kBadDrawable || glx == kBadCurrentWindow || glx == kBadCurrentDrawable ||
+           glx == kBadWindow;
+}
+
+int WatchedWindowErrors(Display* display, XErrorEvent* error) {
+    if (error->resourceid == g_watchedWindow && MeansWindowGone(*error)) g_watchedWindowGone = true;
+    if (g_watchedWindowGone) return 0;
+    return g_previousErrorHandler ? g_previousErrorHandler(display, error) : 0;
+}
 }  // namespace
+
+void X11WatchWindow(SDL_Window* window) {
+    Display* display = nullptr;
+    Window xwindow = None;
+    if (!X11Handles(window, display, xwindow)) return;
+    int opcode = 0, event = 0, error = 0;
+    g_glxErrorBase = XQueryExtension(display, "GLX", &opcode, &event, &error) ? error : -1;
+    g_watchedDisplay = display;
+    g_watchedWindow = xwindow;
+    g_watchedWindowGone = false;
+    XErrorHandler previous = XSetErrorHandler(WatchedWindowErrors);
+    if (previous != WatchedWindowErrors) g_previousErrorHandler = previous;
+}
+
+bool X11WindowGone() { return g_watchedWindowGone; }
+
+void X11SettleWatchedWindow() {
+    if (!g_watchedDisplay) return;
+    if (g_watchedWindowGone) {
+        XErrorHandler previous = XSetErrorHandler(WatchedWindowErrors);
+        XSync(g_watchedDisplay, False);
+        XSetErrorHandler(previous);
+    }
+    g_watchedDisplay = nullptr;
+    g_watchedWindow = None;
+}
 
 unsigned long X11WindowId(SDL_Window* window) {
     Display* display = nullptr;
@@ -75,4 +126,12 @@ bool X11WindowManagerRuns(SDL_Window* window) {
     X11ErrorsIgnored ignored(display);
     Window check = WindowProperty(display, DefaultRootWindow(display), "_NET_SUPPORTING_WM_CHECK");
     return check != None && WindowProperty(display, check, "_NET_SUPPORTING_WM_CHECK") == check;
+}
+
+void X11UseBlackBackground(SDL_Window* window) {
+    Display* display = nullptr;
+    Window xwindow = None;
+    if (!X11Handles(window, display, xwindow)) return;
+    XSetWindowBackground(display, xwindow, BlackPixel(display, DefaultScreen(display)));
+    XFlush(display);
 }

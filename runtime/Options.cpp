@@ -156,8 +156,9 @@ std::string RuntimeOptionsHelp(const char* program) {
         "                       replays the game exactly\n"
         "  --trace FILE         write one line per drawing, sound and key command to FILE\n"
         "                       ('-' for standard output): '<frame> <COMMAND> <args...>'\n"
-        "  --screenshot N:FILE  after frame N has been shown, save the screen as FILE (.bmp);\n"
-        "                       may be given several times\n"
+        "  --screenshot N:FILE  save the picture of frame N (the trace's frame N, drawn\n"
+        "                       with the keys of frame N) as FILE (.bmp); may be given\n"
+        "                       several times\n"
         "  --version            the program's name and version\n"
         "  --help               this text\n"
         "\n"
@@ -184,15 +185,30 @@ void KvNoteOutputFailure() { KvRuntime().outputFailed = true; }
 
 bool KvOutputFailed() { return KvRuntime().outputFailed; }
 
+// Screenshot N is the picture of the trace's frame N: the one the commands labelled N
+// drew, shown by the flip that ends frame N.
 void KvFrameCompleted() {
     RuntimeContext& runtime = KvRuntime();
-    long frame = ++runtime.frameNumber;
+    long shown = runtime.frameNumber;
     for (const ScreenshotRequest& request : runtime.options.screenshots) {
-        if (request.frame != frame) continue;
+        if (request.frame != shown) continue;
         if (!runtime.screenshotWriter || !runtime.screenshotWriter(request.path)) {
             std::fprintf(stderr, "could not write the screenshot %s\n", request.path.c_str());
             KvNoteOutputFailure();
         }
     }
+    long frame = ++runtime.frameNumber;
     if (runtime.options.frames >= 0 && frame >= runtime.options.frames) KvEndAtCurrentLine();
+}
+
+void KvReportScreenshotsNeverShown() {
+    RuntimeContext& runtime = KvRuntime();
+    for (const ScreenshotRequest& request : runtime.options.screenshots) {
+        if (request.frame < runtime.frameNumber) continue;
+        std::string shown = runtime.frameNumber > 0
+                                ? "the last was " + std::to_string(runtime.frameNumber - 1)
+                                : "none was";
+        std::fprintf(stderr, "no screenshot %s: frame %ld was never shown (%s)\n",
+                     request.path.c_str(), request.frame, shown.c_str());
+    }
 }

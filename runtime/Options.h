@@ -8,7 +8,7 @@
 #include <vector>
 
 struct ScreenshotRequest {
-    long frame = 0;    // taken right after this many frames have been shown
+    long frame = 0;    // the picture of this frame, as the trace and the key script count
     std::string path;  // a .bmp file
 };
 
@@ -52,6 +52,9 @@ long KvFrameNumber();
 // Called by SHOWSCREEN after each flip: counts the frame, takes the screenshots
 // asked for and ends the program after the requested number of frames.
 void KvFrameCompleted();
+// Says on standard error which screenshots were asked for frames never shown (at the
+// shutdown). The exit code stays: a program may well end before such a frame.
+void KvReportScreenshotsNeverShown();
 // A trace line or a screenshot that could not be written: the program goes on, and
 // the run ends with a non-zero exit code.
 void KvNoteOutputFailure();

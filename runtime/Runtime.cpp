@@ -135,6 +135,7 @@ void __EndProgram() {
         WriteLogNumber(__g_debugfile);
     }
     if (runtime.shutdown.afterErrorLog) runtime.shutdown.afterErrorLog();
+    KvReportScreenshotsNeverShown();
     // A trace or screenshot that could not be written makes the run a failure, though
     // the program went on.
     if ((!KvCloseTrace() || KvOutputFailed()) && runtime.exitCode == 0) runtime.exitCode = 1;

@@ -24,9 +24,9 @@ cat >"$work/play.keys" <<'KEYS'
 KEYS
 cd "$work"
 TMPDIR="$work" "$kip" --headless --unpaced --no-warning --seed 7 --frames 1001 \
-  --screenshot "1000:$work/start_screen.bmp" >/dev/null
+  --screenshot "999:$work/start_screen.bmp" >/dev/null
 TMPDIR="$work" "$kip" --headless --unpaced --no-warning --seed 7 --frames 181 \
-  --keys "$work/play.keys" --screenshot "180:$work/play.bmp" >/dev/null
+  --keys "$work/play.keys" --screenshot "179:$work/play.bmp" >/dev/null
 
 # 24-bit Windows bitmap to PNG, with Python's zlib.
 for name in start_screen play; do

@@ -11,6 +11,7 @@ PACKAGES=(
   ffmpeg  # the tests make their movie clips with it
   # The tests on a real X server: the server, its fonts, xwininfo, xwd and xdotool.
   xvfb xfonts-base x11-utils x11-apps xdotool
+  openbox  # a small window manager: the window tests under a manager
   # The install tests: the .desktop check, the package tools and their checker, the
   # icons' decoder.
   desktop-file-utils dpkg-dev lintian python3

@@ -157,12 +157,12 @@ TEST(GameRun, ScreenshotShowsLevelKipAndAlien) {
     TestFolder folder("kip_shot_test");
     ASSERT_TRUE(folder.Made());
     std::string shot = folder / "level.bmp";
-    KipRun run = RunKip(kToTheTopFloor, 562, "--screenshot 560:" + shot);
+    KipRun run = RunKip(kToTheTopFloor, 562, "--screenshot 559:" + shot);
     ExpectCleanEnd(run);
     Picture picture = ReadBmp(shot);
     ASSERT_EQ(picture.width, 640);
     ASSERT_EQ(picture.height, 480);
-    // The frame shown as the 560th carries the trace lines of frame 559.
+    // Screenshot 559 is the picture of the trace lines of frame 559.
     double alienX = -1, alienY = -1, kipX = -1, kipY = -1, tileY = -1;
     for (const TraceLine& line : run.trace) {
         if (line.frame != 559 || line.command != "SPRITE") continue;

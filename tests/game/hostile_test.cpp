@@ -109,14 +109,14 @@ class HostileMachine : public ::testing::Test {
         return Wait(Start(options, tmpdir));
     }
 
-    // The stage screen of the first level, shot at its frame 10 (after the start screen and
+    // The stage screen of the first level, shot at its frame 9 (after the start screen and
     // the intro, passed with space): its texts and pictures come from the pack, so a blank
     // screen means the unpacked media went missing.
     std::vector<std::string> StageScreenOptions() const {
         const std::string keys = m_folder / "start.keys";
         std::ofstream(keys) << kThroughTheStartScreens;
         return {"--keys", keys, "--frames", std::to_string(12 + kStartScreenFrames),
-                "--screenshot", std::to_string(10 + kStartScreenFrames) + ":" + m_folder / "stage.bmp"};
+                "--screenshot", std::to_string(9 + kStartScreenFrames) + ":" + m_folder / "stage.bmp"};
     }
     bool StageScreenIsDrawn() const {
         const std::string bytes = ReadFileText(m_folder / "stage.bmp");

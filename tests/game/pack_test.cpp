@@ -85,7 +85,7 @@ TEST_F(PackedGame, PlaysFromThePackAlone) {
     std::string shot = (m_dir / "intro.bmp").string();
     std::string command = "cd '" + m_dir.string() + "' && TMPDIR='" + m_dir.string() +
                           "' ./kip --headless --unpaced --seed 3 --keys '" + keys +
-                          "' --frames 12 --screenshot 10:" + shot;
+                          "' --frames 12 --screenshot 9:" + shot;
     CommandResult run = RunCommand(command);
     ASSERT_EQ(run.exitCode, 0) << run.output;
     std::string bytes = ReadFileText(shot);

@@ -33,8 +33,8 @@ struct Shots {
     std::string start = folder / "start.bmp", intro = folder / "intro.bmp",
                 stage8 = folder / "stage8.bmp";
     std::string Options() const {
-        return "--screenshot 925:" + start + " --screenshot 1010:" + intro +
-               " --screenshot 1060:" + stage8;
+        return "--screenshot 924:" + start + " --screenshot 1009:" + intro +
+               " --screenshot 1059:" + stage8;
     }
 };
 

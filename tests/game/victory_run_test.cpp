@@ -156,7 +156,7 @@ TEST(WholeGameToTheEnd, StageEightClearedByPlayThenVictoryAndTheStartScreenAgain
     ASSERT_TRUE(folder.Made());
     const std::string shot = folder / "victory.bmp";
     KipRun run = RunGame(KIP_PATH, keys + end.Keys(), static_cast<int>(end.frames),
-                         "--screenshot " + std::to_string(end.last + 90) + ":" + shot,
+                         "--screenshot " + std::to_string(end.last + 89) + ":" + shot,
                          kLinesLookedAt);
     ExpectCleanEnd(run);
     const Frames frames = ByFrame(run.trace);

@@ -1,6 +1,7 @@
-// The kip executable on a real X server (Xvfb, no window manager), checked from the
-// outside as a player sees it: the window tree from xwininfo, the screen from xwd,
-// keys from xdotool. Skipped only where Xvfb cannot start.
+// The kip executable on a real X server (Xvfb, bare, and with the openbox window
+// manager where it is installed), checked from the outside as a player sees it: the
+// window tree from xwininfo, the screen from xwd, keys from xdotool. Skipped only
+// where Xvfb (or, for the manager's tests, openbox) cannot start.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -14,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -108,7 +110,7 @@ class KipProcess {
         // Leave the start screen, the intro and the stage screen: play from frame 4.
         std::ofstream(folder + "/keys.txt") << "0 tap 57\n2 tap 57\n4 tap 57\n";
         std::vector<std::string> args = {KIP_PATH, "--seed", "7", "--keys", folder + "/keys.txt",
-                                         "--screenshot", "60:" + folder + "/frame.bmp"};
+                                         "--screenshot", "59:" + folder + "/frame.bmp"};
         args.insert(args.end(), options.begin(), options.end());
         m_pid = fork();
         if (m_pid != 0) return;
@@ -136,6 +138,10 @@ class KipProcess {
     // in `status`.
     bool SignalAndWait(int number, int& status) {
         kill(m_pid, number);
+        return WaitForEnd(status);
+    }
+    // True when the game ends by itself in time, its wait status in `status`.
+    bool WaitForEnd(int& status) {
         for (auto end = Clock::now() + kEndDeadline; Clock::now() < end;) {
             if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
                 m_pid = -1;
@@ -675,4 +681,197 @@ TEST_F(XServerTest, ATickTakenBackIsNotRemembered) {
     EXPECT_FALSE(std::ifstream(m_folder / "config/kip/software-renderer-warning-off").good());
     std::error_code ignored;
     EXPECT_FALSE(std::filesystem::exists(m_folder / "config/kip", ignored));
+}
+
+namespace {
+// A window manager (openbox) on the test's server, ended with the object; it does
+// not run where the package is missing.
+class WindowManager {
+  public:
+    WindowManager(const std::string& display, const std::string& folder) {
+        if (RunCommand("command -v openbox").exitCode != 0) return;
+        m_pid = fork();
+        if (m_pid == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            setenv("DISPLAY", display.c_str(), 1);
+            setenv("XDG_CONFIG_HOME", (folder + "/wm-config").c_str(), 1);  // its defaults
+            if (!freopen((folder + "/wm.txt").c_str(), "w", stdout) ||
+                !freopen((folder + "/wm.txt").c_str(), "a", stderr))
+                _exit(126);
+            execlp("openbox", "openbox", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // Ready once it names its check window on the root.
+        for (auto end = Clock::now() + kStartDeadline; Clock::now() < end && m_pid > 0;) {
+            CommandResult check =
+                RunCommand("DISPLAY=" + display + " xprop -root _NET_SUPPORTING_WM_CHECK");
+            if (check.output.find("window id #") != std::string::npos) {
+                m_running = true;
+                return;
+            }
+            std::this_thread::sleep_for(kPollInterval);
+        }
+    }
+    ~WindowManager() { EndProcess(m_pid); }
+    bool Running() const { return m_running; }
+
+  private:
+    pid_t m_pid = -1;
+    bool m_running = false;
+};
+
+// A client window's place and size on the screen (inside any frame a manager added).
+bool ClientRect(const std::string& display, const std::string& name, TopWindow& window) {
+    CommandResult info = RunCommand("DISPLAY=" + display + " xwininfo -name '" + name + "'");
+    if (info.exitCode != 0) return false;
+    auto field = [&](const char* label, int& value) {
+        std::size_t at = info.output.find(label);
+        return at != std::string::npos &&
+               std::sscanf(info.output.c_str() + at + std::strlen(label), " %d", &value) == 1;
+    };
+    window.name = name;
+    return field("Absolute upper-left X:", window.x) && field("Absolute upper-left Y:", window.y) &&
+           field("Width:", window.width) && field("Height:", window.height);
+}
+
+// Polls a client window's rectangle until the condition holds or the deadline passes.
+template <typename Condition>
+bool WaitForClient(const std::string& display, const std::string& name, Condition condition,
+                   TopWindow& window, std::chrono::seconds deadline = kStartDeadline) {
+    for (auto end = Clock::now() + deadline; Clock::now() < end;) {
+        if (ClientRect(display, name, window) && condition(window)) return true;
+        std::this_thread::sleep_for(kPollInterval);
+    }
+    return false;
+}
+
+// The width of the title's text in the manager's title bar right above a client
+// (an active bar, whose text is white): the white columns around the bar's middle,
+// words a few pixels apart (the manager's buttons stand further off).
+int TitleTextWidth(const Picture& screen, const TopWindow& client) {
+    constexpr int kBarHeight = 18, kWordGap = 8;
+    if (client.width <= 0 || client.x < 0 || client.x + client.width > screen.width) return 0;
+    std::vector<bool> text(std::size_t(client.width), false);
+    for (int x = 0; x < client.width; ++x)
+        for (int y = std::max(0, client.y - kBarHeight); y < client.y; ++y) {
+            const Rgb& c = screen.At(client.x + x, y);
+            if (c.r >= 230 && c.g >= 230 && c.b >= 230) text[std::size_t(x)] = true;
+        }
+    int middle = client.width / 2, left = -1;
+    for (int d = 0; d < client.width / 2 && left < 0; ++d)
+        for (int x : {middle - d, middle + d})
+            if (x >= 0 && x < client.width && text[std::size_t(x)]) left = x;
+    if (left < 0) return 0;
+    int right = left;
+    for (int gap = 0, x = right + 1; x < client.width && gap <= kWordGap; ++x)
+        text[std::size_t(x)] ? (right = x, gap = 0) : ++gap;
+    for (int gap = 0, x = left - 1; x >= 0 && gap <= kWordGap; --x)
+        text[std::size_t(x)] ? (left = x, gap = 0) : ++gap;
+    return right - left + 1;
+}
+
+// The title's width once the manager has drawn it: the same in two screenshots.
+int SettledTitleTextWidth(const std::string& display, const std::string& folder,
+                          const TopWindow& client) {
+    int last = -1;
+    for (auto end = Clock::now() + kStartDeadline; Clock::now() < end;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        int width = TitleTextWidth(Screenshot(display, folder), client);
+        if (width > 0 && width == last) return width;
+        last = width;
+    }
+    return last;
+}
+
+class WindowManagerTest : public XServerTest {
+  protected:
+    void SetUp() override {
+        XServerTest::SetUp();
+        if (IsSkipped()) return;
+        m_manager = std::make_unique<WindowManager>(Display(), m_folder.Path());
+        if (!m_manager->Running())
+            GTEST_SKIP() << "no window manager (is the openbox package installed?)";
+    }
+    void TearDown() override {
+        m_kip.reset();  // before the manager, which goes before the server
+        m_manager.reset();
+    }
+    std::unique_ptr<WindowManager> m_manager;
+};
+
+auto CoversTheScreen = [](const TopWindow& w) {
+    return w.x == 0 && w.y == 0 && w.width == kScreenWidth && w.height == kScreenHeight;
+};
+}  // namespace
+
+// Under a manager the software-renderer box shows over the game's full-screen window,
+// with nothing of a window behind it, and its whole title in its title bar: as wide
+// as the same title in a window wide enough for it.
+TEST_F(WindowManagerTest, WarningBoxOverTheFullScreenWindowWithItsWholeTitle) {
+    // The reference first, on an empty screen: the same title in a wide window of
+    // another program.
+    CommandResult started = RunCommand("DISPLAY=" + Display() + " xmessage -title '" + kBoxTitle +
+                                       "' -geometry 800x100+200+300 reference >/dev/null 2>&1 & "
+                                       "echo $!");
+    TopWindow reference, box, kip;
+    auto shown = [](const TopWindow& w) { return w.width > 0; };
+    ASSERT_TRUE(WaitForClient(Display(), kBoxTitle, shown, reference)) << started.output;
+    int fullTitle = SettledTitleTextWidth(Display(), m_folder.Path(), reference);
+    RunCommand("kill " + started.output);
+    for (auto end = Clock::now() + kEndDeadline;
+         Clock::now() < end && ClientRect(Display(), kBoxTitle, reference);)
+        std::this_thread::sleep_for(kPollInterval);
+    EXPECT_GT(fullTitle, 100);
+
+    StartKip({});
+    ASSERT_TRUE(WaitForClient(Display(), kBoxTitle, shown, box)) << KipOutput();
+    EXPECT_TRUE(WaitForClient(Display(), "kip", CoversTheScreen, kip, std::chrono::seconds(5)))
+        << "the game window is " << kip.width << "x" << kip.height << "+" << kip.x << "+"
+        << kip.y << " while the box shows";
+    int boxTitle = SettledTitleTextWidth(Display(), m_folder.Path(), box);
+    EXPECT_EQ(boxTitle, fullTitle) << "the box's title is cut";
+    Picture screen = Screenshot(Display(), m_folder.Path());
+    ASSERT_EQ(screen.width, kScreenWidth);
+    // Lit are only the box and its frame (a title bar above it, a border around it).
+    long litOutside = LitPixels(screen, 0, 0, kScreenWidth, kScreenHeight) -
+                      LitPixels(screen, box.x - 4, box.y - 24, box.width + 8, box.height + 28);
+    EXPECT_EQ(litOutside, 0) << "something is drawn behind the box";
+    Xdotool(Display(), "key Return");
+    EXPECT_TRUE(WaitForClient(Display(), "kip", CoversTheScreen, kip));
+}
+
+// Another client destroying the game's window (a manager's kill tool, xdotool
+// windowclose) ends the game through its shutdown, as closing the window does.
+class DestroyedWindowTest : public XServerTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(DestroyedWindowTest, EndsThroughTheShutdown) {
+    std::vector<std::string> options = {"--no-warning"};
+    if (GetParam()) options.push_back("--windowed");
+    StartKip(options);
+    ReadFrame(m_folder / "frame.bmp");  // the game is playing
+    std::string id = KipWindowId(Display());
+    ASSERT_FALSE(id.empty());
+    Xdotool(Display(), "windowclose " + id);
+    int status = 0;
+    ASSERT_TRUE(m_kip->WaitForEnd(status)) << "the game did not end without its window";
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << KipOutput();
+    EXPECT_EQ(KipOutput().find("X Error"), std::string::npos) << KipOutput();
+    const std::string log = ReadFileText(m_folder / "ErrorLog.txt");
+    EXPECT_TRUE(EndsNormally(log)) << log;
+    EXPECT_TRUE(UnpackingFolders(m_folder.Path()).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowedAndFullScreen, DestroyedWindowTest, ::testing::Bool());
+
+TEST_F(WindowManagerTest, DestroyedFullScreenWindowEndsThroughTheShutdown) {
+    StartKip({"--no-warning"});
+    ReadFrame(m_folder / "frame.bmp");
+    std::string id = KipWindowId(Display());
+    ASSERT_FALSE(id.empty());
+    Xdotool(Display(), "windowclose " + id);
+    int status = 0;
+    ASSERT_TRUE(m_kip->WaitForEnd(status)) << "the game did not end without its window";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << KipOutput();
+    EXPECT_TRUE(EndsNormally(ReadFileText(m_folder / "ErrorLog.txt")));
 }

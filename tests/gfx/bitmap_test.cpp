@@ -86,6 +86,57 @@ TEST(BitmapReader, PaletteEntryEqualToKeyIsTransparentWhateverItsIndex) {
     ExpectTexel(t, 2, 2, 1, {0, 255, 0}, 255);
 }
 
+namespace {
+std::vector<uint8_t> ReadTestData(const std::string& name) {
+    std::vector<uint8_t> bytes;
+    std::FILE* file = std::fopen((std::string(KIP_GFX_TEST_DATA) + "/" + name).c_str(), "rb");
+    if (!file) return bytes;
+    int c;
+    while ((c = std::fgetc(file)) != EOF) bytes.push_back(uint8_t(c));
+    std::fclose(file);
+    return bytes;
+}
+
+// The 124-byte header of an image tool's file cut to its first size bytes (the
+// 108-byte header is the same without its last 16; the 64-byte kind shares the first
+// 40 with the others): size field and pixel offset follow, palette and rows stay.
+std::vector<uint8_t> WithShorterHeader(const std::vector<uint8_t>& file, uint32_t size) {
+    std::vector<uint8_t> cut(file.begin(), file.begin() + 14 + size);
+    cut.insert(cut.end(), file.begin() + 14 + 124, file.end());
+    PutLE(cut, 14, size, 4);
+    PutLE(cut, 10, uint32_t(file[10] | file[11] << 8) - (124 - size), 4);
+    PutLE(cut, 2, uint32_t(cut.size()), 4);
+    return cut;
+}
+}  // namespace
+
+// The palette follows the information header, whatever its size; the colours are
+// the ones the files were made from (tests/gfx/data/README.md).
+TEST(BitmapReader, PaletteFollowsInformationHeadersOfEverySize) {
+    std::vector<uint8_t> info40 = ReadTestData("pal8_info40.bmp");
+    std::vector<uint8_t> info124 = ReadTestData("pal8_info124.bmp");
+    ASSERT_EQ(info40.size(), 1110u);
+    ASSERT_EQ(info124.size(), 1194u);
+    const std::pair<const char*, std::vector<uint8_t>> files[] = {
+        {"40", info40},
+        {"124", info124},
+        {"108", WithShorterHeader(info124, 108)},
+        {"64", WithShorterHeader(info124, 64)},
+    };
+    for (const auto& [header, bytes] : files) {
+        BitmapImage image;
+        ASSERT_TRUE(Parse(bytes, image)) << header;
+        ASSERT_EQ(image.width, 6);
+        ASSERT_EQ(image.height, 4);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 6; ++x) {
+                uint32_t r = 40 * x + 10, g = 60 * y + 20, b = 37 * (x + 6 * y) % 256;
+                EXPECT_EQ(image.ColourAt(x, y), r | g << 8 | b << 16)
+                    << header << "-byte header, pixel " << x << "," << y;
+            }
+    }
+}
+
 TEST(BitmapReader, TextureIsPowerOfTwoWithPictureInLowerLeft) {
     BitmapImage image;
     ASSERT_TRUE(Parse(MakeBitmap24(65, 3, Distinct), image));
@@ -206,7 +257,8 @@ TEST(BitmapReaderNegative, HugeInformationBlockIsNotHeld) {
     FileByteSource file(path.c_str());
     BitmapImage image;
     ASSERT_TRUE(ReadBitmap(file, image));
-    EXPECT_LE(image.infoBlock.size(), 40u + 4 * 256);
+    EXPECT_LE(image.infoBlock.size(), 40u);
+    EXPECT_LE(image.palette.size(), 4u * 256);
     EXPECT_EQ(image.pixelOffset, offset);
     EXPECT_EQ(image.ColourAt(1, 1), 0u);
     std::remove(path.c_str());
@@ -271,6 +323,23 @@ TEST(BitmapReaderNegative, PaletteShorterThanTheIndexReadsBlack) {
     ASSERT_TRUE(Parse(shortPalette, image));
     EXPECT_EQ(image.ColourAt(0, 0), 0x090909u);
     EXPECT_EQ(image.ColourAt(1, 0), 0u);
+}
+
+TEST(BitmapReaderNegative, HeaderSizeBeyondTheBlockLeavesNoPalette) {
+    std::vector<uint8_t> file =
+        MakeBitmap8(2, 1, {TestRgb{9, 9, 9}}, [](int, int) { return uint8_t(0); });
+    for (uint32_t size : {1024u + 40u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+        PutLE(file, 14, size, 4);
+        BitmapImage image;
+        ASSERT_TRUE(Parse(file, image)) << size;
+        EXPECT_TRUE(image.palette.empty()) << size;
+        EXPECT_EQ(image.ColourAt(0, 0), 0u) << size;
+    }
+    // A size below 40 is taken as 40: such files read as they always did.
+    PutLE(file, 14, 12, 4);
+    BitmapImage image;
+    ASSERT_TRUE(Parse(file, image));
+    EXPECT_EQ(image.ColourAt(0, 0), 0x090909u);
 }
 
 TEST(TexelOps, MipLevelUsesTheWeightedFilter) {

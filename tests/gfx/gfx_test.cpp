@@ -312,6 +312,96 @@ TEST(Primitives, SpriteAfterPrimitiveUsesItsTexture) {
     EXPECT_PIXEL(11, 1, (TestRgb{10, 20, 30}));
 }
 
+namespace {
+// A polygon over the square (x, y) .. (x + side, y + side) with texture coordinates
+// 0 .. 1 (t from the top), counter-clockwise on screen, in white.
+void TexturedSquare(double slot, double x, double y, double side) {
+    STARTPOLY(slot);
+    POLYVECTOR(x, y + side, 0, 1, 0xFFFFFF);
+    POLYVECTOR(x + side, y + side, 1, 1, 0xFFFFFF);
+    POLYVECTOR(x + side, y, 1, 0, 0xFFFFFF);
+    POLYVECTOR(x, y, 0, 0, 0xFFFFFF);
+    ENDPOLY();
+}
+
+// Four quarters: red top-left, green top-right, blue bottom-left, white bottom-right.
+TestRgb Quarter(int x, int y, int side) {
+    bool right = 2 * x >= side, bottom = 2 * y >= side;
+    if (!bottom) return right ? TestRgb{0, 255, 0} : TestRgb{255, 0, 0};
+    return right ? TestRgb{255, 255, 255} : TestRgb{0, 0, 255};
+}
+
+void DrawQuarters(int x, int y, int side) {
+    int h = side / 2;
+    FILLRECT(x, y, x + h, y + h, 0x0000FF);
+    FILLRECT(x + h, y, x + side, y + h, 0x00FF00);
+    FILLRECT(x, y + h, x + h, y + side, 0xFF0000);
+    FILLRECT(x + h, y + h, x + side, y + side, 0xFFFFFF);
+}
+}  // namespace
+
+// Sprites drawn between STARTPOLY and ENDPOLY select textures of their own; the
+// polygon is filled from the slot it was started with all the same.
+TEST(Polygons, EndPolyFillsFromTheSlotStartPolyChose) {
+    FreshFrame();
+    Load("poly_green.bmp", MakeBitmap24(16, 16, [](int, int) { return TestRgb{0, 200, 0}; }), 36);
+    Load("poly_red.bmp", MakeBitmap24(16, 16, [](int, int) { return TestRgb{200, 0, 0}; }), 37);
+    STARTPOLY(36);
+    POLYVECTOR(100, 164, 0, 1, 0xFFFFFF);
+    POLYVECTOR(164, 164, 1, 1, 0xFFFFFF);
+    POLYVECTOR(164, 100, 1, 0, 0xFFFFFF);
+    POLYVECTOR(100, 100, 0, 0, 0xFFFFFF);
+    ROTOSPRITE(37, 300, 300, 0);
+    SPRITE(37, 340, 300);
+    ENDPOLY();
+    EXPECT_PIXEL(110, 110, (TestRgb{0, 200, 0}));
+    EXPECT_PIXEL(160, 160, (TestRgb{0, 200, 0}));
+    EXPECT_PIXEL(305, 305, (TestRgb{200, 0, 0}));
+    EXPECT_PIXEL(345, 305, (TestRgb{200, 0, 0}));
+    // An untextured polygon stays untextured whatever is drawn before its end.
+    FreshFrame();
+    STARTPOLY(-1);
+    POLYVECTOR(100, 164, 0, 0, 0x00FFFF);
+    POLYVECTOR(164, 164, 0, 0, 0x00FFFF);
+    POLYVECTOR(164, 100, 0, 0, 0x00FFFF);
+    POLYVECTOR(100, 100, 0, 0, 0x00FFFF);
+    SPRITE(37, 300, 300);
+    ENDPOLY();
+    EXPECT_PIXEL(130, 130, (TestRgb{255, 255, 0}));
+}
+
+// Texture coordinates span the picture's power-of-two texture, as a loaded picture of
+// the same size has it: a polygon over a grabbed picture looks like one over the
+// same picture loaded from a file, whatever its size.
+TEST(Polygons, GrabbedPicturesMapLikeLoadedOnes) {
+    for (int side : {8, 16, 24, 32, 64}) {
+        SCOPED_TRACE("side " + std::to_string(side));
+        Load("poly_quarters.bmp",
+             MakeBitmap24(side, side, [side](int x, int y) { return Quarter(x, y, side); }), 38);
+        FreshFrame();
+        DrawQuarters(500, 10, side);
+        GRABSPRITE(39, 500, 10, side, side);
+        FreshFrame();
+        TexturedSquare(38, 0, 0, 128);
+        TexturedSquare(39, 200, 0, 128);
+        std::vector<uint8_t> loaded, grabbed;
+        pRbow->ReadFrame(0, 480 - 128, 128, 128, loaded);
+        pRbow->ReadFrame(200, 480 - 128, 128, 128, grabbed);
+        EXPECT_TRUE(loaded == grabbed);
+        // The picture fills side / texture side of the square, in its bottom-left
+        // corner as in the texture; the rest is transparent.
+        int covered = 128 * side / PowerOfTwoAtLeast(side), top = 128 - covered;
+        EXPECT_PIXEL(200 + covered / 4, top + covered / 4, (TestRgb{255, 0, 0}));
+        EXPECT_PIXEL(200 + covered * 3 / 4, top + covered / 4, (TestRgb{0, 255, 0}));
+        EXPECT_PIXEL(200 + covered / 4, top + covered * 3 / 4, (TestRgb{0, 0, 255}));
+        EXPECT_PIXEL(200 + covered * 3 / 4, top + covered * 3 / 4, (TestRgb{255, 255, 255}));
+        if (top > 0) {
+            EXPECT_PIXEL(200 + covered / 4, top / 2, kBlack);
+            EXPECT_PIXEL(200 + (covered + 128) / 2, 100, kBlack);
+        }
+    }
+}
+
 TEST(AlphaMode, AdditiveHalfAndBackToOpaque) {
     FreshFrame();
     Load("alpha.bmp", MakeBitmap24(4, 4, [](int, int) { return TestRgb{200, 100, 50}; }), 14);
@@ -451,7 +541,7 @@ TEST(Surfaces, SnapshotFileOfTheScreen) {
 TEST(Headless, ScreenshotOfTheShownFrameAndTrace) {
     std::string shot = TestTempDir() + "kip_gfx_shot_" + std::to_string(getpid()) + ".bmp";
     std::string trace = TestTempDir() + "kip_gfx_trace_" + std::to_string(getpid()) + ".txt";
-    KvOptions().screenshots.push_back({KvFrameNumber() + 1, shot});
+    KvOptions().screenshots.push_back({KvFrameNumber(), shot});
     ASSERT_TRUE(KvOpenTrace(trace.c_str()));
     long frame = KvFrameNumber();
     FreshFrame();

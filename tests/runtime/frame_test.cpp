@@ -166,6 +166,55 @@ TEST_F(FrameTest, ExampleRunsItsFramesAndEndsAtTheRequestedCount) {
     EXPECT_EQ(shot.substr(0, 2), "BM");
 }
 
+namespace {
+// Whether pixel (x, y) of a 640 x 480 24-bit screenshot is yellow.
+bool YellowAt(const std::string& shot, int x, int y) {
+    std::size_t at = 54 + (std::size_t(479 - y) * 640 + x) * 3;
+    return at + 2 < shot.size() && uint8_t(shot[at]) == 0 && uint8_t(shot[at + 1]) == 255 &&
+           uint8_t(shot[at + 2]) == 255;
+}
+
+// Row 120 of a screenshot is yellow from x = left up to but not including x = right.
+void ExpectYellowFrom(const std::string& shot, int left, int right) {
+    if (left > 0) {
+        EXPECT_FALSE(YellowAt(shot, left - 1, 120)) << left - 1;
+    }
+    EXPECT_TRUE(YellowAt(shot, left, 120)) << left;
+    EXPECT_TRUE(YellowAt(shot, right - 1, 120)) << right - 1;
+    EXPECT_FALSE(YellowAt(shot, right, 120)) << right;
+}
+}  // namespace
+
+// Screenshot N holds what the trace lists for frame N: the example fills a yellow
+// rectangle from x = 4N to 4N + 40 in frame N (its trace says so too).
+TEST_F(FrameTest, ScreenshotNIsThePictureOfTheTracesFrameN) {
+    ProbeRun run = Start("--headless --unpaced --frames 3 --trace trace.txt --screenshot 0:s0.bmp "
+                         "--screenshot 2:s2.bmp",
+                         "", HELLO_PATH);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    std::string trace = ReadFile("trace.txt");
+    EXPECT_NE(trace.find("0 FILLRECT 0 100 40 140 65535"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("2 FILLRECT 8 100 48 140 65535"), std::string::npos) << trace;
+    std::string first = ReadFile("s0.bmp"), third = ReadFile("s2.bmp");
+    ASSERT_EQ(first.size(), 921654u);
+    ASSERT_EQ(third.size(), 921654u);
+    ExpectYellowFrom(first, 0, 40);
+    ExpectYellowFrom(third, 8, 48);
+}
+
+// A frame the program never showed has no picture: said on standard error; the exit
+// code stays 0, since a program (or its player) may end before that frame.
+TEST_F(FrameTest, ScreenshotOfAFrameNeverShownIsSaid) {
+    ProbeRun run = Start("--headless --unpaced --frames 3 --screenshot 3:late.bmp", "", HELLO_PATH);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.output.find("late.bmp"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("frame 3 was never shown"), std::string::npos) << run.output;
+    EXPECT_FALSE(Exists("late.bmp"));
+    ProbeRun none = Start("--headless --unpaced --frames 0 --screenshot 0:none.bmp", "", HELLO_PATH);
+    EXPECT_EQ(none.exitCode, 0);
+    EXPECT_NE(none.output.find("frame 0 was never shown (none was)"), std::string::npos) << none.output;
+}
+
 TEST_F(FrameTest, FramesZeroEndsBeforeTheFirstFrameAndOneShowsExactlyOne) {
     auto screens = [&](const std::string& trace) {
         std::string text = ReadFile(trace);

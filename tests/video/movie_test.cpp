@@ -139,7 +139,7 @@ void ExpectQuarters(const BitmapImage& shot, int x, int y, int width, int height
 
 TEST_F(MovieTest, A43ClipPlaysToItsEndFillingTheFrame) {
     MakeClip("clip43.mp4", 320, 240, 1);
-    Run("--screenshot 5:during.bmp", "play clip43.mp4");
+    Run("--screenshot 4:during.bmp", "play clip43.mp4");
     EXPECT_EQ(m_run.exitCode, 0) << m_run.output;
     MovieRun movie = Played("play", "clip43.mp4");
     // 25 pictures in one second: each shown picture is a screen. A few may come too
