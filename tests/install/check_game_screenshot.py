@@ -3,9 +3,9 @@
 
 Usage: check_game_screenshot.py SHOT.bmp TRACE FRAME FONT.bmp SPRITE.bmp
 
-The screenshot taken after frame FRAME shows the commands traced with the number
-FRAME - 1: one SPRITE of slot 0 and one PRINT in font 0. Expected, worked out here
-from the media files alone: the sprite's pixels (all but the key colour 255 0 128)
+Screenshot FRAME shows the commands traced with the number FRAME: one SPRITE of
+slot 0 and one PRINT in font 0. Expected, worked out here from the media files
+alone: the sprite's pixels (all but the key colour 255 0 128)
 at its place, the text's glyphs from FONT.bmp (16 x 8 cells, every pixel that is not
 black drawn white here, since the font is white on black), everything else black.
 """
@@ -73,7 +73,7 @@ def expected_picture(width, height, sprite_at, text, font, ball):
 def main():
     shot_path, trace, frame, font_path, sprite_path = sys.argv[1:6]
     width, height, shot = read_bmp(shot_path)
-    sprite_at, text = traced(trace, int(frame) - 1)
+    sprite_at, text = traced(trace, int(frame))
     picture = expected_picture(width, height, sprite_at, text, read_bmp(font_path),
                                read_bmp(sprite_path))
     wrong = [(x, y) for y in range(height) for x in range(width) if shot[y][x] != picture[y][x]]

@@ -40,7 +40,7 @@ TEST(DefaultFontCopy, IsTheGeneratedSmalfontByteForByte) {
 }
 
 TEST_F(DefaultFontTest, WithoutAnyFontTheBuiltInOneDrawsText) {
-    CommandResult run = Start("--screenshot 1:shot.bmp");
+    CommandResult run = Start("--screenshot 0:shot.bmp");
     ASSERT_EQ(run.exitCode, 0) << run.output;
     // Smalfont's cells are 8 x 8.
     EXPECT_NE(run.output.find("cell 8 8\n"), std::string::npos) << run.output;
