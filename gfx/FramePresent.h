@@ -3,6 +3,8 @@
 // FramePresent_gl.cpp.
 #pragma once
 
+#include <cstdint>
+
 enum class FramePlacement {
     kWholeWindow,  // the frame fills the drawable texel for pixel
     kWholeScale,   // each texel covers a square of whole pixels
@@ -18,3 +20,7 @@ void CopyFrameIntoWindow(unsigned frameBuffer, int frameW, int frameH, const int
 // off-screen frame would: 8-bit red, green and blue, no alpha planes, and no depth
 // test under way (the off-screen frame has no depth planes).
 bool WindowHoldsFrameAsIs();
+// Reads the frame that drawing went to (the off-screen frame, or the window's own
+// drawable for a frame drawn straight into it) as 32-bit pixels, blue, green, red,
+// unused in memory order, top row first.
+void ReadDrawnFrame(int width, int height, uint32_t* pixels);

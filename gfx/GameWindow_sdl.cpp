@@ -5,11 +5,14 @@
 #include <SDL_opengl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "gfx/FramePresent.h"
 #include "gfx/GameWindow.h"
+#include "gfx/SoftwarePresent.h"
 #include "gfx/X11Window.h"
 
 struct GameWindowState {
@@ -29,6 +32,8 @@ struct GameWindowState {
     bool coversDesktopByHand = false;
     int windowedX = 50;
     int windowedY = 50;
+    // Scaled frames go to the window on the processor while this is set.
+    std::unique_ptr<SoftwarePresent> softwarePresent;
 };
 
 namespace {
@@ -121,6 +126,19 @@ bool CreateFrameBuffer(GameWindowState& s) {
     return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
+// A software present that fails once is not tried again: the frames go through
+// OpenGL from then on.
+bool PresentInSoftware(GameWindowState& s, const ViewportRect& view, int windowW, int windowH,
+                       FramePlacement placement) {
+    if (!s.softwarePresent) return false;
+    WindowPlace place{view.x, windowH - view.y - view.height, view.width, view.height, windowW,
+                      windowH};
+    if (s.softwarePresent->Show(s.width, s.height, place, placement == FramePlacement::kScaled))
+        return true;
+    s.softwarePresent.reset();
+    return false;
+}
+
 }  // namespace
 
 GameWindow* GameWindow::Create(const char* title, int width, int height, std::string& error) {
@@ -162,11 +180,15 @@ GameWindow* GameWindow::Create(const char* title, int width, int height, std::st
         delete result;
         return nullptr;
     }
+    const char* present = std::getenv("KIP_PRESENT");
+    bool openGLAsked = present && std::strcmp(present, "opengl") == 0;
+    result->UseSoftwarePresent(result->IsSoftwareRenderer() && !openGLAsked);
     return result;
 }
 
 GameWindow::~GameWindow() {
     if (!m_state) return;
+    m_state->softwarePresent.reset();  // while the X connection is open
     if (m_state->context) {
         glDeleteFramebuffers(1, &m_state->frameBuffer);
         glDeleteRenderbuffers(1, &m_state->colourBuffer);
@@ -266,6 +288,11 @@ void GameWindow::Present() {
     // filtered: the placement decides.
     const int rect[4] = {view.x, view.y, view.x + view.width, view.y + view.height};
     FramePlacement placement = PlaceFrame(m_state->width, m_state->height, windowW, windowH, rect);
+    if (placement != FramePlacement::kWholeWindow &&
+        PresentInSoftware(*m_state, view, windowW, windowH, placement)) {
+        BindFrame();
+        return;
+    }
     GLint drawnInto = 0;
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawnInto);
     if (drawnInto != 0) CopyFrameIntoWindow(m_state->frameBuffer, m_state->width,
@@ -274,6 +301,16 @@ void GameWindow::Present() {
     bool direct = placement == FramePlacement::kWholeWindow && WindowHoldsFrameAsIs();
     glBindFramebuffer(GL_FRAMEBUFFER, direct ? 0 : m_state->frameBuffer);
 }
+
+bool GameWindow::UseSoftwarePresent(bool on) {
+    if (!on || !OnX11())
+        m_state->softwarePresent.reset();
+    else if (!m_state->softwarePresent)
+        m_state->softwarePresent = SoftwarePresent::Create(m_state->window);
+    return UsesSoftwarePresent();
+}
+
+bool GameWindow::UsesSoftwarePresent() const { return m_state->softwarePresent != nullptr; }
 
 namespace {
 PlatformInputEvent::Button MouseButton(Uint8 button) {
@@ -328,6 +365,9 @@ bool GameWindow::PumpEvents() {
         if (event.type == SDL_QUIT) m_state->closeRequested = true;
         if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)
             m_state->closeRequested = true;
+        if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED &&
+            m_state->softwarePresent)
+            m_state->softwarePresent->RepaintBars();
     }
     return !m_state->closeRequested;
 }
