@@ -25,6 +25,7 @@ FramePlacement PlaceFrame(int frameW, int frameH, int windowW, int windowH, cons
 
 void CopyFrameIntoWindow(unsigned frameBuffer, int frameW, int frameH, const int rect[4],
                          FramePlacement placement) {
+    glDisable(GL_SCISSOR_TEST);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     bool bands = rect[2] - rect[0] < 0 || rect[0] > 0 || rect[1] > 0;
@@ -35,6 +36,24 @@ void CopyFrameIntoWindow(unsigned frameBuffer, int frameW, int frameH, const int
     glBlitFramebuffer(0, 0, frameW, frameH, rect[0], rect[1], rect[2], rect[3],
                       GL_COLOR_BUFFER_BIT,
                       placement == FramePlacement::kScaled ? GL_LINEAR : GL_NEAREST);
+}
+
+void TargetNextFrame(unsigned frameBuffer, int width, int height) {
+    glBindFramebuffer(GL_FRAMEBUFFER, frameBuffer);
+    if (frameBuffer != 0) {
+        glDisable(GL_SCISSOR_TEST);
+        return;
+    }
+    glScissor(0, 0, width, height);
+    glEnable(GL_SCISSOR_TEST);
+}
+
+void TakeFrameFromWindow(unsigned frameBuffer, int width, int height) {
+    glDisable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, frameBuffer);
+    glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
 }
 
 namespace {

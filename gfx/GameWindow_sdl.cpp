@@ -270,7 +270,7 @@ int GameWindow::DesktopColourDepth() const {
     return bits == 24 ? 32 : bits;
 }
 
-void GameWindow::BindFrame() { glBindFramebuffer(GL_FRAMEBUFFER, m_state->frameBuffer); }
+void GameWindow::BindFrame() { TargetNextFrame(m_state->frameBuffer, m_state->width, m_state->height); }
 
 // The picture is fitted to the window as it is this frame, not as it was asked for,
 // so a full screen that was refused or granted in part still shows all of it. Where
@@ -278,28 +278,33 @@ void GameWindow::BindFrame() { glBindFramebuffer(GL_FRAMEBUFFER, m_state->frameB
 // holds (8-bit colour planes, no alpha planes, no depth test in use) the next frame
 // is drawn straight into it; otherwise the frame is copied over in one blit, texel
 // for pixel where the scale is a whole number.
+// The software present never swaps: the window's drawable is then only the place
+// the frame is drawn in (its lower-left corner), in the renderer's fastest format.
 void GameWindow::Present() {
+    GameWindowState& s = *m_state;
     int windowW = 0, windowH = 0;
-    if (!X11WindowSize(m_state->window, windowW, windowH))
-        SDL_GL_GetDrawableSize(m_state->window, &windowW, &windowH);
-    ViewportRect view =
-        FitViewport(windowW, windowH, m_state->width, m_state->height, m_state->scaleMode);
+    if (!X11WindowSize(s.window, windowW, windowH))
+        SDL_GL_GetDrawableSize(s.window, &windowW, &windowH);
+    ViewportRect view = FitViewport(windowW, windowH, s.width, s.height, s.scaleMode);
     // A whole-number scale (always so in integer mode) is copied nearest, any other
     // filtered: the placement decides.
     const int rect[4] = {view.x, view.y, view.x + view.width, view.y + view.height};
-    FramePlacement placement = PlaceFrame(m_state->width, m_state->height, windowW, windowH, rect);
-    if (placement != FramePlacement::kWholeWindow &&
-        PresentInSoftware(*m_state, view, windowW, windowH, placement)) {
-        BindFrame();
-        return;
+    FramePlacement placement = PlaceFrame(s.width, s.height, windowW, windowH, rect);
+    bool scaled = placement != FramePlacement::kWholeWindow;
+    bool holdsFrame = windowW >= s.width && windowH >= s.height;
+    bool intoWindow = false;
+    if (scaled && PresentInSoftware(s, view, windowW, windowH, placement)) {
+        intoWindow = holdsFrame && WindowHoldsFrameAsIs();
+    } else {
+        GLint drawnInto = 0;
+        glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawnInto);
+        if (drawnInto == 0 && scaled) TakeFrameFromWindow(s.frameBuffer, s.width, s.height);
+        if (drawnInto != 0 || scaled)
+            CopyFrameIntoWindow(s.frameBuffer, s.width, s.height, rect, placement);
+        SDL_GL_SwapWindow(s.window);
+        intoWindow = !scaled && WindowHoldsFrameAsIs();
     }
-    GLint drawnInto = 0;
-    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawnInto);
-    if (drawnInto != 0) CopyFrameIntoWindow(m_state->frameBuffer, m_state->width,
-                                            m_state->height, rect, placement);
-    SDL_GL_SwapWindow(m_state->window);
-    bool direct = placement == FramePlacement::kWholeWindow && WindowHoldsFrameAsIs();
-    glBindFramebuffer(GL_FRAMEBUFFER, direct ? 0 : m_state->frameBuffer);
+    TargetNextFrame(intoWindow ? 0 : s.frameBuffer, s.width, s.height);
 }
 
 bool GameWindow::UseSoftwarePresent(bool on) {

@@ -13,9 +13,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 #include <pixman.h>
-#include <signal.h>
 #include <sys/ipc.h>
-#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/shm.h>
 #include <unistd.h>
@@ -24,11 +22,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "bench/gfx/BenchXvfb.h"
 
 namespace {
 constexpr int kFrameW = 640, kFrameH = 480;
@@ -40,45 +38,9 @@ double ProcessCpu() {
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
 }
 
-// utime + stime of another process, in ms.
-double OtherCpu(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    std::size_t close = text.rfind(')');
-    if (close == std::string::npos) return 0;
-    std::istringstream fields(text.substr(close + 2));
-    std::string skip;
-    for (int i = 0; i < 11; ++i) fields >> skip;
-    double user = 0, system = 0;
-    fields >> user >> system;
-    return (user + system) * 1000.0 / double(sysconf(_SC_CLK_TCK));
-}
-
 double WallMs() {
     using namespace std::chrono;
     return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
-pid_t StartXvfb(const std::string& size, std::string& display) {
-    int ready[2];
-    if (pipe(ready) != 0) return -1;
-    pid_t pid = fork();
-    if (pid == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
-        close(ready[0]);
-        std::string fd = std::to_string(ready[1]), screen = size + "x24";
-        if (!std::freopen("/dev/null", "w", stderr)) _exit(126);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
-               "-nolisten", "tcp", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(ready[1]);
-    char buffer[32] = {};
-    ssize_t n = read(ready[0], buffer, sizeof buffer - 1);
-    close(ready[0]);
-    if (n <= 0) return -1;
-    display = ":" + std::string(buffer, std::size_t(n)).substr(0, std::string(buffer).find('\n'));
-    return pid;
 }
 
 struct Stage {
@@ -91,11 +53,11 @@ int g_frames = 200;
 
 void Measure(const Stage& stage) {
     stage.run();  // warm
-    double cpu = ProcessCpu(), server = OtherCpu(g_server), wall = WallMs();
+    double cpu = ProcessCpu(), server = ProcessCpuOf(g_server), wall = WallMs();
     for (int i = 0; i < g_frames; ++i) stage.run();
     double n = g_frames;
     std::printf("  %-52s cpu %6.2f ms  X server %5.2f ms  wall %6.2f ms\n", stage.name,
-                (ProcessCpu() - cpu) / n, (OtherCpu(g_server) - server) / n, (WallMs() - wall) / n);
+                (ProcessCpu() - cpu) / n, (ProcessCpuOf(g_server) - server) / n, (WallMs() - wall) / n);
     std::fflush(stdout);
 }
 
@@ -164,13 +126,13 @@ int main(int argc, char** argv) {
     if (argc > 2) g_frames = std::max(10, std::atoi(argv[2]));
     int screenW = 0, screenH = 0;
     if (std::sscanf(size.c_str(), "%dx%d", &screenW, &screenH) != 2) return 2;
-    std::string display;
-    g_server = StartXvfb(size, display);
-    if (g_server < 0) {
+    BenchXvfb server(size);
+    if (!server.Running()) {
         std::fprintf(stderr, "Xvfb did not start\n");
         return 1;
     }
-    setenv("DISPLAY", display.c_str(), 1);
+    g_server = server.Pid();
+    setenv("DISPLAY", server.Display().c_str(), 1);
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return 1;
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
@@ -181,15 +143,9 @@ int main(int argc, char** argv) {
     SDL_GLContext context = SDL_GL_CreateContext(window);
     SDL_GL_MakeCurrent(window, context);
     SDL_GL_SetSwapInterval(0);
-    std::printf("== %s, renderer %s, %d frames a stage, load %s", size.c_str(),
+    std::printf("== %s, renderer %s, %d frames a stage, load %s\n", size.c_str(),
                 reinterpret_cast<const char*>(glGetString(GL_RENDERER)), g_frames,
-                [] {
-                    std::ifstream l("/proc/loadavg");
-                    std::string s;
-                    std::getline(l, s);
-                    return s + "\n";
-                }()
-                    .c_str());
+                LoadAverage().c_str());
 
     GLuint fbo = 0, colour = 0;
     glGenFramebuffers(1, &fbo);
@@ -198,6 +154,22 @@ int main(int argc, char** argv) {
     glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, kFrameW, kFrameH);
     glBindFramebuffer(GL_FRAMEBUFFER, fbo);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    // A frame with alpha planes, for reading back without filling in alpha.
+    GLuint staging = 0, stagingColour = 0;
+    glGenFramebuffers(1, &staging);
+    glGenRenderbuffers(1, &stagingColour);
+    glBindRenderbuffer(GL_RENDERBUFFER, stagingColour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, kFrameW, kFrameH);
+    glBindFramebuffer(GL_FRAMEBUFFER, staging);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, stagingColour);
+    // The same frame as a texture of its own, as drawing into a texture would make it.
+    GLuint frameTexture = 0;
+    glGenTextures(1, &frameTexture);
+    glBindTexture(GL_TEXTURE_2D, frameTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kFrameW, kFrameH, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                 std::vector<uint32_t>(std::size_t(kFrameW) * kFrameH, 0xFF336699u).data());
     glClearColor(0.2f, 0.4f, 0.6f, 1);
     glClear(GL_COLOR_BUFFER_BIT);
 
@@ -263,7 +235,36 @@ int main(int argc, char** argv) {
             {"  blit alone", [&] { bindWindow(); blit(f); glFinish(); }},
             {"  swap alone", [&] { swap(); }},
             {"blit without the clear, swap", [&] { bindWindow(); blit(f); swap(); }},
+            {"frame as a texture, drawn as a quad, swap",
+             [&] {
+                 glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+                 glBindTexture(GL_TEXTURE_2D, frameTexture);
+                 GLint filter = f.linear ? GL_LINEAR : GL_NEAREST;
+                 glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+                 glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+                 glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+                 OneToOneQuad(f, screenW, screenH);
+                 swap();
+             }},
             {"read the frame back (BGRA)", [&] { readFrame(); glFinish(); }},
+            {"read the window's corner back (BGRA)",
+             [&] {
+                 glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+                 glReadBuffer(GL_BACK);
+                 glReadPixels(0, 0, kFrameW, kFrameH, GL_BGRA, GL_UNSIGNED_BYTE, frame.data());
+                 glFinish();
+             }},
+            {"window's corner blitted into an RGBA8 frame, read (BGRA)",
+             [&] {
+                 glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+                 glReadBuffer(GL_BACK);
+                 glBindFramebuffer(GL_DRAW_FRAMEBUFFER, staging);
+                 glBlitFramebuffer(0, 0, kFrameW, kFrameH, 0, 0, kFrameW, kFrameH,
+                                   GL_COLOR_BUFFER_BIT, GL_NEAREST);
+                 glBindFramebuffer(GL_READ_FRAMEBUFFER, staging);
+                 glReadPixels(0, 0, kFrameW, kFrameH, GL_BGRA, GL_UNSIGNED_BYTE, frame.data());
+                 glFinish();
+             }},
             {"pixman scale into memory", [&] { Scale(source, scaled.data(), f.w, f.h, f.linear); }},
             {"glDrawPixels of the scaled picture 1:1, swap",
              [&] {
@@ -319,6 +320,5 @@ int main(int argc, char** argv) {
     SDL_GL_DeleteContext(context);
     SDL_DestroyWindow(window);
     SDL_Quit();
-    kill(g_server, SIGTERM);
     return 0;
 }
