@@ -25,4 +25,5 @@ class SoftwarePresent {
 
     std::unique_ptr<X11SharedPicture> m_picture;
     std::vector<uint32_t> m_frame;
+    FrameScaler m_scaler;
 };

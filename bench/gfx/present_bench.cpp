@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "bench/gfx/BenchXvfb.h"
+#include "gfx/FrameScaler.h"
 
 namespace {
 constexpr int kFrameW = 640, kFrameH = 480;
@@ -188,6 +189,7 @@ int main(int argc, char** argv) {
     pixman_image_t* source =
         pixman_image_create_bits(PIXMAN_x8r8g8b8, kFrameW, kFrameH, frame.data(), kFrameW * 4);
     std::vector<uint32_t> scaled(std::size_t(screenW) * screenH);
+    FrameScaler scaler;
 
     int smoothW = std::min(screenW, int(screenH * 4.0 / 3.0 + 0.5));
     int smoothH = std::min(screenH, int(screenW * 3.0 / 4.0 + 0.5));
@@ -265,6 +267,11 @@ int main(int argc, char** argv) {
                  glReadPixels(0, 0, kFrameW, kFrameH, GL_BGRA, GL_UNSIGNED_BYTE, frame.data());
                  glFinish();
              }},
+            {"FrameScaler (pixman across, rows mixed) into memory",
+             [&] {
+                 scaler.Scale(PixelBlock{frame.data(), kFrameW, kFrameH, kFrameW},
+                              PixelBlock{scaled.data(), f.w, f.h, f.w}, f.linear);
+             }},
             {"pixman scale into memory", [&] { Scale(source, scaled.data(), f.w, f.h, f.linear); }},
             {"glDrawPixels of the scaled picture 1:1, swap",
              [&] {
@@ -299,10 +306,12 @@ int main(int argc, char** argv) {
                  XShmPutImage(x, xwindow, gc, shm.image, 0, 0, f.x, f.y, unsigned(f.w), unsigned(f.h), False);
                  XSync(x, False);
              }},
-            {"all on the CPU: read back, pixman, XShmPutImage",
+            {"all on the CPU: read back, FrameScaler, XShmPutImage",
              [&] {
                  readFrame();
-                 Scale(source, shmPixels, f.w, f.h, f.linear);
+                 scaler.Scale(PixelBlock{frame.data(), kFrameW, kFrameH, kFrameW},
+                              PixelBlock{shmPixels, f.w, f.h, shm.image->bytes_per_line / 4},
+                              f.linear);
                  XShmPutImage(x, xwindow, gc, shm.image, 0, 0, f.x, f.y, unsigned(f.w), unsigned(f.h), False);
                  XSync(x, False);
              }},
