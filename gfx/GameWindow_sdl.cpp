@@ -34,6 +34,8 @@ struct GameWindowState {
     int windowedY = 50;
     // Scaled frames go to the window on the processor while this is set.
     std::unique_ptr<SoftwarePresent> softwarePresent;
+    // The last frame went that way: the window was not swapped since.
+    bool shownInSoftware = false;
 };
 
 namespace {
@@ -137,6 +139,23 @@ bool PresentInSoftware(GameWindowState& s, const ViewportRect& view, int windowW
         return true;
     s.softwarePresent.reset();
     return false;
+}
+
+// The frame copied into the window (unless it was drawn there at its size) and the
+// window swapped.
+void PresentThroughOpenGL(GameWindowState& s, const int rect[4], FramePlacement placement) {
+    bool scaled = placement != FramePlacement::kWholeWindow;
+    GLint drawnInto = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawnInto);
+    if (drawnInto == 0 && scaled) TakeFrameFromWindow(s.frameBuffer, s.width, s.height);
+    bool copied = drawnInto != 0 || scaled;
+    // A software renderer sizes the drawable to the window at a swap: after frames
+    // shown the other way the first copy may go into the old size.
+    for (int copies = copied && s.shownInSoftware ? 2 : 1; copies > 0; --copies) {
+        if (copied) CopyFrameIntoWindow(s.frameBuffer, s.width, s.height, rect, placement);
+        SDL_GL_SwapWindow(s.window);
+    }
+    s.shownInSoftware = false;
 }
 
 }  // namespace
@@ -295,13 +314,9 @@ void GameWindow::Present() {
     bool intoWindow = false;
     if (scaled && PresentInSoftware(s, view, windowW, windowH, placement)) {
         intoWindow = holdsFrame && WindowHoldsFrameAsIs();
+        s.shownInSoftware = true;
     } else {
-        GLint drawnInto = 0;
-        glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawnInto);
-        if (drawnInto == 0 && scaled) TakeFrameFromWindow(s.frameBuffer, s.width, s.height);
-        if (drawnInto != 0 || scaled)
-            CopyFrameIntoWindow(s.frameBuffer, s.width, s.height, rect, placement);
-        SDL_GL_SwapWindow(s.window);
+        PresentThroughOpenGL(s, rect, placement);
         intoWindow = !scaled && WindowHoldsFrameAsIs();
     }
     TargetNextFrame(intoWindow ? 0 : s.frameBuffer, s.width, s.height);

@@ -22,6 +22,10 @@ struct X11SharedPictureState {
 };
 
 namespace {
+// A picture larger than this many pixels (a 16384 x 8192 screen) is not shared: the
+// frames then go through OpenGL.
+constexpr long long kLargestPicture = 16384LL * 8192;
+
 // The scaler writes blue, green, red, unused in memory order: the server's pixels
 // must be that, 32 bits each in the host's byte order.
 bool TakesScaledPixels(const Visual* visual, int depth) {
@@ -114,7 +118,9 @@ void X11SharedPicture::Release() {
 
 PixelBlock X11SharedPicture::Picture(const WindowPlace& place) {
     X11SharedPictureState& s = *m_state;
-    if (place.width <= 0 || place.height <= 0) return PixelBlock{};
+    if (place.width <= 0 || place.height <= 0 ||
+        (long long)place.width * place.height > kLargestPicture)
+        return PixelBlock{};
     if (s.putPending) XSync(s.display, False);  // the server has read the last picture
     s.putPending = false;
     if ((!s.image || s.image->width != place.width || s.image->height != place.height) &&
