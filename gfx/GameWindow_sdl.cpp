@@ -289,7 +289,9 @@ int GameWindow::DesktopColourDepth() const {
     return bits == 24 ? 32 : bits;
 }
 
-void GameWindow::BindFrame() { TargetNextFrame(m_state->frameBuffer, m_state->width, m_state->height); }
+void GameWindow::BindFrame() {
+    TargetNextFrame(m_state->frameBuffer, m_state->width, m_state->height);
+}
 
 // The picture is fitted to the window as it is this frame, not as it was asked for,
 // so a full screen that was refused or granted in part still shows all of it. Where

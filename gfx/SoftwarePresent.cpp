@@ -16,7 +16,8 @@ bool SoftwarePresent::Show(int frameWidth, int frameHeight, const WindowPlace& p
     if (!target.pixels) return false;
     m_frame.resize(std::size_t(frameWidth) * frameHeight);
     ReadDrawnFrame(frameWidth, frameHeight, m_frame.data());
-    m_scaler.Scale(PixelBlock{m_frame.data(), frameWidth, frameHeight, frameWidth}, target, filtered);
+    m_scaler.Scale(PixelBlock{m_frame.data(), frameWidth, frameHeight, frameWidth}, target,
+                   filtered);
     m_picture->Put(place);
     return true;
 }

@@ -80,10 +80,10 @@ bool X11SharedPicture::Allocate(int width, int height) {
         Release();
         return false;
     }
-    s.segment.shmid = shmget(IPC_PRIVATE, std::size_t(s.image->bytes_per_line) * height,
-                             IPC_CREAT | 0600);
-    void* memory = s.segment.shmid < 0 ? reinterpret_cast<void*>(-1)
-                                       : shmat(s.segment.shmid, nullptr, 0);
+    s.segment.shmid =
+        shmget(IPC_PRIVATE, std::size_t(s.image->bytes_per_line) * height, IPC_CREAT | 0600);
+    void* memory =
+        s.segment.shmid < 0 ? reinterpret_cast<void*>(-1) : shmat(s.segment.shmid, nullptr, 0);
     if (memory == reinterpret_cast<void*>(-1)) {
         if (s.segment.shmid >= 0) shmctl(s.segment.shmid, IPC_RMID, nullptr);
         s.segment.shmid = -1;

@@ -76,8 +76,8 @@ pid_t StartKip(const std::string& display, const Way& way, long frames, const st
         unsetenv("KIP_PRESENT");
     if (!std::freopen("/dev/null", "w", stdout)) _exit(126);
     std::string count = std::to_string(frames);
-    std::vector<std::string> args = {KIP_PATH, "--no-warning", "--seed", "7", "--frames", count,
-                                     "--keys", keys};
+    std::vector<std::string> args = {KIP_PATH,   "--no-warning", "--seed", "7",
+                                     "--frames", count,          "--keys", keys};
     args.insert(args.end(), way.options.begin(), way.options.end());
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
@@ -101,13 +101,14 @@ Figures RunOnce(const BenchXvfb& server, const Way& way, long frames, const std:
     double serverAtEnd = ProcessCpuOf(server.Pid());
     std::vector<LogLine> lines = ReadLog(log);
     Figures figures;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || long(lines.size()) <= kFirstMeasuredFrame + 1 ||
-        serverAtStart < 0)
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
+        long(lines.size()) <= kFirstMeasuredFrame + 1 || serverAtStart < 0)
         return figures;
     figures.frames = long(lines.size()) - 1 - kFirstMeasuredFrame;
     figures.cpu = (lines.back().cpu - lines[kFirstMeasuredFrame].cpu) / double(figures.frames);
     figures.server = (serverAtEnd - serverAtStart) / double(figures.frames);
-    for (std::size_t i = kFirstMeasuredFrame + 1; i < lines.size(); ++i) figures.late += lines[i].late;
+    for (std::size_t i = kFirstMeasuredFrame + 1; i < lines.size(); ++i)
+        figures.late += lines[i].late;
     return figures;
 }
 
@@ -144,9 +145,10 @@ int main(int argc, char** argv) {
                     continue;
                 }
                 if (windowed == 0) windowed = f.cpu;
-                std::printf("  %-26s %5.2f ms CPU a frame (%4.0f %% of a core), %4.2f x windowed;"
-                            " X server %4.2f ms; late frames %d of %ld\n",
-                            way.name, f.cpu, f.cpu * 6, f.cpu / windowed, f.server, f.late, f.frames);
+                std::printf(
+                    "  %-26s %5.2f ms CPU a frame (%4.0f %% of a core), %4.2f x windowed;"
+                    " X server %4.2f ms; late frames %d of %ld\n",
+                    way.name, f.cpu, f.cpu * 6, f.cpu / windowed, f.server, f.late, f.frames);
                 std::fflush(stdout);
             }
         }

@@ -58,7 +58,8 @@ void Measure(const Stage& stage) {
     for (int i = 0; i < g_frames; ++i) stage.run();
     double n = g_frames;
     std::printf("  %-52s cpu %6.2f ms  X server %5.2f ms  wall %6.2f ms\n", stage.name,
-                (ProcessCpu() - cpu) / n, (ProcessCpuOf(g_server) - server) / n, (WallMs() - wall) / n);
+                (ProcessCpu() - cpu) / n, (ProcessCpuOf(g_server) - server) / n,
+                (WallMs() - wall) / n);
     std::fflush(stdout);
 }
 
@@ -77,7 +78,8 @@ ShmImage MakeShmImage(Display* display, Visual* visual, int depth, int w, int h)
     ShmImage shm;
     shm.image = XShmCreateImage(display, visual, unsigned(depth), ZPixmap, nullptr, &shm.info,
                                 unsigned(w), unsigned(h));
-    shm.info.shmid = shmget(IPC_PRIVATE, std::size_t(shm.image->bytes_per_line) * h, IPC_CREAT | 0600);
+    shm.info.shmid =
+        shmget(IPC_PRIVATE, std::size_t(shm.image->bytes_per_line) * h, IPC_CREAT | 0600);
     shm.info.shmaddr = shm.image->data = static_cast<char*>(shmat(shm.info.shmid, nullptr, 0));
     shm.info.readOnly = False;
     XShmAttach(display, &shm.info);
@@ -194,9 +196,10 @@ int main(int argc, char** argv) {
     int smoothW = std::min(screenW, int(screenH * 4.0 / 3.0 + 0.5));
     int smoothH = std::min(screenH, int(screenW * 3.0 / 4.0 + 0.5));
     int factor = std::min(screenW / kFrameW, screenH / kFrameH);
-    const Fit fits[2] = {{"smooth", (screenW - smoothW) / 2, (screenH - smoothH) / 2, smoothW, smoothH, true},
-                         {"integer", (screenW - kFrameW * factor) / 2,
-                          (screenH - kFrameH * factor) / 2, kFrameW * factor, kFrameH * factor, false}};
+    const Fit fits[2] = {
+        {"smooth", (screenW - smoothW) / 2, (screenH - smoothH) / 2, smoothW, smoothH, true},
+        {"integer", (screenW - kFrameW * factor) / 2, (screenH - kFrameH * factor) / 2,
+         kFrameW * factor, kFrameH * factor, false}};
 
     auto bindWindow = [&] {
         glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
@@ -232,11 +235,32 @@ int main(int argc, char** argv) {
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, f.w, f.h, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
         auto* shmPixels = reinterpret_cast<uint32_t*>(shm.image->data);
         std::vector<Stage> stages = {
-            {"today: clear window, blit, swap", [&] { bindWindow(); clearWindow(); blit(f); swap(); }},
-            {"  clear window alone", [&] { bindWindow(); clearWindow(); glFinish(); }},
-            {"  blit alone", [&] { bindWindow(); blit(f); glFinish(); }},
+            {"today: clear window, blit, swap",
+             [&] {
+                 bindWindow();
+                 clearWindow();
+                 blit(f);
+                 swap();
+             }},
+            {"  clear window alone",
+             [&] {
+                 bindWindow();
+                 clearWindow();
+                 glFinish();
+             }},
+            {"  blit alone",
+             [&] {
+                 bindWindow();
+                 blit(f);
+                 glFinish();
+             }},
             {"  swap alone", [&] { swap(); }},
-            {"blit without the clear, swap", [&] { bindWindow(); blit(f); swap(); }},
+            {"blit without the clear, swap",
+             [&] {
+                 bindWindow();
+                 blit(f);
+                 swap();
+             }},
             {"frame as a texture, drawn as a quad, swap",
              [&] {
                  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
@@ -248,7 +272,11 @@ int main(int argc, char** argv) {
                  OneToOneQuad(f, screenW, screenH);
                  swap();
              }},
-            {"read the frame back (BGRA)", [&] { readFrame(); glFinish(); }},
+            {"read the frame back (BGRA)",
+             [&] {
+                 readFrame();
+                 glFinish();
+             }},
             {"read the window's corner back (BGRA)",
              [&] {
                  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
@@ -293,9 +321,9 @@ int main(int argc, char** argv) {
              }},
             {"XPutImage of the scaled picture, XSync",
              [&] {
-                 XImage* image = XCreateImage(x, attributes.visual, unsigned(attributes.depth), ZPixmap, 0,
-                                              reinterpret_cast<char*>(scaled.data()), unsigned(f.w),
-                                              unsigned(f.h), 32, f.w * 4);
+                 XImage* image = XCreateImage(x, attributes.visual, unsigned(attributes.depth),
+                                              ZPixmap, 0, reinterpret_cast<char*>(scaled.data()),
+                                              unsigned(f.w), unsigned(f.h), 32, f.w * 4);
                  XPutImage(x, xwindow, gc, image, 0, 0, f.x, f.y, unsigned(f.w), unsigned(f.h));
                  XSync(x, False);
                  image->data = nullptr;
@@ -303,7 +331,8 @@ int main(int argc, char** argv) {
              }},
             {"XShmPutImage of the scaled picture, XSync",
              [&] {
-                 XShmPutImage(x, xwindow, gc, shm.image, 0, 0, f.x, f.y, unsigned(f.w), unsigned(f.h), False);
+                 XShmPutImage(x, xwindow, gc, shm.image, 0, 0, f.x, f.y, unsigned(f.w),
+                              unsigned(f.h), False);
                  XSync(x, False);
              }},
             {"all on the CPU: read back, FrameScaler, XShmPutImage",
@@ -312,7 +341,8 @@ int main(int argc, char** argv) {
                  scaler.Scale(PixelBlock{frame.data(), kFrameW, kFrameH, kFrameW},
                               PixelBlock{shmPixels, f.w, f.h, shm.image->bytes_per_line / 4},
                               f.linear);
-                 XShmPutImage(x, xwindow, gc, shm.image, 0, 0, f.x, f.y, unsigned(f.w), unsigned(f.h), False);
+                 XShmPutImage(x, xwindow, gc, shm.image, 0, 0, f.x, f.y, unsigned(f.w),
+                              unsigned(f.h), False);
                  XSync(x, False);
              }},
         };

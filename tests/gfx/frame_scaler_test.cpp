@@ -22,7 +22,8 @@ uint32_t Texel(int x, int y) {
 struct Picture {
     std::vector<uint32_t> pixels;
     PixelBlock block;
-    Picture(int width, int height, int stride, uint32_t fill) : pixels(std::size_t(stride) * height, fill) {
+    Picture(int width, int height, int stride, uint32_t fill)
+        : pixels(std::size_t(stride) * height, fill) {
         block = PixelBlock{pixels.data(), width, height, stride};
     }
     uint32_t At(int x, int y) const { return pixels[std::size_t(y) * block.stride + x]; }
@@ -67,7 +68,8 @@ TEST(FrameScaler, WholeFactorsToTheNearestTexelGiveSquaresOfOneTexel) {
 TEST(FrameScaler, FilteredScalingFollowsBilinearSampling) {
     // 2.25 (640 x 480 on 1080 rows, scaled down here), 1.5625, a width that is no
     // multiple of 4 pixels, and a shrink.
-    const int sizes[][4] = {{64, 48, 144, 108}, {64, 48, 100, 75}, {64, 48, 99, 74}, {64, 48, 40, 30}};
+    const int sizes[][4] = {
+        {64, 48, 144, 108}, {64, 48, 100, 75}, {64, 48, 99, 74}, {64, 48, 40, 30}};
     for (const auto& size : sizes) {
         Picture from = Pattern(size[0], size[1]);
         Picture to(size[2], size[3], size[2], 0);
@@ -111,7 +113,8 @@ TEST(FrameScaler, WritesOnlyTheTargetsOwnPixels) {
     Picture untouched(40, 20, 40, 0x12345678);
     FrameScaler().Scale(PixelBlock{}, untouched.block, true);
     FrameScaler().Scale(from.block, PixelBlock{untouched.pixels.data(), 0, 20, 40}, true);
-    FrameScaler().Scale(PixelBlock{from.pixels.data(), 20, 10, 5}, untouched.block, false);  // stride < width
+    FrameScaler().Scale(PixelBlock{from.pixels.data(), 20, 10, 5}, untouched.block,
+                        false);  // stride < width
     EXPECT_TRUE(std::all_of(untouched.pixels.begin(), untouched.pixels.end(),
                             [](uint32_t p) { return p == 0x12345678; }));
 }

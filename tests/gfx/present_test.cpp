@@ -5,7 +5,9 @@
 // case runs through OpenGL and through the software present (scaled on the
 // processor, put through shared memory), and both ways must show the same picture.
 #define GL_GLEXT_PROTOTYPES 1
+// clang-format off
 #include <gtest/gtest.h>  // before Xlib, whose None would clash with it
+// clang-format on
 #include <SDL.h>
 #include <SDL_opengl.h>
 #include <SDL_syswm.h>
@@ -143,14 +145,16 @@ int DrawTarget() {
 long LitInColumns(const ShownScreen& shown, int from, int to) {
     long lit = 0;
     for (int y = 0; y < shown.height; ++y)
-        for (int x = from; x < to; ++x) lit += shown.At(x, y, 0) || shown.At(x, y, 1) || shown.At(x, y, 2);
+        for (int x = from; x < to; ++x)
+            lit += shown.At(x, y, 0) || shown.At(x, y, 1) || shown.At(x, y, 2);
     return lit;
 }
 }  // namespace
 
 TEST_P(PresentTest, WholeNumberScalesShowEveryTexelAsASquareOfPixels) {
     int scale = std::min(screenW / kFrameW, screenH / kFrameH);
-    if (screenH != scale * kFrameH) GTEST_SKIP() << "the picture does not fill the desktop's height";
+    if (screenH != scale * kFrameH)
+        GTEST_SKIP() << "the picture does not fill the desktop's height";
     int left = (screenW - kFrameW * scale) / 2;
     ExpectWholeScale(ShowPattern(), left, scale);
     // From the second frame on the frame is drawn into the window's drawable where
@@ -164,7 +168,8 @@ TEST_P(PresentTest, WholeNumberScalesShowEveryTexelAsASquareOfPixels) {
 TEST_P(PresentTest, FractionalScaleFiltersBetweenNeighbouringTexels) {
     double scale = std::min(double(screenW) / kFrameW, double(screenH) / kFrameH);
     if (scale == int(scale)) GTEST_SKIP() << "the desktop is a whole multiple of the frame";
-    ASSERT_EQ(screenW, int(kFrameW * scale)) << "the ctest entry picks a desktop of the frame's shape";
+    ASSERT_EQ(screenW, int(kFrameW * scale))
+        << "the ctest entry picks a desktop of the frame's shape";
     ShownScreen shown = ShowPattern();
     EXPECT_EQ(DrawTarget() == 0, Software());
     int outside = 0, between = 0;
@@ -178,7 +183,8 @@ TEST_P(PresentTest, FractionalScaleFiltersBetweenNeighbouringTexels) {
             for (int c = 0; c < 3; ++c) {
                 int texels[4] = {Channel(x0, y0, c), Channel(x1, y0, c), Channel(x0, y1, c),
                                  Channel(x1, y1, c)};
-                int low = *std::min_element(texels, texels + 4), high = *std::max_element(texels, texels + 4);
+                int low = *std::min_element(texels, texels + 4),
+                    high = *std::max_element(texels, texels + 4);
                 int value = shown.At(x, y, c);
                 outside += value < low - 1 || value > high + 1;
                 between += value != texels[0] && value != texels[1] && value != texels[2] &&
