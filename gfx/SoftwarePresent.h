@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "gfx/FrameScaler.h"
 #include "gfx/X11SharedPicture.h"
 
 class SoftwarePresent {
