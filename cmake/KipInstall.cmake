@@ -80,6 +80,6 @@ fonts, keys, sounds, a media pack with LZO compression, file commands, path\n\
 finding), the media packer kvpack, the CMake package kv with kv_add_game, and\n\
 the pkg-config file kv.pc.")
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS
-    "libsdl2-dev, libsdl2-mixer-dev, liblzo2-dev, libx11-dev, libgl-dev, libegl1")
+    "libsdl2-dev, libsdl2-mixer-dev, liblzo2-dev, libpixman-1-dev, libx11-dev, libxext-dev, libgl-dev, libegl1")
 set(CPACK_DEBIAN_DEV_PACKAGE_RECOMMENDS "pkg-config, cmake, libgl1-mesa-dri")
 include(CPack)

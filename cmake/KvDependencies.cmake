@@ -1,9 +1,9 @@
 # The libraries the runtime links, found the same way by its own build and by the
 # installed package (kvConfig.cmake): SDL2, SDL2_mixer and liblzo2 through
-# pkg-config, OpenGL (GLVND) and X11 through CMake's own modules. The targets are
+# pkg-config (and pixman, which scales the frame on the processor), OpenGL (GLVND) and X11 through CMake's own modules. The targets are
 # global, so a project that adds the runtime as a subproject links them too.
 find_package(PkgConfig REQUIRED)
-foreach(prefix_and_module SDL2=sdl2 SDL2_MIXER=SDL2_mixer LZO2=lzo2)
+foreach(prefix_and_module SDL2=sdl2 SDL2_MIXER=SDL2_mixer LZO2=lzo2 PIXMAN=pixman-1)
   string(REPLACE "=" ";" pair ${prefix_and_module})
   list(GET pair 0 prefix)
   list(GET pair 1 module)
@@ -15,7 +15,7 @@ endforeach()
 # A project around the runtime may have found them already: only the targets made
 # here are promoted (a target of another directory cannot be).
 set(kv_found_here)
-foreach(target OpenGL::GL OpenGL::OpenGL OpenGL::GLX X11::X11)
+foreach(target OpenGL::GL OpenGL::OpenGL OpenGL::GLX X11::X11 X11::Xext)
   if(NOT TARGET ${target})
     list(APPEND kv_found_here ${target})
   endif()

@@ -45,7 +45,14 @@ class GameWindow {
     // Binds the off-screen frame as the target of all drawing and pixel reads.
     void BindFrame();
     // Scales the off-screen frame into the window and swaps the window's buffers.
+    // On a software renderer a scaled frame is scaled on the processor and put on
+    // the window through shared memory instead, where the X server allows it.
     void Present();
+    // Whether scaled frames are shown that way (at start: on software renderers,
+    // unless KIP_PRESENT=opengl is set); false when asked for where it is not
+    // available. Tests and the benchmark compare both ways on the same frame.
+    bool UseSoftwarePresent(bool on);
+    bool UsesSoftwarePresent() const;
 
     // Pumps the platform's events; returns false once the window was asked to close.
     bool PumpEvents();

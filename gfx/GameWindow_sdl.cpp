@@ -5,11 +5,14 @@
 #include <SDL_opengl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "gfx/FramePresent.h"
 #include "gfx/GameWindow.h"
+#include "gfx/SoftwarePresent.h"
 #include "gfx/X11Window.h"
 
 struct GameWindowState {
@@ -29,6 +32,10 @@ struct GameWindowState {
     bool coversDesktopByHand = false;
     int windowedX = 50;
     int windowedY = 50;
+    // Scaled frames go to the window on the processor while this is set.
+    std::unique_ptr<SoftwarePresent> softwarePresent;
+    // The last frame went that way: the window was not swapped since.
+    bool shownInSoftware = false;
 };
 
 namespace {
@@ -121,6 +128,36 @@ bool CreateFrameBuffer(GameWindowState& s) {
     return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
+// A software present that fails once is not tried again: the frames go through
+// OpenGL from then on.
+bool PresentInSoftware(GameWindowState& s, const ViewportRect& view, int windowW, int windowH,
+                       FramePlacement placement) {
+    if (!s.softwarePresent) return false;
+    WindowPlace place{view.x, windowH - view.y - view.height, view.width, view.height, windowW,
+                      windowH};
+    if (s.softwarePresent->Show(s.width, s.height, place, placement == FramePlacement::kScaled))
+        return true;
+    s.softwarePresent.reset();
+    return false;
+}
+
+// The frame copied into the window (unless it was drawn there at its size) and the
+// window swapped.
+void PresentThroughOpenGL(GameWindowState& s, const int rect[4], FramePlacement placement) {
+    bool scaled = placement != FramePlacement::kWholeWindow;
+    GLint drawnInto = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawnInto);
+    if (drawnInto == 0 && scaled) TakeFrameFromWindow(s.frameBuffer, s.width, s.height);
+    bool copied = drawnInto != 0 || scaled;
+    // A software renderer sizes the drawable to the window at a swap: after frames
+    // shown the other way the first copy may go into the old size.
+    for (int copies = copied && s.shownInSoftware ? 2 : 1; copies > 0; --copies) {
+        if (copied) CopyFrameIntoWindow(s.frameBuffer, s.width, s.height, rect, placement);
+        SDL_GL_SwapWindow(s.window);
+    }
+    s.shownInSoftware = false;
+}
+
 }  // namespace
 
 GameWindow* GameWindow::Create(const char* title, int width, int height, std::string& error) {
@@ -164,11 +201,15 @@ GameWindow* GameWindow::Create(const char* title, int width, int height, std::st
         delete result;
         return nullptr;
     }
+    const char* present = std::getenv("KIP_PRESENT");
+    bool openGLAsked = present && std::strcmp(present, "opengl") == 0;
+    result->UseSoftwarePresent(result->IsSoftwareRenderer() && !openGLAsked);
     return result;
 }
 
 GameWindow::~GameWindow() {
     if (!m_state) return;
+    m_state->softwarePresent.reset();  // while the X connection is open
     if (m_state->context) {
         glDeleteFramebuffers(1, &m_state->frameBuffer);
         glDeleteRenderbuffers(1, &m_state->colourBuffer);
@@ -251,7 +292,9 @@ int GameWindow::DesktopColourDepth() const {
     return bits == 24 ? 32 : bits;
 }
 
-void GameWindow::BindFrame() { glBindFramebuffer(GL_FRAMEBUFFER, m_state->frameBuffer); }
+void GameWindow::BindFrame() {
+    TargetNextFrame(m_state->frameBuffer, m_state->width, m_state->height);
+}
 
 // The picture is fitted to the window as it is this frame, not as it was asked for,
 // so a full screen that was refused or granted in part still shows all of it. Where
@@ -259,24 +302,40 @@ void GameWindow::BindFrame() { glBindFramebuffer(GL_FRAMEBUFFER, m_state->frameB
 // holds (8-bit colour planes, no alpha planes, no depth test in use) the next frame
 // is drawn straight into it; otherwise the frame is copied over in one blit, texel
 // for pixel where the scale is a whole number.
+// The software present never swaps: the window's drawable is then only the place
+// the frame is drawn in (its lower-left corner), in the renderer's fastest format.
 void GameWindow::Present() {
+    GameWindowState& s = *m_state;
     int windowW = 0, windowH = 0;
-    if (!X11WindowSize(m_state->window, windowW, windowH))
-        SDL_GL_GetDrawableSize(m_state->window, &windowW, &windowH);
-    ViewportRect view =
-        FitViewport(windowW, windowH, m_state->width, m_state->height, m_state->scaleMode);
+    if (!X11WindowSize(s.window, windowW, windowH))
+        SDL_GL_GetDrawableSize(s.window, &windowW, &windowH);
+    ViewportRect view = FitViewport(windowW, windowH, s.width, s.height, s.scaleMode);
     // A whole-number scale (always so in integer mode) is copied nearest, any other
     // filtered: the placement decides.
     const int rect[4] = {view.x, view.y, view.x + view.width, view.y + view.height};
-    FramePlacement placement = PlaceFrame(m_state->width, m_state->height, windowW, windowH, rect);
-    GLint drawnInto = 0;
-    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawnInto);
-    if (drawnInto != 0) CopyFrameIntoWindow(m_state->frameBuffer, m_state->width,
-                                            m_state->height, rect, placement);
-    SDL_GL_SwapWindow(m_state->window);
-    bool direct = placement == FramePlacement::kWholeWindow && WindowHoldsFrameAsIs();
-    glBindFramebuffer(GL_FRAMEBUFFER, direct ? 0 : m_state->frameBuffer);
+    FramePlacement placement = PlaceFrame(s.width, s.height, windowW, windowH, rect);
+    bool scaled = placement != FramePlacement::kWholeWindow;
+    bool holdsFrame = windowW >= s.width && windowH >= s.height;
+    bool intoWindow = false;
+    if (scaled && PresentInSoftware(s, view, windowW, windowH, placement)) {
+        intoWindow = holdsFrame && WindowHoldsFrameAsIs();
+        s.shownInSoftware = true;
+    } else {
+        PresentThroughOpenGL(s, rect, placement);
+        intoWindow = !scaled && WindowHoldsFrameAsIs();
+    }
+    TargetNextFrame(intoWindow ? 0 : s.frameBuffer, s.width, s.height);
 }
+
+bool GameWindow::UseSoftwarePresent(bool on) {
+    if (!on || !OnX11())
+        m_state->softwarePresent.reset();
+    else if (!m_state->softwarePresent)
+        m_state->softwarePresent = SoftwarePresent::Create(m_state->window);
+    return UsesSoftwarePresent();
+}
+
+bool GameWindow::UsesSoftwarePresent() const { return m_state->softwarePresent != nullptr; }
 
 namespace {
 PlatformInputEvent::Button MouseButton(Uint8 button) {
@@ -331,6 +390,9 @@ bool GameWindow::PumpEvents() {
         if (event.type == SDL_QUIT) m_state->closeRequested = true;
         if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)
             m_state->closeRequested = true;
+        if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED &&
+            m_state->softwarePresent)
+            m_state->softwarePresent->RepaintBars();
     }
     // A window destroyed by another client ends the game as closing it does.
     if (X11WindowGone()) m_state->closeRequested = true;

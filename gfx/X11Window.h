@@ -5,6 +5,7 @@
 #pragma once
 
 struct SDL_Window;
+struct _XDisplay;
 
 struct ScreenRect {
     int x = 0;
@@ -17,6 +18,9 @@ struct ScreenRect {
     }
 };
 
+// The connection SDL opened and the window's X id; false where the window is not an
+// X11 window.
+bool X11Handles(SDL_Window* window, _XDisplay*& display, unsigned long& xwindow);
 // The window's X id; 0 where the window is not an X11 window.
 unsigned long X11WindowId(SDL_Window* window);
 // The window's real rectangle on the screen, as the X server has it; the size alone

@@ -7,8 +7,7 @@
 #include "gfx/X11Errors_x11.h"
 #include "gfx/X11Window.h"
 
-namespace {
-bool X11Handles(SDL_Window* window, Display*& display, Window& xwindow) {
+bool X11Handles(SDL_Window* window, Display*& display, unsigned long& xwindow) {
     if (!window) return false;
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
@@ -18,6 +17,7 @@ bool X11Handles(SDL_Window* window, Display*& display, Window& xwindow) {
     return display && xwindow;
 }
 
+namespace {
 // The window named by a root property that holds one window id, or None.
 Window WindowProperty(Display* display, Window window, const char* name) {
     Atom property = XInternAtom(display, name, True);

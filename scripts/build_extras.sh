@@ -14,4 +14,4 @@ cmake --build build/fuzz --target fuzz_bitmap fuzz_wav fuzz_pack_directory fuzz_
 echo "== benchmarks"
 cmake -S . -B build/debug -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIP_BUILD_BENCH=ON >/dev/null
 cmake --build build/debug --target gfx_bench level_bench media_bench path_bench keys_bench movie_bench \
-  sound_latency_bench
+  sound_latency_bench present_bench fullscreen_bench

@@ -7,6 +7,8 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libsdl2-dev libsdl2-mixer-dev libgl-dev liblzo2-dev libgtest-dev
   libegl-mesa0 libgl1-mesa-dri libx11-dev
+  # The present on software renderers: pixman scales, MIT-SHM (Xext) shows.
+  libpixman-1-dev libxext-dev
   libmpv-dev
   ffmpeg  # the tests make their movie clips with it
   # The tests on a real X server: the server, its fonts, xwininfo, xwd and xdotool.
