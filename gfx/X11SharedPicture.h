@@ -21,7 +21,13 @@ struct WindowPlace {
     int height = 0;
     int windowWidth = 0;
     int windowHeight = 0;
-    bool operator==(const WindowPlace&) const = default;
+    // Written out, not defaulted: the installed headers build as C++17 too.
+    bool operator==(const WindowPlace& other) const {
+        return x == other.x && y == other.y && width == other.width &&
+               height == other.height && windowWidth == other.windowWidth &&
+               windowHeight == other.windowHeight;
+    }
+    bool operator!=(const WindowPlace& other) const { return !(*this == other); }
 };
 
 class X11SharedPicture {
