@@ -23,6 +23,11 @@ run_tests() {
   # Mesa and SDL keep some memory until exit on purpose: leak reports would be theirs.
   ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}" \
     ctest --test-dir "$dir" --output-on-failure -j2 --timeout 300
+  # Once more, each binary whole in one process and shuffled: no test may need another's
+  # leftovers. One seed here; scripts/shuffled_tests.sh with no seeds tries three.
+  if [[ "$kind" == debug ]]; then
+    ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}" scripts/shuffled_tests.sh "$dir" 7
+  fi
 }
 
 if [[ $# -eq 0 ]]; then

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Runs every test binary of a build whole in one process, shuffled and repeated under
+# a few seeds, from the folder and with the environment ctest gives it: a test that
+# relies on another's leftovers fails here even when ctest's one-test-a-process run passes.
+#   scripts/shuffled_tests.sh [build folder] [seed...]    (default: build/debug 7 11 23)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build/debug}"
+shift || true
+seeds=("$@")
+[[ ${#seeds[@]} -gt 0 ]] || seeds=(7 11 23)
+
+# One line per binary: folder, environment (comma-joined), then the command, split by
+# the unit separator (a tab would fold an empty environment away).
+list_binaries() {
+  ctest --test-dir "$build" --show-only=json-v1 | python3 -c '
+import json, os, sys
+runs = {}
+for test in json.load(sys.stdin)["tests"]:
+    command = [a for a in test.get("command", [])
+               if not a.startswith("--gtest_filter") and a != "--gtest_also_run_disabled_tests"]
+    if not command or command[0].endswith(".sh"):
+        continue  # scripts, not test binaries
+    if not os.path.basename(command[-1]).endswith("_test"):
+        continue
+    props = {p["name"]: p["value"] for p in test.get("properties", [])}
+    key = tuple(command)
+    runs.setdefault(key, (props.get("WORKING_DIRECTORY", "."), props.get("ENVIRONMENT", [])))
+for command, (folder, env) in runs.items():
+    print("\x1f".join([folder, ",".join(env)] + list(command)))
+'
+}
+
+failed=()
+while IFS=$'\x1f' read -r -a run; do
+  folder="${run[0]}" env="${run[1]}" command=("${run[@]:2}")
+  IFS=',' read -r -a vars <<<"$env"
+  for seed in "${seeds[@]}"; do
+    log="$(mktemp)" start=$SECONDS
+    if (cd "$folder" && env ${vars[@]+"${vars[@]}"} "${command[@]}" --gtest_shuffle \
+          --gtest_repeat=2 --gtest_random_seed="$seed" </dev/null >"$log" 2>&1); then
+      echo "passed  seed $seed  $((SECONDS - start))s  ${command[*]}"
+    else
+      echo "FAILED  seed $seed  ${command[*]}"
+      grep -E '^\[  FAILED  \]|Failure' "$log" | head -20 || true
+      failed+=("$seed ${command[*]}")
+    fi
+    rm -f "$log"
+  done
+done < <(list_binaries)
+
+if [[ ${#failed[@]} -gt 0 ]]; then
+  echo "shuffled runs that failed:"; printf '  %s\n' "${failed[@]}"
+  exit 1
+fi
+echo "every test binary passed shuffled and repeated (seeds ${seeds[*]})"
