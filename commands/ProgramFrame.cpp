@@ -33,8 +33,17 @@ SFXSoundBuffer* DXwav = nullptr;
 VelNetwork* pVelNet = nullptr;
 
 namespace {
-GameWindow* g_window = nullptr;
-bool g_platformStarted = false;
+void DeleteDevices();
+
+// The frame's own part of the start-up: the platform and the window the devices work in.
+// Putting it back deletes the devices and closes the platform, as the shutdown does.
+struct FrameState : RuntimeLayerState {
+    GameWindow* window = nullptr;
+    bool platformStarted = false;
+    void Reset() override { DeleteDevices(); }
+};
+
+FrameState& Frame() { return KvLayerState<FrameState>(); }
 
 std::string ProgramPath() {
     char buffer[4096];
@@ -66,10 +75,11 @@ void DeleteDevices() {
     pDXsnd = nullptr;
     delete pVelNet;
     pVelNet = nullptr;
-    delete g_window;
-    g_window = nullptr;
-    if (g_platformStarted) PlatformQuit();
-    g_platformStarted = false;
+    FrameState& frame = Frame();
+    delete frame.window;
+    frame.window = nullptr;
+    if (frame.platformStarted) PlatformQuit();
+    frame.platformStarted = false;
 }
 
 // A movie that is playing closes before the music stops.
@@ -99,7 +109,7 @@ void OpenSoundDevice() {
     int opened;
     {
         LibraryMessagesHeldBack held;  // the sound library's own lines
-        opened = pDXsnd->Create(g_window);
+        opened = pDXsnd->Create(Frame().window);
     }
     if (opened == 0 && SFXSound::DeviceWanted())
         std::fprintf(stderr, "No sound device could be opened (%s): the game plays silently.\n",
@@ -120,15 +130,16 @@ bool OpenWindow(const char* title) {
                      error.c_str());
         return false;
     }
-    g_platformStarted = true;
-    g_window = GameWindow::Create("Tessary", __KV_RESX, __KV_RESY, error);
-    if (!g_window) {
+    FrameState& frame = Frame();
+    frame.platformStarted = true;
+    frame.window = GameWindow::Create("Tessary", __KV_RESX, __KV_RESY, error);
+    if (!frame.window) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return false;
     }
-    g_window->SetScaleMode(KvOptions().integerScale ? ScaleMode::kInteger : ScaleMode::kSmooth);
-    g_window->Show();
-    g_window->SetTitle(title);
+    frame.window->SetScaleMode(KvOptions().integerScale ? ScaleMode::kInteger : ScaleMode::kSmooth);
+    frame.window->Show();
+    frame.window->SetTitle(title);
     return true;
 }
 
@@ -171,7 +182,7 @@ int __GlobalInit(const char* /*cmdline*/, const char* title) {
     }
     KvStartErrorLog();
     CreateDevices();
-    pRbow->Init(g_window, __KV_RESX, __KV_RESY, 0, static_cast<unsigned short>(__KV_FRAMERATE));
+    pRbow->Init(Frame().window, __KV_RESX, __KV_RESY, 0, static_cast<unsigned short>(__KV_FRAMERATE));
     uint32_t seed = RunSeed();
     Velsrand(seed);
     KvRecordSeed(seed);
@@ -180,7 +191,7 @@ int __GlobalInit(const char* /*cmdline*/, const char* title) {
     else
         pRbow->DoWindowed();
     pRbow->ShowSoftwareWarning();
-    pDXin->CreateDInput(g_window, __KV_WANTMOUSE != 0);
+    pDXin->CreateDInput(Frame().window, __KV_WANTMOUSE != 0);
     OpenSoundDevice();
     __nCurFont = 0;
 

@@ -16,7 +16,12 @@
 namespace {
 // The player of the movie that is playing: the shutdown closes it when the
 // program ends during a movie.
-std::unique_ptr<MoviePlayer> g_moviePlayer;
+struct MovieState : RuntimeLayerState {
+    std::unique_ptr<MoviePlayer> player;
+    void Reset() override { player.reset(); }
+};
+
+std::unique_ptr<MoviePlayer>& Player() { return KvLayerState<MovieState>().player; }
 
 class RuntimeMovieHost : public MovieHost {
   public:
@@ -45,10 +50,11 @@ double PlayMovieFile(const KvStr& file, bool loop) {
     MoviePlayerSettings settings;
     settings.silent = settings.everyPicture = KvOptions().headless;
     settings.glFunction = GameWindow::GLFunction;
-    g_moviePlayer = CreateMoviePlayer(settings);
+    std::unique_ptr<MoviePlayer>& player = Player();
+    player = CreateMoviePlayer(settings);
     RuntimeMovieHost host;
-    int result = PlayVideo(*g_moviePlayer, host, path.GetStrData(), loop);
-    g_moviePlayer.reset();
+    int result = PlayVideo(*player, host, path.GetStrData(), loop);
+    player.reset();
     return result;
 }
 }  // namespace
@@ -63,4 +69,4 @@ double LOOPMOVIE(const KvStr& file) {
     return PlayMovieFile(file, true);
 }
 
-void KvCloseMovie() { g_moviePlayer.reset(); }
+void KvCloseMovie() { Player().reset(); }

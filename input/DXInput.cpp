@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "input/KeyRecorder.h"
 #include "input/KeyTable.h"
@@ -11,44 +12,64 @@
 #include "runtime/Runtime.h"
 
 namespace {
-KeyScript g_loadedScript;
-bool g_scriptLoaded = false;
-KeyRecorder g_recorder;
-std::string g_recordPath;
-bool g_recordingFailureTold = false;
+// The keys of the run as a whole, which outlive the input object: the key script
+// loaded from the options and the recording being written.
+struct KeyRunState : RuntimeLayerState {
+    KeyScript loadedScript;
+    bool scriptLoaded = false;
+    std::unique_ptr<KeyRecorder> recorder = std::make_unique<KeyRecorder>();
+    std::string recordPath;
+    bool recordingFailureTold = false;
+
+    void Reset() override {
+        loadedScript = KeyScript();
+        scriptLoaded = false;
+        recorder = std::make_unique<KeyRecorder>();  // the old one closes its file
+        recordPath.clear();
+        recordingFailureTold = false;
+    }
+};
+
+KeyRunState& Keys() { return KvLayerState<KeyRunState>(); }
 
 void NoteRecordingFailure() {
-    if (!g_recordingFailureTold)
-        std::fprintf(stderr, "could not write the key recording %s\n", g_recordPath.c_str());
-    g_recordingFailureTold = true;
+    KeyRunState& keys = Keys();
+    if (!keys.recordingFailureTold)
+        std::fprintf(stderr, "could not write the key recording %s\n", keys.recordPath.c_str());
+    keys.recordingFailureTold = true;
     KvNoteOutputFailure();
 }
 }  // namespace
 
 bool KvLoadKeyScript(const std::string& path, std::string& error) {
-    g_scriptLoaded = g_loadedScript.LoadFile(path, error);
-    return g_scriptLoaded;
+    KeyRunState& keys = Keys();
+    keys.scriptLoaded = keys.loadedScript.LoadFile(path, error);
+    return keys.scriptLoaded;
 }
 
 bool KvKeyScriptSeed(uint32_t& seed) {
-    if (!g_scriptLoaded || !g_loadedScript.HasSeed()) return false;
-    seed = g_loadedScript.Seed();
+    const KeyRunState& keys = Keys();
+    if (!keys.scriptLoaded || !keys.loadedScript.HasSeed()) return false;
+    seed = keys.loadedScript.Seed();
     return true;
 }
 
 bool KvOpenKeyRecording(const std::string& path, std::string& error) {
-    g_recordPath = path;
-    g_recordingFailureTold = false;
-    return g_recorder.Open(path, error);
+    KeyRunState& keys = Keys();
+    keys.recordPath = path;
+    keys.recordingFailureTold = false;
+    return keys.recorder->Open(path, error);
 }
 
 void KvRecordSeed(uint32_t seed) {
-    if (g_recorder.IsOpen() && !g_recorder.WriteSeed(seed)) NoteRecordingFailure();
+    KeyRecorder& recorder = *Keys().recorder;
+    if (recorder.IsOpen() && !recorder.WriteSeed(seed)) NoteRecordingFailure();
 }
 
 bool KvCloseKeyRecording() {
-    if (!g_recorder.IsOpen()) return true;
-    if (g_recorder.Close()) return true;
+    KeyRecorder& recorder = *Keys().recorder;
+    if (!recorder.IsOpen()) return true;
+    if (recorder.Close()) return true;
     NoteRecordingFailure();
     return false;
 }
@@ -79,15 +100,16 @@ int32_t DXInput::CreateDInput(GameWindow* window, bool wantMouse) {
     }
     m_joystickCount = m_backend->OpenJoysticks(kMaxJoysticks, m_joystickNames);
     m_gamepads = !KvOptions().noGamepad;
-    m_recording = g_recorder.IsOpen();
+    KeyRunState& keys = Keys();
+    m_recording = keys.recorder->IsOpen();
     m_frameOfKeys = -1;
 
     const std::string& keysFile = KvOptions().keysFile;
-    if (!keysFile.empty() && !g_scriptLoaded) {
+    if (!keysFile.empty() && !keys.scriptLoaded) {
         std::string error;
         if (!KvLoadKeyScript(keysFile, error)) std::fprintf(stderr, "%s\n", error.c_str());
     }
-    if (g_scriptLoaded) UseKeyScript(g_loadedScript);
+    if (keys.scriptLoaded) UseKeyScript(keys.loadedScript);
     return status;
 }
 
@@ -125,7 +147,7 @@ void DXInput::FrameKeys(uint8_t state[256]) {
         AddGamepadKeys(held);
         // A key pressed and let go between two frames is seen for one frame.
         for (int key = 0; key < 256; ++key) m_frameKeys[key] = held[key] | pressed[key];
-        if (m_recording && !g_recorder.RecordFrame(frame, m_frameKeys, held))
+        if (m_recording && !Keys().recorder->RecordFrame(frame, m_frameKeys, held))
             NoteRecordingFailure();
         m_frameOfKeys = frame;
     }

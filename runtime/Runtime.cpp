@@ -46,6 +46,8 @@ void EndWithError(int code) { KvFatalError(code); }
 RuntimeContext::RuntimeContext() { KvSetErrorHandlers(RecordError, EndWithError); }
 
 void RuntimeContext::Reset() {
+    // By index: a layer's reset may make another layer's record.
+    for (std::size_t n = m_layers.size(); n-- > 0;) m_layers[n]->Reset();
     KvCloseTrace();
     options = RuntimeOptions();
     frameNumber = 0;
@@ -55,6 +57,9 @@ void RuntimeContext::Reset() {
     outputFailed = false;
     screenshotWriter = nullptr;
     shutdown = RuntimeShutdownSteps();
+    if (errorLog >= 0) ::close(errorLog);
+    errorLog = -1;
+    errorLogStarted = false;
     KvSetErrorHandlers(RecordError, EndWithError);
 }
 
@@ -78,17 +83,14 @@ std::string KvTempDirectory() {
 std::string KvErrorLogPath() { return KvTempDirectory() + "ErrorLog.txt"; }
 
 namespace {
-int g_errorLog = -1;  // the open error log; none when it could not be made
-bool g_errorLogStarted = false;
-
 void SayErrorLogIsNotWritten(const std::string& path, const char* what, int error) {
     std::fprintf(stderr, "The error log %s %s (%s), so this run writes no log.\n", path.c_str(),
                  what, std::strerror(error));
 }
 
-bool WriteAllToLog(const char* data, std::size_t size) {
+bool WriteAllToLog(int log, const char* data, std::size_t size) {
     while (size > 0) {
-        const ssize_t n = ::write(g_errorLog, data, size);
+        const ssize_t n = ::write(log, data, size);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         data += n;
@@ -104,24 +106,26 @@ bool WriteAllToLog(const char* data, std::size_t size) {
 // removed (another user's file in a sticky folder), or a link or file stands there
 // again, no log is written, and the person is told once.
 void KvStartErrorLog() {
-    if (g_errorLog >= 0) ::close(g_errorLog);
-    g_errorLog = -1;
-    g_errorLogStarted = true;
+    RuntimeContext& runtime = KvRuntime();
+    if (runtime.errorLog >= 0) ::close(runtime.errorLog);
+    runtime.errorLog = -1;
+    runtime.errorLogStarted = true;
     const std::string path = KvErrorLogPath();
     if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
         SayErrorLogIsNotWritten(path, "cannot be removed", errno);
         return;
     }
-    g_errorLog = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                        0600);
-    if (g_errorLog < 0) SayErrorLogIsNotWritten(path, "cannot be made", errno);
+    runtime.errorLog = ::open(path.c_str(),
+                              O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (runtime.errorLog < 0) SayErrorLogIsNotWritten(path, "cannot be made", errno);
 }
 
 void KvAppendErrorLog(const char* line) {
-    if (!g_errorLogStarted) KvStartErrorLog();
-    if (g_errorLog < 0) return;  // told already at start-up
+    RuntimeContext& runtime = KvRuntime();
+    if (!runtime.errorLogStarted) KvStartErrorLog();
+    if (runtime.errorLog < 0) return;  // told already at start-up
     const std::string text = std::string(line) + "\r\n";
-    WriteAllToLog(text.data(), text.size());
+    WriteAllToLog(runtime.errorLog, text.data(), text.size());
 }
 
 void __EndProgram() {

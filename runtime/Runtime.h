@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "runtime/Options.h"
 #include "values/KvStr.h"
@@ -52,6 +54,15 @@ struct RuntimeShutdownSteps {
     void (*afterErrorLog)() = nullptr;   // the devices are deleted, the platform closed
 };
 
+// The own state of a layer above the core (the frame's window, the input back-end's
+// keys and devices, ...): one record per layer, owned by the context, which puts it
+// back to the start in Reset(). A layer reaches its record through KvLayerState<T>().
+class RuntimeLayerState {
+  public:
+    virtual ~RuntimeLayerState() = default;
+    virtual void Reset() = 0;
+};
+
 // The runtime's own state. There is one, KvRuntime(); tests put it back to the
 // start with Reset().
 class RuntimeContext {
@@ -60,9 +71,19 @@ class RuntimeContext {
     RuntimeContext(const RuntimeContext&) = delete;
     RuntimeContext& operator=(const RuntimeContext&) = delete;
 
-    // Closes the trace and forgets options, frame count, exit code and shutdown
-    // steps; the error handlers of the pure libraries point at this runtime again.
+    // Closes the trace and the error log and forgets options, frame count, exit code
+    // and shutdown steps; the error handlers of the pure libraries point at this
+    // runtime again.
+    // The layers' records are put back to the start too, the last made first.
     void Reset();
+
+    // Takes a layer's record into the context's keeping.
+    template <class State>
+    State& Adopt(std::unique_ptr<State> state) {
+        State& kept = *state;
+        m_layers.push_back(std::move(state));
+        return kept;
+    }
 
     RuntimeOptions options;
     long frameNumber = 0;  // frames shown so far
@@ -73,9 +94,21 @@ class RuntimeContext {
     bool outputFailed = false; // a trace line or a screenshot could not be written
     ScreenshotWriter screenshotWriter = nullptr;
     RuntimeShutdownSteps shutdown;
+    int errorLog = -1;             // the open error log; none when it could not be made
+    bool errorLogStarted = false;  // this run has tried to make its log
+
+  private:
+    std::vector<std::unique_ptr<RuntimeLayerState>> m_layers;
 };
 
 RuntimeContext& KvRuntime();
+
+// The one record of State (a RuntimeLayerState) the context keeps, made on first use.
+template <class State>
+State& KvLayerState() {
+    static State& state = KvRuntime().Adopt(std::make_unique<State>());
+    return state;
+}
 
 [[noreturn]] void __EndProgram();
 void __dLn(double file, double line);
