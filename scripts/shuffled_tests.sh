@@ -31,26 +31,37 @@ for command, (folder, env) in runs.items():
 '
 }
 
-failed=()
-while IFS=$'\x1f' read -r -a run; do
-  folder="${run[0]}" env="${run[1]}" command=("${run[@]:2}")
+# One run: the binary under one seed; says how it went and leaves a mark when it failed.
+run_one() {
+  local seed="$1" folder="$2" env="$3" command=("${@:4}") vars=() log start=$SECONDS
   IFS=',' read -r -a vars <<<"$env"
+  log="$(mktemp)"
+  # Two xvfb-run -a starting together may pick the same display: one at a time.
+  [[ "$(basename "${command[0]}")" == xvfb-run ]] && command=(flock "$xlock" "${command[@]}")
+  if (cd "$folder" && env ${vars[@]+"${vars[@]}"} "${command[@]}" --gtest_shuffle \
+        --gtest_repeat=2 --gtest_random_seed="$seed" </dev/null >"$log" 2>&1); then
+    echo "passed  seed $seed  $((SECONDS - start))s  ${command[*]}"
+  else
+    echo "FAILED  seed $seed  ${command[*]}"
+    grep -A2 -E 'Failure' "$log" | head -20 || true
+    echo "$seed ${command[*]}" >>"$failures"
+  fi
+  rm -f "$log"
+}
+
+# Two runs at a time, as ctest -j2 does.
+failures="$(mktemp)" xlock="$(mktemp)"
+trap 'rm -f "$failures" "$xlock"' EXIT
+while IFS=$'\x1f' read -r -a run; do
   for seed in "${seeds[@]}"; do
-    log="$(mktemp)" start=$SECONDS
-    if (cd "$folder" && env ${vars[@]+"${vars[@]}"} "${command[@]}" --gtest_shuffle \
-          --gtest_repeat=2 --gtest_random_seed="$seed" </dev/null >"$log" 2>&1); then
-      echo "passed  seed $seed  $((SECONDS - start))s  ${command[*]}"
-    else
-      echo "FAILED  seed $seed  ${command[*]}"
-      grep -E '^\[  FAILED  \]|Failure' "$log" | head -20 || true
-      failed+=("$seed ${command[*]}")
-    fi
-    rm -f "$log"
+    while [[ $(jobs -rp | wc -l) -ge 2 ]]; do wait -n || true; done
+    run_one "$seed" "${run[@]}" &
   done
 done < <(list_binaries)
+wait
 
-if [[ ${#failed[@]} -gt 0 ]]; then
-  echo "shuffled runs that failed:"; printf '  %s\n' "${failed[@]}"
+if [[ -s "$failures" ]]; then
+  echo "shuffled runs that failed:"; sed 's/^/  /' "$failures"
   exit 1
 fi
 echo "every test binary passed shuffled and repeated (seeds ${seeds[*]})"
