@@ -182,7 +182,8 @@ int __GlobalInit(const char* /*cmdline*/, const char* title) {
     }
     KvStartErrorLog();
     CreateDevices();
-    pRbow->Init(Frame().window, __KV_RESX, __KV_RESY, 0, static_cast<unsigned short>(__KV_FRAMERATE));
+    pRbow->Init(Frame().window, __KV_RESX, __KV_RESY, 0,
+                static_cast<unsigned short>(__KV_FRAMERATE));
     uint32_t seed = RunSeed();
     Velsrand(seed);
     KvRecordSeed(seed);

@@ -159,8 +159,9 @@ void SdlInputBackend::CloseControllers() {
 // of devices changes or an open one is gone (one plugged in or out).
 void SdlInputBackend::FindControllers() {
     int devices = SDL_NumJoysticks();
-    bool lost = std::any_of(m_state.controllers.begin(), m_state.controllers.end(),
-                            [](SDL_GameController* c) { return !SDL_GameControllerGetAttached(c); });
+    bool lost =
+        std::any_of(m_state.controllers.begin(), m_state.controllers.end(),
+                    [](SDL_GameController* c) { return !SDL_GameControllerGetAttached(c); });
     if (devices == m_state.controllersFoundAmong && !lost) return;
     CloseControllers();
     for (int device = 0; device < devices; ++device) {

@@ -115,8 +115,8 @@ void KvStartErrorLog() {
         SayErrorLogIsNotWritten(path, "cannot be removed", errno);
         return;
     }
-    runtime.errorLog = ::open(path.c_str(),
-                              O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    runtime.errorLog =
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (runtime.errorLog < 0) SayErrorLogIsNotWritten(path, "cannot be made", errno);
 }
 

@@ -89,9 +89,9 @@ class RuntimeContext {
     long frameNumber = 0;  // frames shown so far
     int exitCode = 0;      // the process's exit status at the end
     std::FILE* trace = nullptr;
-    std::string tracePath;     // as given, for the message when it cannot be written
-    bool traceFailed = false;  // some of the trace could not be written
-    bool outputFailed = false; // a trace line or a screenshot could not be written
+    std::string tracePath;      // as given, for the message when it cannot be written
+    bool traceFailed = false;   // some of the trace could not be written
+    bool outputFailed = false;  // a trace line or a screenshot could not be written
     ScreenshotWriter screenshotWriter = nullptr;
     RuntimeShutdownSteps shutdown;
     int errorLog = -1;             // the open error log; none when it could not be made
