@@ -122,6 +122,18 @@ void Scale(pixman_image_t* source, uint32_t* target, int w, int h, bool linear) 
     pixman_image_composite32(PIXMAN_OP_SRC, source, nullptr, dst, 0, 0, 0, 0, 0, 0, w, h);
     pixman_image_unref(dst);
 }
+// An off-screen frame of the game's size whose colour planes have FORMAT; left bound.
+GLuint FrameOfFormat(GLenum format) {
+    GLuint frame = 0, colour = 0;
+    glGenFramebuffers(1, &frame);
+    glGenRenderbuffers(1, &colour);
+    glBindRenderbuffer(GL_RENDERBUFFER, colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, format, kFrameW, kFrameH);
+    glBindFramebuffer(GL_FRAMEBUFFER, frame);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    return frame;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -150,21 +162,9 @@ int main(int argc, char** argv) {
                 reinterpret_cast<const char*>(glGetString(GL_RENDERER)), g_frames,
                 LoadAverage().c_str());
 
-    GLuint fbo = 0, colour = 0;
-    glGenFramebuffers(1, &fbo);
-    glGenRenderbuffers(1, &colour);
-    glBindRenderbuffer(GL_RENDERBUFFER, colour);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, kFrameW, kFrameH);
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    GLuint fbo = FrameOfFormat(GL_RGB8);
     // A frame with alpha planes, for reading back without filling in alpha.
-    GLuint staging = 0, stagingColour = 0;
-    glGenFramebuffers(1, &staging);
-    glGenRenderbuffers(1, &stagingColour);
-    glBindRenderbuffer(GL_RENDERBUFFER, stagingColour);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, kFrameW, kFrameH);
-    glBindFramebuffer(GL_FRAMEBUFFER, staging);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, stagingColour);
+    GLuint staging = FrameOfFormat(GL_RGBA8);
     // The same frame as a texture of its own, as drawing into a texture would make it.
     GLuint frameTexture = 0;
     glGenTextures(1, &frameTexture);
