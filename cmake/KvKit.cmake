@@ -6,9 +6,15 @@ include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 set(KV_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/kv)
-set(KV_HEADER_FOLDERS bytes values maths files media pathfind runtime gfx input sound
-                      system video commands)
 get_property(kv_libraries GLOBAL PROPERTY KV_LIBRARIES)
+# The folders the runtime's libraries are defined in, each installed with its headers.
+set(KV_HEADER_FOLDERS "")
+foreach(library ${kv_libraries})
+  get_target_property(source_dir ${library} SOURCE_DIR)
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${source_dir})
+  list(APPEND KV_HEADER_FOLDERS ${folder})
+endforeach()
+list(REMOVE_DUPLICATES KV_HEADER_FOLDERS)
 
 # A program needs C++17 for the headers; the sanitizer build's libraries need the
 # sanitizers' run-time libraries in every program that links them.
